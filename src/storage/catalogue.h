@@ -1,0 +1,87 @@
+#pragma once
+// The catalogue's layout in one place: where its files lie, how its sections
+// and keys are named, how numbered items are enumerated.
+//
+//   txt/bump.dat           catalogue index: section "种类" lists the kinds
+//                          (k, k+"mem"); one section per kind lists its makers
+//                          (m, m+"add", m+"yb", m+"tel", m+"file", m+"pic")
+//   txt/<m+"file">         maker data file: sections 1, 2, ... are pump records
+//   images/<m+"pic">       the maker's pump picture; "sm_" + name: its thumbnail
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace pumpsel::catalogue {
+
+inline constexpr std::string_view kKindsSection = "种类";
+inline constexpr std::string_view kModelKey = "型号";
+inline constexpr std::string_view kFlow1Key = "流量1";
+inline constexpr std::string_view kFlow2Key = "流量2";
+inline constexpr std::string_view kHead1Key = "扬程1";
+inline constexpr std::string_view kHead2Key = "扬程2";
+inline constexpr std::string_view kPowerKey = "功率";
+inline constexpr std::string_view kRemarkKey = "备注";
+// The seven values of a pump record, in the order they are compared and written.
+inline constexpr std::array<std::string_view, 7> kRecordKeys = {
+    kModelKey, kFlow1Key, kFlow2Key, kHead1Key, kHead2Key, kPowerKey, kRemarkKey};
+
+// Shown instead of a missing address, postcode, telephone or kind description.
+inline constexpr std::string_view kNotGiven = "不详";
+
+// Counters are 16-bit signed: an enumeration lists at most this many items.
+inline constexpr int kMaxCounter = 32767;
+
+// "3" for 3, "3file" for 3 and "file": the number first, then the word.
+std::string numberedKey(int number, std::string_view word = {});
+
+// The value, or "不详" when it reads "unknown".
+std::string orNotGiven(std::string value);
+
+// True for the missing-value sentinel (exact, case-sensitive).
+bool isUnknown(std::string_view value);
+
+struct Enumeration {
+    int count = 0;              // items found: 1..count all exist
+    bool limitReached = false;  // item kMaxCounter exists; the next number cannot be formed
+};
+
+// Walks numbered items 1, 2, ... : nameOf(n) reads item n's name; the walk
+// stops at the first name that reads "unknown" or after kMaxCounter items.
+// onItem(n, name) is called for every item found.
+Enumeration enumerate(const std::function<std::string(int)>& nameOf,
+                      const std::function<void(int, const std::string&)>& onItem = {});
+
+// A catalogue folder tree under the program folder.
+class Catalogue {
+public:
+    explicit Catalogue(std::filesystem::path programFolder);
+
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+    std::filesystem::path indexPath() const;                       // txt/bump.dat
+    std::filesystem::path textFile(std::string_view name) const;   // txt/<name>
+    std::filesystem::path reportPath() const;                      // 水泵选型结果.txt
+
+    // Kind k's name and its description ("不详" when missing).
+    std::string kindName(int k) const;
+    std::string kindDescription(int k) const;
+    // A value of maker m of a kind: key m + word in the kind's section.
+    std::string makerValue(std::string_view kind, int m, std::string_view word = {}) const;
+
+    // The maker's data file, picture and thumbnail. A name that is absolute or
+    // climbs out of its folder gives an empty path, which reads as a missing
+    // file and cannot be written.
+    std::filesystem::path makerDataFile(std::string_view kind, int m) const;
+    std::filesystem::path makerPicture(std::string_view kind, int m) const;
+    std::filesystem::path makerThumbnail(std::string_view kind, int m) const;
+
+private:
+    std::filesystem::path programFolder_;
+};
+
+// folder + a stored relative name; a backslash separates folders on every
+// platform. Empty for a name that is empty, absolute or climbs out of folder.
+std::filesystem::path insideFolder(const std::filesystem::path& folder, std::string_view storedName);
+
+}  // namespace pumpsel::catalogue

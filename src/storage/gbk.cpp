@@ -1,0 +1,175 @@
+#include "storage/gbk.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace pumpsel::gbk {
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+
+// ICU's "windows-936-2000" table is the one that matches Windows' code page
+// 936 byte for byte (the euro sign at 0x80 and the private-use cells included).
+// One converter per thread: ICU converters keep state and are not shareable.
+// Decoding substitutes U+FFFD for invalid bytes; encoding stops at a
+// character without a mapping.
+UConverter* converter() {
+    thread_local std::unique_ptr<UConverter, ConverterCloser> conv = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UConverter* c = ucnv_open("windows-936-2000", &status);
+        if (U_FAILURE(status)) throw std::runtime_error("ICU has no windows-936-2000 converter");
+        ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &status);
+        ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        return std::unique_ptr<UConverter, ConverterCloser>(c);
+    }();
+    return conv.get();
+}
+
+std::string utf16ToUtf8Units(const UChar* units, int32_t count) {
+    std::string out(static_cast<std::size_t>(count) * 3, '\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, units, count, 0xFFFD,
+                       nullptr, &status);
+    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+    return out;
+}
+
+std::vector<UChar> utf8ToUtf16Units(std::string_view utf8) {
+    std::vector<UChar> units(utf8.size() + 1);
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(units.data(), static_cast<int32_t>(units.size()), &length, utf8.data(),
+                         static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
+    units.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+    return units;
+}
+
+}  // namespace
+
+std::string toUtf8(std::string_view gbkBytes) {
+    if (isAscii(gbkBytes)) return std::string(gbkBytes);
+    UConverter* conv = converter();
+    ucnv_reset(conv);
+    std::vector<UChar> units(gbkBytes.size() + 1);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t count = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()),
+                                  gbkBytes.data(), static_cast<int32_t>(gbkBytes.size()), &status);
+    if (U_FAILURE(status)) return std::string();
+    return utf16ToUtf8Units(units.data(), count);
+}
+
+bool isValidUtf8(std::string_view text) {
+    int32_t i = 0;
+    const auto n = static_cast<int32_t>(text.size());
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    while (i < n) {
+        UChar32 c;
+        U8_NEXT(s, i, n, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+std::string sanitizedUtf8(std::string_view text) {
+    if (isValidUtf8(text)) return std::string(text);
+    std::vector<UChar> units = utf8ToUtf16Units(text);
+    return utf16ToUtf8Units(units.data(), static_cast<int32_t>(units.size()));
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepresentable) {
+    if (isAscii(utf8)) return std::string(utf8);
+    if (!isValidUtf8(utf8)) return std::nullopt;
+    UConverter* conv = converter();
+    // A character is accepted only if it maps to GBK and back to itself:
+    // Windows would write a best-fit look-alike or "?" and lose it.
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto n = static_cast<int32_t>(utf8.size());
+    std::string out;
+    out.reserve(utf8.size());
+    int32_t i = 0;
+    while (i < n) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(s, i, n, c);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        UChar units[2];
+        int32_t unitCount = 0;
+        U16_APPEND_UNSAFE(units, unitCount, c);
+        char bytes[8];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_reset(conv);
+        int32_t len = ucnv_fromUChars(conv, bytes, sizeof bytes, units, unitCount, &status);
+        bool ok = U_SUCCESS(status) && len > 0;
+        if (ok) {
+            UChar back[4];
+            status = U_ZERO_ERROR;
+            int32_t backCount = ucnv_toUChars(conv, back, 4, bytes, len, &status);
+            ok = U_SUCCESS(status) && backCount == unitCount &&
+                 std::equal(back, back + backCount, units);
+        }
+        if (!ok) {
+            if (unrepresentable) *unrepresentable = std::string(utf8.substr(start, i - start));
+            return std::nullopt;
+        }
+        out.append(bytes, static_cast<std::size_t>(len));
+    }
+    return out;
+}
+
+std::size_t encodedLength(std::string_view utf8) {
+    std::size_t bytes = 0;
+    for (char c : utf8) {
+        auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) bytes += 1;
+        else if (b >= 0xC0) bytes += 2;  // a lead byte starts one character
+    }
+    return bytes;
+}
+
+std::string_view prefixFitting(std::string_view utf8, std::size_t maxBytes) {
+    std::size_t bytes = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        std::size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        std::size_t cost = b < 0x80 ? 1 : 2;
+        if (bytes + cost > maxBytes) break;
+        bytes += cost;
+        i = std::min(utf8.size(), i + len);
+    }
+    return utf8.substr(0, i);
+}
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::vector<UChar> units(bytes.size() / 2);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        auto a = static_cast<unsigned char>(bytes[2 * i]);
+        auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<UChar>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    }
+    return utf16ToUtf8Units(units.data(), static_cast<int32_t>(units.size()));
+}
+
+std::string utf8ToUtf16(std::string_view utf8, bool bigEndian) {
+    std::vector<UChar> units = utf8ToUtf16Units(utf8);
+    std::string out(units.size() * 2, '\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        auto hi = static_cast<char>(units[i] >> 8), lo = static_cast<char>(units[i] & 0xFF);
+        out[2 * i] = bigEndian ? hi : lo;
+        out[2 * i + 1] = bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+}  // namespace pumpsel::gbk

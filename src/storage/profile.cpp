@@ -1,0 +1,147 @@
+#include "storage/profile.h"
+
+#include "storage/file_ops.h"
+#include "storage/profile_text.h"
+
+#include <mutex>
+#include <unordered_map>
+
+namespace pumpsel::ini {
+namespace {
+
+// Parsed files, each kept with the stamp of what was parsed. Every read
+// compares the stamp with the file on disk first, so a read always sees
+// every earlier write, this program's or another's.
+class Cache {
+public:
+    std::shared_ptr<const ProfileText> get(const std::filesystem::path& file) {
+        auto stamp = files::stampOf(file);
+        if (!stamp) {
+            forget(file);
+            return nullptr;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            auto it = slots_.find(file.native());
+            if (it != slots_.end() && it->second.stamp == *stamp) return it->second.text;
+        }
+        return load(file);
+    }
+
+    void forget(const std::filesystem::path& file) {
+        std::lock_guard lock(mutex_);
+        auto it = slots_.find(file.native());
+        if (it == slots_.end()) return;
+        bytes_ -= it->second.text->byteSize();
+        slots_.erase(it);
+    }
+
+    void clear() {
+        std::lock_guard lock(mutex_);
+        slots_.clear();
+        bytes_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kBudgetBytes = 64u << 20;
+
+    struct Slot {
+        files::Stamp stamp;
+        std::shared_ptr<const ProfileText> text;
+    };
+
+    std::shared_ptr<const ProfileText> load(const std::filesystem::path& file) {
+        std::string bytes;
+        files::Stamp stamp;
+        // A file rewritten in place while it was read is read again.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (files::readWholeFile(file, bytes, &stamp) != files::ReadStatus::Ok) return nullptr;
+            if (files::stampOf(file) == stamp) break;
+        }
+        auto text = ProfileText::parse(std::move(bytes));
+        std::lock_guard lock(mutex_);
+        auto old = slots_.find(file.native());
+        if (old != slots_.end()) {
+            bytes_ -= old->second.text->byteSize();
+            slots_.erase(old);
+        }
+        if (bytes_ + text->byteSize() > kBudgetBytes) {
+            slots_.clear();
+            bytes_ = 0;
+        }
+        slots_.emplace(file.native(), Slot{stamp, text});
+        bytes_ += text->byteSize();
+        return text;
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<std::filesystem::path::string_type, Slot> slots_;
+    std::size_t bytes_ = 0;
+};
+
+Cache& cache() {
+    static Cache instance;
+    return instance;
+}
+
+// The leading-blank quirk of the program's buffer handling: the buffer is
+// trimmed as a whole, so each leading blank of a value costs it a character
+// at its end.
+std::string cutLikeTheBuffer(std::string value) {
+    std::size_t blanks = value.find_first_not_of(' ');
+    if (blanks == 0) return value;
+    if (blanks == std::string::npos) return std::string();
+    std::size_t end = value.size();
+    for (std::size_t dropped = 0; dropped < blanks && end > 0; ++dropped) {
+        do --end;
+        while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80);
+    }
+    value.resize(end);
+    return value;
+}
+
+WriteOutcome failure(std::string reason) { return WriteOutcome{false, std::move(reason)}; }
+
+}  // namespace
+
+std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
+                                       std::string_view key) {
+    if (file.empty()) return std::nullopt;
+    auto text = cache().get(file);
+    if (!text) return std::nullopt;
+    return text->find(section, key, kMaxValueBytes);
+}
+
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
+                             std::string_view key) {
+    return cutLikeTheBuffer(lookupValue(file, section, key).value_or(std::string(kUnknown)));
+}
+
+WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
+                        std::string_view key, std::string_view value) {
+    if (file.empty() || !file.has_filename()) return failure("no file name");
+    if (auto problem = sectionNameProblem(section); !problem.empty()) return failure(problem);
+    if (auto problem = keyNameProblem(key); !problem.empty()) return failure(problem);
+    if (value.find('\0') != std::string_view::npos) return failure("value holds a NUL character");
+
+    files::WriteLock lock(file.parent_path());
+    if (!lock.held()) return failure(lock.reason());
+
+    std::string bytes;
+    switch (files::readWholeFile(file, bytes)) {
+        case files::ReadStatus::Ok:
+        case files::ReadStatus::Missing: break;
+        case files::ReadStatus::NotAFile: return failure("a folder or device stands where the file should be");
+        case files::ReadStatus::Unreadable: return failure("the file cannot be read");
+    }
+    std::string reason;
+    auto updated = ProfileText::parse(std::move(bytes))->withValue(section, key, value, &reason);
+    if (!updated) return failure(reason);
+    const bool written = files::replaceFile(file, *updated, &reason);
+    cache().forget(file);
+    return written ? WriteOutcome{true, {}} : failure(reason);
+}
+
+void forgetCachedFiles() { cache().clear(); }
+
+}  // namespace pumpsel::ini

@@ -1,0 +1,47 @@
+#pragma once
+// Named values in profile files: the only way the program reads and writes
+// the catalogue. Names and values are UTF-8; files are GBK text.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pumpsel::ini {
+
+// What a read returns for a missing file, section or key. A stored value that
+// is literally "unknown" cannot be told from a missing one.
+inline constexpr std::string_view kUnknown = "unknown";
+
+// Values are handed out through a 1000-byte buffer: at most 999 bytes of GBK.
+inline constexpr std::size_t kMaxValueBytes = 999;
+
+// The value as the profile service returns it, or nullopt when the file, the
+// section or the key does not exist. Never creates anything.
+std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
+                                       std::string_view key);
+
+// The program's read: the stored value, or "unknown" for every kind of
+// absence. Like the original buffer handling, a value that begins with blanks
+// keeps them and loses as many characters at its end.
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
+                             std::string_view key);
+
+struct WriteOutcome {
+    bool ok = false;
+    std::string reason;  // why the write failed, empty on success
+    explicit operator bool() const { return ok; }
+};
+
+// Stores the value under the key in the section of the file, creating the
+// file or section when missing. The file is replaced in one step (never left
+// half-written), other writers are locked out meanwhile, and every byte but
+// the written line stays as it was. Fails, writing nothing, for a missing or
+// read-only folder, an empty file name, names that would break the file's
+// structure, or text that the file's encoding cannot hold.
+WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
+                        std::string_view key, std::string_view value);
+
+// Drops every cached file (benchmarks measure cold reads with it).
+void forgetCachedFiles();
+
+}  // namespace pumpsel::ini

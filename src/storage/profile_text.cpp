@@ -1,0 +1,350 @@
+#include "storage/profile_text.h"
+
+#include "storage/gbk.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pumpsel::ini {
+namespace {
+
+// The blanks that the profile services strip around names and values.
+bool isBlank(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
+}
+
+std::string_view trimmed(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b])) ++b;
+    while (e > b && isBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+// Character length in the working text: GBK characters may be two bytes
+// whose second byte looks like "]", "\" or a letter; UTF-8 needs no care
+// because none of its multi-byte units is ASCII.
+std::size_t charLength(std::string_view text, std::size_t pos, Encoding enc) {
+    return enc == Encoding::Gbk ? gbk::charLength(text, pos) : 1;
+}
+
+// Names match without regard to ASCII letter case only: full-width letters
+// and GBK trail bytes are never folded.
+void appendFolded(std::string& out, std::string_view name, Encoding enc) {
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t len = charLength(name, i, enc);
+        char c = name[i];
+        if (len == 1 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        out.push_back(c);
+        if (len == 2) out.push_back(name[i + 1]);
+        i += len;
+    }
+}
+
+std::size_t findChar(std::string_view text, char wanted, Encoding enc) {
+    for (std::size_t i = 0; i < text.size(); i += charLength(text, i, enc))
+        if (text[i] == wanted) return i;
+    return std::string_view::npos;
+}
+
+// A value with line breaks is stored in double quotes with "\r", "\n" and
+// "\\" escapes; a quoted value without any "\r" or "\n" escape is an
+// ordinary quoted value.
+bool hasLineBreakEscape(std::string_view body, Encoding enc) {
+    for (std::size_t i = 0; i < body.size(); i += charLength(body, i, enc)) {
+        if (body[i] != '\\' || i + 1 >= body.size()) continue;
+        if (body[i + 1] == 'n' || body[i + 1] == 'r') return true;
+        ++i;  // an escaped backslash
+    }
+    return false;
+}
+
+std::string decodeLineBreaks(std::string_view body, Encoding enc) {
+    std::string out;
+    out.reserve(body.size());
+    for (std::size_t i = 0; i < body.size();) {
+        std::size_t len = charLength(body, i, enc);
+        if (len == 1 && body[i] == '\\' && i + 1 < body.size()) {
+            char next = body[i + 1];
+            if (next == 'n' || next == 'r' || next == '\\') {
+                out.push_back(next == 'n' ? '\n' : next == 'r' ? '\r' : '\\');
+                i += 2;
+                continue;
+            }
+        }
+        out.append(body.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+// Thread-local memo of encoded names: record scans ask for the same few keys
+// hundreds of thousands of times.
+const std::optional<std::string>& encodedName(std::string_view utf8) {
+    thread_local std::unordered_map<std::string, std::optional<std::string>> memo;
+    auto it = memo.find(std::string(utf8));
+    if (it != memo.end()) return it->second;
+    if (memo.size() > 4096) memo.clear();
+    return memo.emplace(std::string(utf8), gbk::fromUtf8(utf8)).first->second;
+}
+
+}  // namespace
+
+std::string encodeLineBreaks(std::string_view value) {
+    std::string out = "\"";
+    for (char c : value) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out.push_back(c);
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string sectionNameProblem(std::string_view section) {
+    std::string_view name = trimmed(section);
+    if (name.empty()) return "empty section name";
+    if (name.find_first_of("[]") != std::string_view::npos) return "section name holds \"[\" or \"]\"";
+    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return "section name holds a line break";
+    return {};
+}
+
+std::string keyNameProblem(std::string_view key) {
+    std::string_view name = trimmed(key);
+    if (name.empty()) return "empty key name";
+    if (name.find('=') != std::string_view::npos) return "key name holds \"=\"";
+    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return "key name holds a line break";
+    if (name.front() == ';' || name.front() == '[') return "key name starts with \";\" or \"[\"";
+    return {};
+}
+
+std::shared_ptr<const ProfileText> ProfileText::parse(std::string fileBytes) {
+    std::shared_ptr<ProfileText> text(new ProfileText);
+    text->decode(std::move(fileBytes));
+    text->index();
+    return text;
+}
+
+void ProfileText::decode(std::string bytes) {
+    auto startsWith = [&](std::string_view bom) { return std::string_view(bytes).starts_with(bom); };
+    if (startsWith("\xEF\xBB\xBF")) {
+        encoding_ = Encoding::Utf8;
+        text_ = bytes.substr(3);
+    } else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        encoding_ = startsWith("\xFF\xFE") ? Encoding::Utf16LE : Encoding::Utf16BE;
+        const bool bigEndian = encoding_ == Encoding::Utf16BE;
+        text_ = gbk::utf16ToUtf8(std::string_view(bytes).substr(2), bigEndian);
+        faithful_ = gbk::utf8ToUtf16(text_, bigEndian) == std::string_view(bytes).substr(2);
+    } else {
+        encoding_ = Encoding::Gbk;
+        text_ = std::move(bytes);
+    }
+}
+
+std::uint32_t ProfileText::storeFoldedName(std::size_t begin, std::size_t end) {
+    auto offset = static_cast<std::uint32_t>(names_.size());
+    appendFolded(names_, std::string_view(text_).substr(begin, end - begin), encoding_);
+    return offset;
+}
+
+void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd,
+                             std::size_t lineNext) {
+    Section s{};
+    s.foldedName = storeFoldedName(nameBegin, nameEnd);
+    s.foldedNameLength = static_cast<std::uint32_t>(names_.size()) - s.foldedName;
+    s.headerEnd = static_cast<std::uint32_t>(lineEnd);
+    s.headerNext = static_cast<std::uint32_t>(lineNext);
+    s.firstEntry = static_cast<std::uint32_t>(entries_.size());
+    sections_.push_back(s);
+}
+
+void ProfileText::addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
+                           std::size_t valueEnd, std::size_t lineNext) {
+    Entry e{};
+    e.foldedKey = storeFoldedName(keyBegin, keyEnd);
+    e.foldedKeyLength = static_cast<std::uint32_t>(names_.size()) - e.foldedKey;
+    e.keyEnd = static_cast<std::uint32_t>(keyEnd);
+    e.valueBegin = static_cast<std::uint32_t>(valueBegin);
+    e.valueEnd = static_cast<std::uint32_t>(valueEnd);
+    e.lineNext = static_cast<std::uint32_t>(lineNext);
+    entries_.push_back(e);
+    ++sections_.back().entryCount;
+}
+
+void ProfileText::index() {
+    const std::string_view text(text_);
+    const std::size_t n = text.size();
+    std::size_t pos = 0;
+    while (pos < n) {
+        // A line ends at CR LF, LF or CR alone.
+        std::size_t end = pos;
+        while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+        std::size_t next = end;
+        if (next < n) next += (text[next] == '\r' && next + 1 < n && text[next + 1] == '\n') ? 2 : 1;
+
+        std::size_t b = pos, e = end;
+        while (b < e && isBlank(text[b])) ++b;
+        while (e > b && isBlank(text[e - 1])) --e;
+        if (b < e && text[b] == '[') {
+            std::size_t close = findChar(text.substr(b + 1, e - b - 1), ']', encoding_);
+            if (close != std::string_view::npos) {
+                std::size_t nb = b + 1, ne = b + 1 + close;
+                while (nb < ne && isBlank(text[nb])) ++nb;
+                while (ne > nb && isBlank(text[ne - 1])) --ne;
+                addSection(nb, ne, end, next);
+                pos = next;
+                continue;
+            }
+        }
+        if (b < e && text[b] != ';' && !sections_.empty()) {
+            const void* eq = std::memchr(text.data() + b, '=', e - b);
+            if (eq) {
+                std::size_t eqPos = static_cast<const char*>(eq) - text.data();
+                std::size_t ke = eqPos;
+                while (ke > b && isBlank(text[ke - 1])) --ke;
+                addEntry(b, ke, eqPos + 1, end, next);
+            }
+        }
+        pos = next;
+    }
+    sectionIndex_.reserve(sections_.size());
+    for (std::uint32_t i = 0; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        sectionIndex_.emplace(std::string_view(names_).substr(s.foldedName, s.foldedNameLength), i);
+    }
+}
+
+std::optional<std::string> ProfileText::lookupName(std::string_view utf8) const {
+    std::string_view name = trimmed(utf8);
+    std::string folded;
+    if (encoding_ == Encoding::Gbk && !gbk::isAscii(name)) {
+        const auto& encoded = encodedName(name);
+        if (!encoded) return std::nullopt;
+        appendFolded(folded, *encoded, encoding_);
+    } else {
+        appendFolded(folded, name, encoding_);
+    }
+    return folded;
+}
+
+const ProfileText::Section* ProfileText::findSection(std::string_view foldedName) const {
+    auto it = sectionIndex_.find(foldedName);
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+}
+
+const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::string_view foldedKey) const {
+    const std::string_view names(names_);
+    for (std::uint32_t i = 0; i < section.entryCount; ++i) {
+        const Entry& e = entries_[section.firstEntry + i];
+        if (names.substr(e.foldedKey, e.foldedKeyLength) == foldedKey) return &e;
+    }
+    return nullptr;
+}
+
+// The value as the profile services hand it out: up to a NUL byte, blanks
+// trimmed, one pair of matching quotes removed.
+std::string ProfileText::valueText(const Entry& entry) const {
+    std::string_view region = std::string_view(text_).substr(entry.valueBegin, entry.valueEnd - entry.valueBegin);
+    region = region.substr(0, region.find('\0'));
+    std::string_view value = trimmed(region);
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'')) {
+        std::string_view body = value.substr(1, value.size() - 2);
+        if (value.front() == '"' && hasLineBreakEscape(body, encoding_)) return decodeLineBreaks(body, encoding_);
+        return std::string(body);
+    }
+    return std::string(value);
+}
+
+std::optional<std::string> ProfileText::find(std::string_view section, std::string_view key,
+                                             std::size_t maxGbkBytes) const {
+    auto sectionName = lookupName(section);
+    if (!sectionName) return std::nullopt;
+    const Section* s = findSection(*sectionName);
+    if (!s) return std::nullopt;
+    auto keyName = lookupName(key);
+    if (!keyName) return std::nullopt;
+    const Entry* e = findEntry(*s, *keyName);
+    if (!e) return std::nullopt;
+    std::string value = valueText(*e);
+    if (encoding_ != Encoding::Gbk) return std::string(gbk::prefixFitting(gbk::sanitizedUtf8(value), maxGbkBytes));
+    std::size_t cut = 0;
+    while (cut < value.size()) {
+        std::size_t len = gbk::charLength(value, cut);
+        if (cut + len > maxGbkBytes) break;
+        cut += len;
+    }
+    value.resize(cut);
+    return gbk::toUtf8(value);
+}
+
+std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::string* reason) const {
+    if (encoding_ != Encoding::Gbk) {
+        if (gbk::isValidUtf8(utf8)) return std::string(utf8);
+        if (reason) *reason = "text is not valid UTF-8";
+        return std::nullopt;
+    }
+    std::string bad;
+    auto bytes = gbk::fromUtf8(utf8, &bad);
+    if (!bytes && reason)
+        *reason = bad.empty() ? "text is not valid UTF-8" : "\"" + bad + "\" cannot be stored in GBK text";
+    return bytes;
+}
+
+std::string ProfileText::encodeFile(const std::string& working) const {
+    switch (encoding_) {
+        case Encoding::Gbk: return working;
+        case Encoding::Utf8: return "\xEF\xBB\xBF" + working;
+        case Encoding::Utf16LE: return "\xFF\xFE" + gbk::utf8ToUtf16(working, false);
+        case Encoding::Utf16BE: return "\xFE\xFF" + gbk::utf8ToUtf16(working, true);
+    }
+    return working;
+}
+
+std::optional<std::string> ProfileText::withValue(std::string_view section, std::string_view key,
+                                                  std::string_view value, std::string* reason) const {
+    const bool multiLine = value.find_first_of("\r\n") != std::string_view::npos;
+    auto sectionW = toWorking(trimmed(section), reason);
+    auto keyW = toWorking(trimmed(key), reason);
+    auto valueW = toWorking(multiLine ? encodeLineBreaks(value) : std::string(value), reason);
+    if (!sectionW || !keyW || !valueW) return std::nullopt;
+
+    const std::string line = *keyW + "=" + *valueW;
+    std::string out;
+    out.reserve(text_.size() + line.size() + sectionW->size() + 8);
+    if (!faithful_) {
+        if (reason) *reason = "the file's UTF-16 text is damaged and would not be written back as it was";
+        return std::nullopt;
+    }
+    std::string sectionFolded, keyFolded;
+    appendFolded(sectionFolded, *sectionW, encoding_);
+    appendFolded(keyFolded, *keyW, encoding_);
+    const Section* s = findSection(sectionFolded);
+    const Entry* e = s ? findEntry(*s, keyFolded) : nullptr;
+    if (e) {
+        // The key keeps its spelling and indentation; the rest of the line is replaced.
+        out.append(text_, 0, e->keyEnd).append("=").append(*valueW).append(text_, e->valueEnd);
+    } else if (s) {
+        // After the section's last key line, or after its header when it has none.
+        std::size_t lineEnd = s->headerEnd, lineNext = s->headerNext;
+        if (s->entryCount > 0) {
+            const Entry& last = entries_[s->firstEntry + s->entryCount - 1];
+            lineEnd = last.valueEnd;
+            lineNext = last.lineNext;
+        }
+        out.append(text_, 0, lineNext);
+        if (lineNext == lineEnd) out.append("\r\n");  // that line ended the file without a break
+        out.append(line).append("\r\n").append(text_, lineNext);
+    } else {
+        out = text_;
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
+        out.append("[").append(*sectionW).append("]\r\n").append(line).append("\r\n");
+    }
+    return encodeFile(out);
+}
+
+}  // namespace pumpsel::ini

@@ -1,0 +1,85 @@
+#pragma once
+// The content of one profile file (INI-style: "[section]" lines and
+// "key=value" lines), parsed the way the Windows profile services parse it,
+// and edited so that every byte but the written value stays as it was.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pumpsel::ini {
+
+// Files carry GBK text unless a byte-order mark says otherwise; a file is
+// written back in the encoding it was read in.
+enum class Encoding { Gbk, Utf8, Utf16LE, Utf16BE };
+
+class ProfileText {
+public:
+    // Parses raw file bytes. Never fails: whatever a file holds is read.
+    static std::shared_ptr<const ProfileText> parse(std::string fileBytes);
+
+    ProfileText(const ProfileText&) = delete;
+    ProfileText& operator=(const ProfileText&) = delete;
+
+    Encoding encoding() const { return encoding_; }
+    std::size_t byteSize() const { return text_.size(); }
+
+    // The stored value, as UTF-8, of the first matching key in the first
+    // matching section, cut to at most maxGbkBytes bytes of GBK; nullopt when
+    // the section or key does not exist. Names are UTF-8.
+    std::optional<std::string> find(std::string_view section, std::string_view key,
+                                    std::size_t maxGbkBytes) const;
+
+    // The whole file with the value written, or nullopt (with *reason) when
+    // the names or the value cannot be stored in this file's encoding.
+    std::optional<std::string> withValue(std::string_view section, std::string_view key,
+                                         std::string_view value, std::string* reason) const;
+
+private:
+    struct Section {
+        std::uint32_t foldedName, foldedNameLength;  // in names_
+        std::uint32_t headerEnd, headerNext;         // the header line's end and the next line's start
+        std::uint32_t firstEntry, entryCount;
+    };
+    struct Entry {
+        std::uint32_t foldedKey, foldedKeyLength;  // in names_
+        std::uint32_t keyEnd;                      // end of the key as written
+        std::uint32_t valueBegin, valueEnd;        // the value region after "=", before trimming
+        std::uint32_t lineNext;                    // start of the next line
+    };
+
+    ProfileText() = default;
+    void decode(std::string fileBytes);
+    void index();
+    void addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd, std::size_t lineNext);
+    void addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
+                  std::size_t valueEnd, std::size_t lineNext);
+    std::uint32_t storeFoldedName(std::size_t begin, std::size_t end);
+    std::optional<std::string> toWorking(std::string_view utf8, std::string* reason) const;
+    std::optional<std::string> lookupName(std::string_view utf8) const;
+    const Section* findSection(std::string_view foldedName) const;
+    const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
+    std::string valueText(const Entry& entry) const;
+    std::string encodeFile(const std::string& working) const;
+
+    Encoding encoding_ = Encoding::Gbk;
+    bool faithful_ = true;  // false when a UTF-16 file would not survive a rewrite
+    std::string text_;   // GBK bytes, or UTF-8 for files with a byte-order mark
+    std::string names_;  // every section and key name, folded for matching
+    std::vector<Section> sections_;
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string_view, std::uint32_t> sectionIndex_;  // first section of each name
+};
+
+// Rules that name a section or key unusable because writing it would change
+// the structure of the file; empty when the name is fine.
+std::string sectionNameProblem(std::string_view section);
+std::string keyNameProblem(std::string_view key);
+
+// The stored form of a value that holds line breaks, and its reverse.
+std::string encodeLineBreaks(std::string_view value);
+
+}  // namespace pumpsel::ini
