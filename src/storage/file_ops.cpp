@@ -1,6 +1,7 @@
 #include "storage/file_ops.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <random>
 
@@ -23,6 +24,11 @@ std::filesystem::path pathFromUtf8(std::string_view utf8) {
 std::string pathToUtf8(const std::filesystem::path& path) {
     std::u8string s = path.u8string();
     return std::string(s.begin(), s.end());
+}
+
+std::int64_t nowNs() {
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 namespace {
@@ -211,10 +217,12 @@ std::optional<Stamp> stampOf(const std::filesystem::path& path) {
     s.size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     s.device = info.dwVolumeSerialNumber;
     s.inode = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    s.modifiedNs = ((std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                    info.ftLastWriteTime.dwLowDateTime) * 100;
-    s.changedNs = ((std::int64_t(info.ftCreationTime.dwHighDateTime) << 32) |
-                   info.ftCreationTime.dwLowDateTime) * 100;
+    // FILETIME counts 100 ns from 1601; stamps count from 1970.
+    auto unixNs = [](FILETIME t) {
+        return (((std::int64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) - 116444736000000000LL) * 100;
+    };
+    s.modifiedNs = unixNs(info.ftLastWriteTime);
+    s.changedNs = unixNs(info.ftCreationTime);
     return s;
 }
 

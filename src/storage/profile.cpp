@@ -23,7 +23,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             auto it = slots_.find(file.native());
-            if (it != slots_.end() && it->second.stamp == *stamp) return it->second.text;
+            if (it != slots_.end() && it->second.stamp == *stamp && it->second.settled) return it->second.text;
         }
         return load(file);
     }
@@ -48,11 +48,23 @@ private:
     struct Slot {
         files::Stamp stamp;
         std::shared_ptr<const ProfileText> text;
+        bool settled;  // read after its time stamp's clock tick had passed
     };
+
+    // File systems stamp times in ticks (a few milliseconds, or whole seconds
+    // on coarse ones): a file read within the tick of its last change could
+    // change again without a new stamp, so such a read is not trusted and the
+    // next read loads the file again.
+    static bool settledAt(const files::Stamp& stamp, std::int64_t readNs) {
+        const bool coarse = stamp.modifiedNs % 1000000000 == 0;
+        const std::int64_t margin = coarse ? 2'000'000'000 : 20'000'000;
+        return readNs - stamp.modifiedNs >= margin;
+    }
 
     std::shared_ptr<const ProfileText> load(const std::filesystem::path& file) {
         std::string bytes;
         files::Stamp stamp;
+        const std::int64_t readNs = files::nowNs();
         // A file rewritten in place while it was read is read again.
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (files::readWholeFile(file, bytes, &stamp) != files::ReadStatus::Ok) return nullptr;
@@ -69,7 +81,7 @@ private:
             slots_.clear();
             bytes_ = 0;
         }
-        slots_.emplace(file.native(), Slot{stamp, text});
+        slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs)});
         bytes_ += text->byteSize();
         return text;
     }

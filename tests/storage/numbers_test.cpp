@@ -1,0 +1,87 @@
+// The number rules shared by the search, the record editor and the entry boxes.
+#include "storage/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace pumpsel::numbers;
+
+TEST(LeadingNumber, TakesTheLongestLeadingDecimalNumber) {
+    EXPECT_DOUBLE_EQ(leadingNumber("12.5m3/h"), 12.5);
+    EXPECT_DOUBLE_EQ(leadingNumber("40abc"), 40);
+    EXPECT_DOUBLE_EQ(leadingNumber("unknown"), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber(""), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("-3"), -3);
+    EXPECT_DOUBLE_EQ(leadingNumber("+7"), 7);
+    EXPECT_DOUBLE_EQ(leadingNumber("1e2"), 100);
+    EXPECT_DOUBLE_EQ(leadingNumber("1E-1x"), 0.1);
+    EXPECT_DOUBLE_EQ(leadingNumber("1e"), 1);
+    EXPECT_DOUBLE_EQ(leadingNumber("1e+"), 1);
+    EXPECT_DOUBLE_EQ(leadingNumber("1.2.3"), 1.2);
+    EXPECT_DOUBLE_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(leadingNumber("5."), 5);
+    EXPECT_DOUBLE_EQ(leadingNumber("."), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("-"), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("--5"), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("０5"), 0);  // a full-width digit is no digit
+}
+
+TEST(LeadingNumber, SkipsBlanksTabsAndLineFeedsAnywhere) {
+    EXPECT_DOUBLE_EQ(leadingNumber(" 40 "), 40);
+    EXPECT_DOUBLE_EQ(leadingNumber("1 2\t3\n.5"), 123.5);
+    EXPECT_DOUBLE_EQ(leadingNumber("- 4"), -4);
+    EXPECT_DOUBLE_EQ(leadingNumber("1\r2"), 1);  // a carriage return is not skipped
+}
+
+TEST(LeadingNumber, OutOfRangeValuesSaturate) {
+    EXPECT_TRUE(std::isinf(leadingNumber("1e400")));
+    EXPECT_LT(leadingNumber("-1e400"), 0);
+    EXPECT_DOUBLE_EQ(leadingNumber("1e-400"), 0);
+    EXPECT_TRUE(std::isinf(leadingNumber(std::string(400, '9'))));
+}
+
+TEST(IsNumeric, AcceptsOneDecimalNumberBetweenBlanks) {
+    for (const char* ok : {"12.5", " 12.5 ", "-3", "0", "1e3", "+7", "1E+3", ".5", "5.", "\t8\t", "1e-2"})
+        EXPECT_TRUE(isNumeric(ok)) << ok;
+    for (const char* bad : {"abc", "12a", "1.2.3", "1e", "", "  ", ".", "+", "1 2", "1,000", "&H10", "(5)", "5-",
+                            "1d2", "0x10", "１２"})
+        EXPECT_FALSE(isNumeric(bad)) << bad;
+}
+
+TEST(FormatOneDecimal, HalvesGoAwayFromZeroOnTheSevenDigitForm) {
+    EXPECT_EQ(formatOneDecimal(0.25f), "0.3");
+    EXPECT_EQ(formatOneDecimal(12.25f), "12.3");
+    EXPECT_EQ(formatOneDecimal(0.35f), "0.4");  // 0.3499999940... as a single
+    EXPECT_EQ(formatOneDecimal(-0.25f), "-0.3");
+    EXPECT_EQ(formatOneDecimal(15.0f), "15.0");
+    EXPECT_EQ(formatOneDecimal(0.0f), "0.0");
+    EXPECT_EQ(formatOneDecimal(0.04f), "0.0");
+    EXPECT_EQ(formatOneDecimal(9.96f), "10.0");
+    EXPECT_EQ(formatOneDecimal(99.95f), "100.0");
+    EXPECT_EQ(formatOneDecimal(1234567.0f), "1234567.0");
+    EXPECT_EQ(formatOneDecimal(1e20f), "100000000000000000000.0");
+    EXPECT_EQ(formatOneDecimal(6.3f), "6.3");
+    EXPECT_EQ(formatOneDecimal(1e-10f), "0.0");
+}
+
+TEST(FormatWhole, HalvesGoAwayFromZero) {
+    EXPECT_EQ(formatWhole(2.5), "3");
+    EXPECT_EQ(formatWhole(2.4), "2");
+    EXPECT_EQ(formatWhole(-2.5), "-3");
+    EXPECT_EQ(formatWhole(-1), "-1");
+    EXPECT_EQ(formatWhole(0), "0");
+    EXPECT_EQ(formatWhole(-0.4), "0");
+    EXPECT_EQ(formatWhole(32767), "32767");
+    EXPECT_EQ(formatWhole(1e20), "100000000000000000000");
+}
+
+TEST(NumberToText, BlankBeforeNonNegativeNumbers) {
+    EXPECT_EQ(numberToText(8), " 8");
+    EXPECT_EQ(numberToText(3.5), " 3.5");
+    EXPECT_EQ(numberToText(-2), "-2");
+    EXPECT_EQ(numberToText(0), " 0");
+    EXPECT_EQ(numberToText(32768), " 32768");
+    EXPECT_EQ(numberToText(0.1 + 0.2), " 0.3");  // 15 significant digits, like the original
+    EXPECT_EQ(numberToText(1e20), " 1E+20");
+}
