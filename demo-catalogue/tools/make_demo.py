@@ -52,12 +52,12 @@ def num(x):
 
 
 def efficiency(q, h_stage, rpm, penalty=0.0, double=False):
-    """Best-point efficiency estimate from flow and specific speed."""
+    """Best-point efficiency estimate from the flow and the impeller type number ns."""
     qq = q / 2.0 if double else q
     ns = 3.65 * rpm * math.sqrt(qq / 3600.0) / (h_stage ** 0.75)
     e = 0.86 - 0.28 * math.exp(-q / 70.0)
     if ns < 70:
-        e -= (70 - ns) * 0.006
+        e -= (70 - ns) * 0.005
     elif ns > 250:
         e -= (ns - 250) * 0.0005
     e -= penalty
@@ -133,7 +133,7 @@ def maker_is_base():
                        "转速%dr/min，效率%d%%，必需汽蚀余量%sm；泵体、泵盖HT250铸铁，"
                        "叶轮HT200，轴45号钢；软填料密封，可按要求改为机械密封；"
                        "输送清水或物理化学性质类似于清水的液体，温度不高于80℃。"
-                       % (rpm, e, num(npsh), )))
+                       % (rpm, e, "%.1f" % npsh)))
     return out
 
 
@@ -160,7 +160,7 @@ def maker_is_cut():
                            "%s型切割叶轮，转速%dr/min，效率%d%%，必需汽蚀余量%sm；"
                            "泵体HT250，叶轮可选304不锈钢；单端面机械密封；"
                            "适用于城市给水、空调循环水和工业冷却水，介质温度不高于80℃。"
-                           % (v, rpm, round(eff * 100), num(npsh))))
+                           % (v, rpm, round(eff * 100), "%.1f" % npsh)))
     return out
 
 
@@ -176,7 +176,7 @@ def maker_is_low():
                        "四极电机，转速1450r/min，效率%d%%，必需汽蚀余量%sm；"
                        "运行噪声低、寿命长，适用于住宅小区和医院等对噪声有要求的给水排水及循环系统；"
                        "泵体HT250，机械密封，介质温度不高于80℃。"
-                       % (round(eff * 100), num(max(1.5, npsh / 4 + 1)))))
+                       % (round(eff * 100), "%.1f" % max(1.5, npsh / 4 + 1))))
     return out
 
 
@@ -213,7 +213,7 @@ def maker_isg():
         out.append(rec("ISG" + name, q1, q2, h1, h2, pw,
                        "转速2900r/min，效率%d%%，必需汽蚀余量%sm；进出口口径DN%s，同一中心线；"
                        "泵体HT250，机械密封；适用于高层建筑增压给水、空调冷热水循环，介质温度不高于80℃。"
-                       % (round(eff * 100), num(1.8 + 0.012 * qr), name.split("-")[0])))
+                       % (round(eff * 100), "%.1f" % (1.8 + 0.012 * qr), name.split("-")[0])))
     return out
 
 
@@ -290,7 +290,7 @@ def maker_s():
         out.append(rec(m, q1, q2, h1, h2, pw,
                        "转速%dr/min，效率%d%%，必需汽蚀余量%sm；水平中开式泵壳，双吸叶轮，"
                        "轴向力自平衡；泵体HT250，叶轮ZG230-450，填料密封；适用于水厂取水、城市供水加压及循环水。"
-                       % (rpm, round(eff * 100), num(2.5 + qr / 500.0 * (rpm / 1470.0)))))
+                       % (rpm, round(eff * 100), "%.1f" % (2.5 + qr / 500.0 * (rpm / 1470.0)))))
     return out
 
 
@@ -407,7 +407,7 @@ def sewage(points, fmt, penalty, remark, rpm_of):
 
 
 def wq_rpm(q, h):
-    return 2900 if q * h <= 1500 or h >= 30 else (1450 if q < 500 else 980)
+    return 2900 if q * h <= 2500 else (1450 if q < 500 else 980)
 
 
 def maker_wq():
@@ -572,7 +572,7 @@ def selfpriming(items, sym, penalty, remark):
     out = []
     for dn, qr, hr in items:
         q1, q2, h1, h2 = qr * 0.7, qr * 1.2, hr * 1.1, hr * 0.85
-        rpm = 2900 if qr * hr < 9000 else 1450
+        rpm = 2900 if qr * hr < 3000 else 1450
         eff = efficiency(qr, hr, rpm, penalty)
         pw = motor_for(((q1, h1), (qr, hr), (q2, h2)), eff)
         out.append(rec("%d%s%s-%d" % (dn, sym, num(qr), hr), q1, q2, h1, h2, pw,

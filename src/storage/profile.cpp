@@ -3,18 +3,28 @@
 #include "storage/file_ops.h"
 #include "storage/profile_text.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
 namespace pumpsel::ini {
 namespace {
 
-// Parsed files, each kept with the stamp of what was parsed. Every read
-// compares the stamp with the file on disk first, so a read always sees
-// every earlier write, this program's or another's.
+std::atomic<std::uint64_t> batchCounter{0};
+thread_local int batchDepth = 0;
+thread_local std::uint64_t currentBatch = 0;  // 0: no batch
+
+// Parsed files, each kept with the stamp of what was parsed. A read compares
+// the stamp with the file on disk first (once per batch inside a ReadBatch),
+// so it sees every earlier write, this program's or another's.
 class Cache {
 public:
     std::shared_ptr<const ProfileText> get(const std::filesystem::path& file) {
+        if (currentBatch != 0) {
+            std::lock_guard lock(mutex_);
+            auto it = slots_.find(file.native());
+            if (it != slots_.end() && it->second.checkedInBatch == currentBatch) return it->second.text;
+        }
         auto stamp = files::stampOf(file);
         if (!stamp) {
             forget(file);
@@ -23,7 +33,10 @@ public:
         {
             std::lock_guard lock(mutex_);
             auto it = slots_.find(file.native());
-            if (it != slots_.end() && it->second.stamp == *stamp && it->second.settled) return it->second.text;
+            if (it != slots_.end() && it->second.stamp == *stamp && it->second.settled) {
+                it->second.checkedInBatch = currentBatch;
+                return it->second.text;
+            }
         }
         return load(file);
     }
@@ -49,6 +62,7 @@ private:
         files::Stamp stamp;
         std::shared_ptr<const ProfileText> text;
         bool settled;  // read after its time stamp's clock tick had passed
+        std::uint64_t checkedInBatch;
     };
 
     // File systems stamp times in ticks (a few milliseconds, or whole seconds
@@ -81,7 +95,7 @@ private:
             slots_.clear();
             bytes_ = 0;
         }
-        slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs)});
+        slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs), currentBatch});
         bytes_ += text->byteSize();
         return text;
     }
@@ -115,6 +129,14 @@ std::string cutLikeTheBuffer(std::string value) {
 WriteOutcome failure(std::string reason) { return WriteOutcome{false, std::move(reason)}; }
 
 }  // namespace
+
+ReadBatch::ReadBatch() {
+    if (batchDepth++ == 0) currentBatch = ++batchCounter;
+}
+
+ReadBatch::~ReadBatch() {
+    if (--batchDepth == 0) currentBatch = 0;
+}
 
 std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
                                        std::string_view key) {

@@ -41,6 +41,19 @@ struct WriteOutcome {
 WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value);
 
+// While a ReadBatch lives on a thread, each file read on that thread is
+// checked on disk once, at its first read in the batch, instead of at every
+// read. One user action (a record scan of tens of thousands of values) thus
+// sees the catalogue as it stood when the action began, together with the
+// action's own writes, at the cost of one check per file. Batches nest.
+class ReadBatch {
+public:
+    ReadBatch();
+    ~ReadBatch();
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+};
+
 // Drops every cached file (benchmarks measure cold reads with it).
 void forgetCachedFiles();
 

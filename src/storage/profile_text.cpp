@@ -80,9 +80,14 @@ std::string decodeLineBreaks(std::string_view body, Encoding enc) {
 
 // Thread-local memo of encoded names: record scans ask for the same few keys
 // hundreds of thousands of times.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 const std::optional<std::string>& encodedName(std::string_view utf8) {
-    thread_local std::unordered_map<std::string, std::optional<std::string>> memo;
-    auto it = memo.find(std::string(utf8));
+    thread_local std::unordered_map<std::string, std::optional<std::string>, NameHash, std::equal_to<>> memo;
+    auto it = memo.find(utf8);
     if (it != memo.end()) return it->second;
     if (memo.size() > 4096) memo.clear();
     return memo.emplace(std::string(utf8), gbk::fromUtf8(utf8)).first->second;

@@ -101,3 +101,22 @@ TEST_F(ProfileCache, DeletedFileReadsUnknown) {
     writeBytes(file, "[s]\r\nk=3\r\n");
     EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "3");
 }
+
+TEST_F(ProfileCache, ABatchChecksEachFileOnceAndSeesItsOwnWrites) {
+    writeBytes(file, "[s]\r\nk=1\r\n");
+    setModifiedSecondsAgo(file, 10);
+    {
+        ini::ReadBatch batch;
+        ASSERT_EQ(ini::ReadProfileValue(file, "s", "k"), "1");
+        ASSERT_TRUE(ini::writeValue(file, "s", "k", "2").ok);
+        EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "2");
+        rewriteInPlaceFromAnotherProcess(file, "[s]\r\nk=3\r\n");
+        // Inside one action the file stands as the action found it.
+        EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "2");
+    }
+    EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "3");
+    {
+        ini::ReadBatch batch;
+        EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "3");  // a new batch checks again
+    }
+}

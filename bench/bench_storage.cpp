@@ -1,0 +1,62 @@
+// Reading every record of the largest maker data file the counters allow:
+// one full parse of the file against the record scan's five reads per record.
+#include "scale_catalogue.h"
+#include "storage/catalogue.h"
+#include "storage/profile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using namespace pumpsel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+template <class F>
+double medianMs(int runs, F&& body) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        body();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    constexpr int kRecords = 32766;
+    const auto folder = std::filesystem::temp_directory_path() / "pumpsel-bench-storage";
+    const auto file = folder / "scale.dat";
+    bench::writeMakerFile(file, kRecords);
+
+    const double parseMs = medianMs(7, [&] {
+        ini::forgetCachedFiles();
+        ini::ReadProfileValue(file, "1", catalogue::kModelKey);
+    });
+    int scanned = 0;
+    const double scanMs = medianMs(7, [&] {
+        ini::forgetCachedFiles();
+        ini::ReadBatch batch;  // one user action
+        scanned = 0;
+        for (int n = 1; n <= catalogue::kMaxCounter; ++n) {
+            const std::string section = catalogue::numberedKey(n);
+            std::string model = ini::ReadProfileValue(file, section, catalogue::kModelKey);
+            for (auto key : {catalogue::kFlow1Key, catalogue::kFlow2Key, catalogue::kHead1Key, catalogue::kHead2Key})
+                ini::ReadProfileValue(file, section, key);
+            if (catalogue::isUnknown(model)) break;
+            ++scanned;
+        }
+    });
+    std::printf("maker data file: %d records, %.1f MB\n", kRecords,
+                std::filesystem::file_size(file) / 1048576.0);
+    std::printf("one full parse:            %8.1f ms\n", parseMs);
+    std::printf("record scan (%d x 5 reads): %8.1f ms  = %.1f full parses\n", scanned, scanMs, scanMs / parseMs);
+    std::printf("re-reading the file per value would take about %.0f s\n", parseMs * 5 * (kRecords + 1) / 1000);
+    std::filesystem::remove_all(folder);
+    return scanned == kRecords ? 0 : 1;
+}
