@@ -1,0 +1,120 @@
+#include "ui/controls.h"
+
+#include "ui/geometry.h"
+#include "ui/hyperlink.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+// The pictures are compiled into the static library, whose resource
+// initialiser the linker would otherwise drop.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace ui {
+
+namespace {
+void ensureResources() {
+    static const bool done = (initResources(), true);
+    (void)done;
+}
+}  // namespace
+
+QIcon programIcon() {
+    ensureResources();
+    QIcon icon;
+    for (int size : {16, 32, 64}) icon.addFile(QStringLiteral(":/pictures/icon%1.png").arg(size));
+    return icon;
+}
+
+QPixmap closePicture() {
+    ensureResources();
+    return QPixmap(QStringLiteral(":/pictures/close.png"));
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                        int width, int height) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    place(button, left, top, width, height);
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
+                  int height) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    place(label, left, top, width, height);
+    return label;
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,
+                       int height) {
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    box->setTextMargins(0, 0, 0, 0);
+    place(box, left, top, width, height);
+    return box;
+}
+
+QPlainTextEdit* makeMemo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setTabChangesFocus(true);
+    place(memo, left, top, width, height);
+    return memo;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
+                     int height) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    place(frame, left, top, width, height);
+    return frame;
+}
+
+QFrame* makeLine(QWidget* parent, const QString& name, int x1, int x2, int y, const QColor& colour) {
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::Window, colour);
+    line->setPalette(pal);
+    line->setGeometry(px(x1), px(y), px(x2) - px(x1), 1);
+    return line;
+}
+
+void makeSeparator(QWidget* parent) {
+    makeLine(parent, QStringLiteral("Line1(0)"), 96, 9276, 4668, QColor(128, 128, 128));
+    makeLine(parent, QStringLiteral("Line1(1)"), 96, 9276, 4680, Qt::white);
+}
+
+void loadWindow(QDialog* window, int clientWidth, int clientHeight, Hyperlink* banner, int bannerTop,
+                QPushButton* closeButton) {
+    window->setWindowIcon(programIcon());
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setFixedSize(px(clientWidth), px(clientHeight));
+    banner->move(px(210), px(bannerTop));
+    closeButton->setText(QString());
+    closeButton->setIcon(closePicture());
+    closeButton->setIconSize(closePicture().size());
+}
+
+void placeProgressLabel(QLabel* label, const Hyperlink* banner) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, bannerColour());
+    label->setPalette(pal);
+    label->hide();
+    label->move(banner->pos());
+}
+
+void centreOn(QWidget* window, const QWidget* owner) {
+    QRect area = owner ? owner->frameGeometry() : window->screen()->availableGeometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+}
+
+}  // namespace ui

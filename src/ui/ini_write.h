@@ -1,0 +1,16 @@
+#pragma once
+// Module ini, as the windows use it: a write that tells the user when it fails.
+#include <QString>
+#include <filesystem>
+
+class QWidget;
+
+namespace ini {
+
+// Writes the value; when the write fails the user sees
+// "写数据错误，非法条目 -> section/key" (title "读取时出错") and the caller
+// goes on, as with every write of the program.
+void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section,
+                       const QString& key, const QString& value);
+
+}  // namespace ini
