@@ -66,6 +66,7 @@ void SelectionWindow::createControls() {
     connect(ListView2, &ui::ListView::itemClick, this, &SelectionWindow::ListView2_ItemClick);
     connect(ListView1, &ui::ListView::itemClick, this, &SelectionWindow::ListView1_ItemClick);
     connect(Command3, &QPushButton::clicked, this, &QDialog::close);
+    setCloseButton(Command3);
 }
 
 void SelectionWindow::setTabOrder() {
@@ -81,8 +82,6 @@ void SelectionWindow::Form_Load() {
     LoadKindList();
     ListView2->setFocus();
 }
-
-void SelectionWindow::reject() { Command3->click(); }
 
 QString SelectionWindow::selectedKind() const { return ListView2->selectedText(); }
 int SelectionWindow::makerPosition() const { return ListView1->selectedPosition(); }

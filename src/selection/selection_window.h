@@ -4,7 +4,8 @@
 // and open the other windows.
 #include "storage/catalogue.h"
 
-#include <QDialog>
+#include "ui/window.h"
+
 #include <array>
 #include <filesystem>
 
@@ -20,7 +21,7 @@ class ListView;
 class PictureBox;
 }  // namespace ui
 
-class SelectionWindow : public QDialog {
+class SelectionWindow : public ui::Window {
     Q_OBJECT
 public:
     // The catalogue lies under the program folder.
@@ -57,9 +58,6 @@ public:
 
     // The path of the picture last shown or opened.
     const std::filesystem::path& picturePath() const { return picturePath_; }
-
-protected:
-    void reject() override;  // Esc presses the close button
 
 private:
     void createControls();
