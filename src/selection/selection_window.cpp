@@ -1,6 +1,12 @@
 #include "selection/selection_window.h"
 
+#include "results/results_window.h"
+#include "storage/numbers.h"
 #include "storage/profile.h"
+#include "ui/focus_guard.h"
+#include "ui/lw_module1.h"
+#include "ui/message_box.h"
+#include "ui/scan_progress.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
@@ -8,6 +14,8 @@
 #include "ui/picture_box.h"
 #include "ui/publisher.h"
 
+#include <QEvent>
+#include <QFocusEvent>
 #include <QPlainTextEdit>
 
 namespace cat = pumpsel::catalogue;
@@ -65,6 +73,14 @@ void SelectionWindow::createControls() {
 
     connect(ListView2, &ui::ListView::itemClick, this, &SelectionWindow::ListView2_ItemClick);
     connect(ListView1, &ui::ListView::itemClick, this, &SelectionWindow::ListView1_ItemClick);
+    connect(Command1, &QPushButton::clicked, this, &SelectionWindow::Command1_Click);
+    connect(Command6, &QPushButton::clicked, this, &SelectionWindow::Command6_Click);
+    for (QLineEdit* box : Text1) box->installEventFilter(this);
+    focusGuard_ = new ui::FocusGuard(this, {Text1[0], Text1[1]}, [this](QWidget* box) {
+        bool cancel = false;
+        Text1_Validate(box == Text1[0] ? 0 : 1, cancel);
+        return !cancel;
+    });
     connect(Command3, &QPushButton::clicked, this, &QDialog::close);
     setCloseButton(Command3);
 }
@@ -82,6 +98,8 @@ void SelectionWindow::Form_Load() {
     LoadKindList();
     ListView2->setFocus();
 }
+
+SelectionWindow::~SelectionWindow() = default;
 
 QString SelectionWindow::selectedKind() const { return ListView2->selectedText(); }
 int SelectionWindow::makerPosition() const { return ListView1->selectedPosition(); }
@@ -137,4 +155,87 @@ void SelectionWindow::ShowMakerThumbnail() {
     }
     picturePath_ = catalogue_.makerThumbnail(utf8(selectedKind()), makerPosition());
     Image1->load(picturePath_);
+}
+
+bool SelectionWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        // Coming back from another window or a message is no new focus.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Text1_GotFocus(watched == Text1[0] ? 0 : 1);
+    }
+    return ui::Window::eventFilter(watched, event);
+}
+
+void SelectionWindow::Text1_GotFocus(int index) { lwModule1::SelectAllText(Text1[index]); }
+
+void SelectionWindow::Text1_Validate(int index, bool& cancel) {
+    const QString text = Text1[index]->text().trimmed();
+    if (text.isEmpty() || pumpsel::numbers::isNumeric(text.toStdString())) return;
+    ui::showMessage(this, QStringLiteral("流量和扬程都只能为正实数"), QStringLiteral("注意"),
+                    ui::MessageStyle::Exclamation);
+    cancel = true;
+}
+
+void SelectionWindow::Command1_Click() {
+    for (QLineEdit* box : Text1) {
+        const QString text = box->text().trimmed();
+        if (text.isEmpty() || !pumpsel::numbers::isNumeric(text.toStdString())) return;
+    }
+    SearchPumps();
+}
+
+void SelectionWindow::SearchPumps() {
+    const pumpsel::records::DutyPoint point{pumpsel::records::singleValue(Text1[0]->text().toStdString()),
+                                            pumpsel::records::singleValue(Text1[1]->text().toStdString())};
+    ListPumps(selectedMaker() + QStringLiteral("，搜索: Q= ") + Text1[0]->text() + QStringLiteral(" 立方米/时，扬程H= ") +
+                  Text1[1]->text() + QStringLiteral(" 米"),
+              point, QStringLiteral("泵数据库没有找到符合条件的的水泵"));
+}
+
+void SelectionWindow::Command6_Click() {
+    ListPumps(selectedMaker(), std::nullopt, QStringLiteral("此种泵的数据库为空"));
+}
+
+// Without a kind and a maker there is no data file to search.
+bool SelectionWindow::SelectionIsComplete() {
+    if (ListView2->selectedPosition() != 0 && makerPosition() != 0) return true;
+    ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+    return false;
+}
+
+ResultsWindow& SelectionWindow::createResultsWindow() {
+    if (!results_) results_ = std::make_unique<ResultsWindow>(*this, this);
+    return *results_;
+}
+
+void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
+                                const QString& messageWhenNone) {
+    if (!SelectionIsComplete()) return;
+    ResultsWindow& results = createResultsWindow();
+    results.setHeaderLine(header);
+    QList<QStringList> rows;
+    {
+        ui::ScanProgress progress(Label2, Hyperlink1);
+        const auto dataFile = makerDataFile();
+        pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
+                               [&](const pumpsel::records::ScannedRecord& r) {
+                                   if (point && !pumpsel::records::fits(r, *point)) return;
+                                   const std::string power = pumpsel::ini::ReadProfileValue(
+                                       dataFile, std::to_string(r.number), cat::kPowerKey);
+                                   rows.append({qs(r.model), qs(pumpsel::records::formattedRange(r.flow1, r.flow2)),
+                                                qs(pumpsel::records::formattedRange(r.head1, r.head2)), qs(power),
+                                                QString::number(r.number)});
+                               });
+    }
+    if (rows.isEmpty()) {
+        ui::showMessage(this, messageWhenNone, QStringLiteral("对不起"), ui::MessageStyle::Exclamation);
+        return;
+    }
+    results.addResultRows(rows);
+    results.ListView1->selectRow(1);
+    results.showMakerPicture();
+    results.RefreshRemark();
+    results.exec();
+    results_.reset();  // closing unloads the window: the next listing starts empty
 }

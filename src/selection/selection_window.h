@@ -2,12 +2,14 @@
 // The selection window (form bump): the start window. Pump kinds, the makers
 // of the selected kind, the duty point, and the commands that search, browse
 // and open the other windows.
-#include "storage/catalogue.h"
-
+#include "selection/catalogue_selection.h"
+#include "storage/record_scan.h"
 #include "ui/window.h"
 
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -15,23 +17,31 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+class ResultsWindow;
+
 namespace ui {
+class FocusGuard;
 class Hyperlink;
 class ListView;
 class PictureBox;
 }  // namespace ui
 
-class SelectionWindow : public ui::Window {
+class SelectionWindow : public ui::Window, public CatalogueSelection {
     Q_OBJECT
 public:
     // The catalogue lies under the program folder.
     explicit SelectionWindow(const std::filesystem::path& programFolder);
+    ~SelectionWindow() override;
 
     // What the other windows read of the current selection.
-    const pumpsel::catalogue::Catalogue& catalogue() const { return catalogue_; }
-    QString selectedKind() const;
-    int makerPosition() const;  // 1-based; 0 when no maker is selected
-    QString selectedMaker() const;
+    const pumpsel::catalogue::Catalogue& catalogue() const override { return catalogue_; }
+    QString selectedKind() const override;
+    int makerPosition() const override;
+    QString selectedMaker() const override;
+
+    // The results window while it exists (after a search or browse without
+    // result it stays, hidden and empty, until the next one).
+    ResultsWindow* resultsWindow() const { return results_.get(); }
 
     // Controls, by their design names.
     QGroupBox* Frame1;
@@ -55,9 +65,16 @@ public:
     void Form_Load();
     void ListView2_ItemClick();
     void ListView1_ItemClick();
+    void Text1_GotFocus(int index);
+    void Text1_Validate(int index, bool& cancel);
+    void Command1_Click();
+    void Command6_Click();
 
     // The path of the picture last shown or opened.
     const std::filesystem::path& picturePath() const { return picturePath_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -66,7 +83,16 @@ private:
     void LoadMakerList();
     void ShowMakerThumbnail();
     void ShowCatalogueProblem();
+    void SearchPumps();
+    bool SelectionIsComplete();
+    // The shared listing of search and browse: header line, record scan with
+    // or without the duty point, then the results window or the message.
+    void ListPumps(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
+                   const QString& messageWhenNone);
+    ResultsWindow& createResultsWindow();
 
     pumpsel::catalogue::Catalogue catalogue_;
     std::filesystem::path picturePath_;
+    std::unique_ptr<ResultsWindow> results_;
+    ui::FocusGuard* focusGuard_ = nullptr;
 };

@@ -2,6 +2,7 @@
 // A catalogue in a temporary program folder, written the way publishers
 // write them: GBK text with CR LF line ends, pictures in images/.
 #include "storage/gbk.h"
+#include "support/qt_printers.h"
 #include "support/temp_dir.h"
 
 #include <QColor>

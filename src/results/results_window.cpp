@@ -1,0 +1,131 @@
+#include "results/results_window.h"
+
+#include "selection/catalogue_selection.h"
+#include "storage/profile.h"
+#include "storage/record_scan.h"
+#include "ui/controls.h"
+#include "ui/geometry.h"
+#include "ui/hyperlink.h"
+#include "ui/list_view.h"
+#include "ui/picture_box.h"
+#include "ui/scan_progress.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+void greyBackground(QWidget* box) {
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Base, QColor(192, 192, 192));
+    box->setPalette(pal);
+}
+
+}  // namespace
+
+ResultsWindow::ResultsWindow(const CatalogueSelection& selection, QWidget* owner)
+    : ui::Window(owner), selection_(selection) {
+    setObjectName(QStringLiteral("se"));
+    setWindowTitle(QStringLiteral("水泵型号"));
+    createControls();
+    setTabOrder();
+    Form_Load();
+}
+
+void ResultsWindow::createControls() {
+    Frame1 = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 产品参数"), 78, 156, 9216, 4380);
+    Label1 = ui::makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("请稍等，正在检索数据...."), 5205, 2115, 2160, 180);
+    Label1->adjustSize();
+    Text1 = ui::makeTextBox(Frame1, QStringLiteral("Text1"), QString(), 2868, 285, 6240, 270);
+    Text1->setReadOnly(true);
+    greyBackground(Text1);
+    ListView1 = new ui::ListView(Frame1, QStringLiteral("ListView1"));
+    ui::place(ListView1, 2868, 588, 6240, 2520);
+    ListView1->setColumns({{QStringLiteral("水泵型号"), 2000},
+                           {QStringLiteral("流量(m3/h)"), 1500},
+                           {QStringLiteral("扬程(m)"), 1500},
+                           {QStringLiteral("功率(kw)"), 900},
+                           {QStringLiteral("序号"), 800}});
+    Text2 = ui::makeMemo(Frame1, QStringLiteral("Text2"), 2868, 3132, 6240, 1116);
+    Text2->setReadOnly(true);
+    greyBackground(Text2);
+    Frame2 = ui::makeFrame(Frame1, QStringLiteral("Frame2"), QString(), 120, 180, 2715, 4065);
+    Image1 = new ui::PictureBox(Frame2, QStringLiteral("Image1"));
+    ui::place(Image1, 90, 210, 2535, 3735);
+    Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("输出"), 4200, 4980, 960, 330);
+    Command7 = ui::makeButton(this, QStringLiteral("Command7"), QStringLiteral("浏览"), 5490, 4980, 960, 330);
+    Command2 = ui::makeButton(this, QStringLiteral("Command2"), QStringLiteral("帮助"), 6792, 4980, 960, 330);
+    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 4980, 960, 330);
+    Command1->setDefault(true);
+    ui::makeSeparator(this);
+    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
+    ui::place(Hyperlink1, 210, 5000, 3252, 228);
+    Label2 = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Label2"), 210, 5000, 540, 180);
+
+    connect(Command7, &QPushButton::clicked, this, &ResultsWindow::Command7_Click);
+    connect(Command3, &QPushButton::clicked, this, &QDialog::close);
+    connect(ListView1, &ui::ListView::itemClick, this, &ResultsWindow::ListView1_ItemClick);
+    setCloseButton(Command3);
+}
+
+void ResultsWindow::setTabOrder() {
+    const QList<QWidget*> order = {Command3, Hyperlink1, ListView1, Text1, Command2, Command1, Command7, Text2};
+    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void ResultsWindow::Form_Load() {
+    ui::loadWindow(this, 9372, 5412, Hyperlink1, 5000, Command3);
+    ui::placeProgressLabel(Label2, Hyperlink1);
+}
+
+void ResultsWindow::showEvent(QShowEvent* event) {
+    ui::Window::showEvent(event);
+    ui::centreOn(this, parentWidget());
+    Command3->setFocus();
+}
+
+void ResultsWindow::setHeaderLine(const QString& text) { Text1->setText(text); }
+
+void ResultsWindow::addResultRows(const QList<QStringList>& rows) { ListView1->addRows(rows); }
+
+void ResultsWindow::showMakerPicture() { Image1->load(selection_.makerPicture()); }
+
+void ResultsWindow::RefreshRemark() {
+    const std::string number = ListView1->selectedText(4).toStdString();
+    Text2->setPlainText(qs(pumpsel::ini::ReadProfileValue(selection_.makerDataFile(), number,
+                                                          pumpsel::catalogue::kRemarkKey)));
+}
+
+void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
+
+// Lists every record of the maker again, ranges as stored, and selects the
+// pump that was selected before.
+void ResultsWindow::Command7_Click() {
+    const QString remembered = ListView1->selectedText(4);
+    QList<QStringList> rows;
+    int reselect = 0;
+    {
+        ui::ScanProgress progress(Label2, Hyperlink1);
+        const auto dataFile = selection_.makerDataFile();
+        ListView1->removeAllRows();
+        ListView1->hide();
+        Text2->hide();
+        pumpsel::records::scan(
+            dataFile, [&](int) { progress.advance(); },
+            [&](const pumpsel::records::ScannedRecord& r) {
+                const std::string power =
+                    pumpsel::ini::ReadProfileValue(dataFile, std::to_string(r.number), pumpsel::catalogue::kPowerKey);
+                rows.append({qs(r.model), qs(pumpsel::records::joinedRange(r.flow1, r.flow2)),
+                             qs(pumpsel::records::joinedRange(r.head1, r.head2)), qs(power),
+                             QString::number(r.number)});
+                if (rows.last().at(4) == remembered) reselect = static_cast<int>(rows.size());
+            });
+        ListView1->addRows(rows);
+        if (reselect > 0) ListView1->selectRow(reselect);
+    }
+    ListView1->show();
+    Text2->show();
+    if (reselect > 0) ListView1->scrollToItem(ListView1->topLevelItem(reselect - 1));
+    RefreshRemark();
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The results window (form se): the pumps a search found or a browse listed,
+// the selected pump's remark, the maker's picture and the report.
+#include "ui/window.h"
+
+#include <QStringList>
+
+class CatalogueSelection;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ui {
+class Hyperlink;
+class ListView;
+class PictureBox;
+}  // namespace ui
+
+class ResultsWindow : public ui::Window {
+    Q_OBJECT
+public:
+    ResultsWindow(const CatalogueSelection& selection, QWidget* owner);
+
+    // What the openers fill in before showing the window.
+    void setHeaderLine(const QString& text);
+    void addResultRows(const QList<QStringList>& rows);
+    void showMakerPicture();
+    void RefreshRemark();
+
+    QGroupBox* Frame1;
+    QLineEdit* Text1;       // header line
+    ui::ListView* ListView1;
+    QPlainTextEdit* Text2;  // remark
+    QGroupBox* Frame2;
+    ui::PictureBox* Image1;
+    QLabel* Label1;         // "please wait", seen while the list is hidden
+    QPushButton* Command1;  // report
+    QPushButton* Command7;  // browse
+    QPushButton* Command2;  // help
+    QPushButton* Command3;  // close
+    ui::Hyperlink* Hyperlink1;
+    QLabel* Label2;         // progress label
+
+    void Form_Load();
+    void Command7_Click();
+    void ListView1_ItemClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+
+    const CatalogueSelection& selection_;
+};

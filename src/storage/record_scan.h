@@ -1,0 +1,45 @@
+#pragma once
+// The record scan: the walk over a maker data file's pump records that the
+// search and both browse commands share, and the duty-point match rule.
+#include "storage/catalogue.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace pumpsel::records {
+
+// The values of one pump record that a scan reads, as stored.
+struct ScannedRecord {
+    int number = 0;
+    std::string model, flow1, flow2, head1, head2;
+};
+
+// Reads records 1, 2, ... and stops at the first whose model reads
+// "unknown" (a missing section or key, or the stored text), or after record
+// 32767. All five values are read for every number tried. onTry(n) is called
+// for every record number tried, the final missing one included;
+// onRecord(record) for every record found.
+catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
+                            const std::function<void(const ScannedRecord&)>& onRecord);
+
+// A flow (m³/h) and a head (m) in single precision, as the search holds them.
+struct DutyPoint {
+    float flow = 0;
+    float head = 0;
+};
+
+// A pump fits when its flow range holds the flow and its head range the
+// head, all four bounds inclusive; the values compared are single precision.
+bool fits(const ScannedRecord& record, DutyPoint point);
+
+// A range as the search and browse show it: both ends "0.0", joined by " ～ ".
+std::string formattedRange(const std::string& from, const std::string& to);
+
+// Two texts joined by the range separator " ～ " (blank, U+FF5E, blank).
+std::string joinedRange(const std::string& from, const std::string& to);
+
+// The leading-number value of a stored text in single precision.
+float singleValue(const std::string& text);
+
+}  // namespace pumpsel::records

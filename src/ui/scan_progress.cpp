@@ -1,0 +1,28 @@
+#include "ui/scan_progress.h"
+
+#include <QLabel>
+
+namespace ui {
+
+ScanProgress::ScanProgress(QLabel* label, QWidget* banner) : label_(label), banner_(banner) {
+    banner_->hide();
+    show();
+    label_->show();
+}
+
+ScanProgress::~ScanProgress() {
+    banner_->show();
+    label_->hide();
+}
+
+void ScanProgress::advance() {
+    stars_ = stars_ < 30 ? stars_ + 1 : 1;
+    show();
+}
+
+void ScanProgress::show() {
+    label_->setText(QString(stars_, QLatin1Char('*')));
+    label_->adjustSize();
+}
+
+}  // namespace ui
