@@ -6,6 +6,9 @@ namespace ui {
 
 ScanProgress::ScanProgress(QLabel* label, QWidget* banner) : label_(label), banner_(banner) {
     banner_->hide();
+    // Sized once for the longest row of stars: measuring the text at every
+    // record would cost more than reading the record.
+    label_->resize(label_->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('*'))) + 2, label_->height());
     show();
     label_->show();
 }
@@ -20,9 +23,6 @@ void ScanProgress::advance() {
     show();
 }
 
-void ScanProgress::show() {
-    label_->setText(QString(stars_, QLatin1Char('*')));
-    label_->adjustSize();
-}
+void ScanProgress::show() { label_->setText(QString(stars_, QLatin1Char('*'))); }
 
 }  // namespace ui
