@@ -8,8 +8,12 @@
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
 #include "ui/picture_box.h"
+#include "ui/message_box.h"
 #include "ui/scan_progress.h"
+#include "viewers/picture_viewer.h"
+#include "viewers/text_viewer.h"
 
+#include <QDir>
 #include <QPlainTextEdit>
 
 namespace {
@@ -63,7 +67,10 @@ void ResultsWindow::createControls() {
     ui::place(Hyperlink1, 210, 5000, 3252, 228);
     Label2 = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Label2"), 210, 5000, 540, 180);
 
+    connect(Command1, &QPushButton::clicked, this, &ResultsWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ResultsWindow::Command2_Click);
     connect(Command7, &QPushButton::clicked, this, &ResultsWindow::Command7_Click);
+    connect(Image1, &ui::PictureBox::clicked, this, &ResultsWindow::Image1_Click);
     connect(Command3, &QPushButton::clicked, this, &QDialog::close);
     connect(ListView1, &ui::ListView::itemClick, this, &ResultsWindow::ListView1_ItemClick);
     setCloseButton(Command3);
@@ -92,6 +99,10 @@ void ResultsWindow::addResultRows(const QList<QStringList>& rows) { ListView1->a
 void ResultsWindow::showMakerPicture() { Image1->load(selection_.makerPicture()); }
 
 void ResultsWindow::RefreshRemark() {
+    if (ListView1->selectedPosition() == 0) {  // the file lost its records meanwhile
+        Text2->clear();
+        return;
+    }
     const std::string number = ListView1->selectedText(4).toStdString();
     Text2->setPlainText(qs(pumpsel::ini::ReadProfileValue(selection_.makerDataFile(), number,
                                                           pumpsel::catalogue::kRemarkKey)));
@@ -128,4 +139,33 @@ void ResultsWindow::Command7_Click() {
     Text2->show();
     if (reselect > 0) ListView1->scrollToItem(ListView1->topLevelItem(reselect - 1));
     RefreshRemark();
+}
+
+void ResultsWindow::Image1_Click() {
+    const auto picture = selection_.makerPicture();
+    Image1->load(picture);
+    picshow::ShowPicture(this, picture);
+}
+
+void ResultsWindow::Command2_Click() {
+    txt::ShowTextFile(this, QStringLiteral("水泵选型"), selection_.catalogue().textFile("水泵选型.txt"));
+}
+
+// Writes the selected pump to the report and opens it. A report that cannot
+// be written is said so, and the old one is not opened in its place.
+void ResultsWindow::Command1_Click() {
+    if (ListView1->selectedPosition() == 0) return;
+    const report::Pump pump{Text1->text(),          ListView1->selectedText(0), ListView1->selectedText(1),
+                            ListView1->selectedText(2), ListView1->selectedText(3), Text2->toPlainText()};
+    const auto file = selection_.catalogue().reportPath();
+    const QString path = QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
+    QString reason;
+    if (!report::writeReport(file, report::reportText(QDateTime::currentDateTime(), pump), &reason)) {
+        ui::showMessage(this, QStringLiteral("无法写入结果文件 %1：%2").arg(path, reason), QStringLiteral("输出失败"),
+                        ui::MessageStyle::Critical);
+        return;
+    }
+    if (!openEditor(file))
+        ui::showMessage(this, QStringLiteral("结果已写入 %1，但无法启动文本编辑器打开它。").arg(path),
+                        QStringLiteral("输出"), ui::MessageStyle::Critical);
 }

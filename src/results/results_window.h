@@ -1,6 +1,7 @@
 #pragma once
 // The results window (form se): the pumps a search found or a browse listed,
 // the selected pump's remark, the maker's picture and the report.
+#include "results/report.h"
 #include "ui/window.h"
 
 #include <QStringList>
@@ -44,8 +45,14 @@ public:
     QLabel* Label2;         // progress label
 
     void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
     void Command7_Click();
     void ListView1_ItemClick();
+    void Image1_Click();
+
+    // How the report is opened; replaceable so that tests never start an editor.
+    report::EditorLauncher openEditor = report::openInTextEditor;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,8 @@
 #include "ui/lw_module1.h"
 #include "ui/message_box.h"
 #include "ui/scan_progress.h"
+#include "viewers/picture_viewer.h"
+#include "viewers/text_viewer.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
@@ -81,7 +83,10 @@ void SelectionWindow::createControls() {
         Text1_Validate(box == Text1[0] ? 0 : 1, cancel);
         return !cancel;
     });
-    connect(Command3, &QPushButton::clicked, this, &QDialog::close);
+    connect(Command2, &QPushButton::clicked, this, &SelectionWindow::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &SelectionWindow::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &SelectionWindow::Command4_Click);
+    connect(Image1, &ui::PictureBox::clicked, this, &SelectionWindow::Image1_Click);
     setCloseButton(Command3);
 }
 
@@ -238,4 +243,26 @@ void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::re
     results.RefreshRemark();
     results.exec();
     results_.reset();  // closing unloads the window: the next listing starts empty
+}
+
+void SelectionWindow::Command2_Click() {
+    txt::ShowTextFile(this, QStringLiteral("水泵选型"), catalogue_.textFile("水泵选型.txt"));
+}
+
+// Closing the start window ends the program, also when a results window is
+// left hidden after a listing without result.
+void SelectionWindow::Command3_Click() {
+    results_.reset();
+    close();
+}
+
+void SelectionWindow::Command4_Click() {
+    Command1->setFocus();
+    txt::ShowTextFile(this, QStringLiteral("加入水泵数据库"), catalogue_.textFile("水泵厂商.txt"));
+}
+
+void SelectionWindow::Image1_Click() {
+    if (makerPosition() == 0) return;
+    picturePath_ = makerPicture();
+    picshow::ShowPicture(this, picturePath_);
 }

@@ -68,7 +68,11 @@ public:
     void Text1_GotFocus(int index);
     void Text1_Validate(int index, bool& cancel);
     void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
     void Command6_Click();
+    void Image1_Click();
 
     // The path of the picture last shown or opened.
     const std::filesystem::path& picturePath() const { return picturePath_; }

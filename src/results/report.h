@@ -1,0 +1,35 @@
+#pragma once
+// The result report: the selected pump written to a short text file that
+// opens in the system text editor.
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+namespace report {
+
+struct Pump {
+    QString header;  // the results window's header line: maker (and duty point)
+    QString model, flowRange, headRange, power, remark;
+};
+
+// The system's general date format: short date, a blank, long time; the
+// date alone at exactly midnight.
+QString generalDateTime(const QDateTime& moment, const QLocale& locale = QLocale::system());
+
+// The eight lines of the report, CR LF between them and none after the last.
+QString reportText(const QDateTime& moment, const Pump& pump);
+
+// Replaces the report file in one step (GBK); false with a reason when it
+// cannot, leaving any earlier report as it was.
+bool writeReport(const std::filesystem::path& file, const QString& text, QString* reason);
+
+// Opens a file in the system text editor without waiting: NOTEPAD.EXE from
+// the Windows folder on Windows, the desktop's application for text files
+// elsewhere. False when no editor could be started.
+bool openInTextEditor(const std::filesystem::path& file);
+
+using EditorLauncher = std::function<bool(const std::filesystem::path&)>;
+
+}  // namespace report

@@ -1,0 +1,108 @@
+#include "viewers/text_viewer.h"
+
+#include "storage/file_ops.h"
+#include "storage/gbk.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/geometry.h"
+#include "ui/hyperlink.h"
+#include "ui/message_box.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QSettings>
+
+TextViewer::TextViewer(QWidget* owner, const QString& caption) : ui::Window(owner) {
+    setObjectName(QStringLiteral("readtxt"));
+    setWindowTitle(caption);
+    Frame2 = ui::makeFrame(this, QStringLiteral("Frame2"), QString(), 112, 45, 9180, 4650);
+    Text1 = ui::makeMemo(Frame2, QStringLiteral("Text1"), 135, 225, 8895, 4305);
+    Text1->setFont(ui::simSun9());
+    Text1->setTabChangesFocus(true);
+    QPalette pal = Text1->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+    pal.setColor(QPalette::Text, Qt::black);
+    Text1->setPalette(pal);
+    Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("拷贝"), 7050, 4980, 960, 330);
+    Command1->setFont(ui::simSun9());
+    Command2 = ui::makeButton(this, QStringLiteral("Command2"), QString(), 8250, 4980, 960, 330);
+    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
+    ui::place(Hyperlink1, 210, 5000, 3030, 240);
+
+    const QList<QWidget*> order = {Text1, Command2, Hyperlink1, Command1};
+    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    connect(Command1, &QPushButton::clicked, this, &TextViewer::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QDialog::close);
+    setCloseButton(Command2);
+    Form_Load();
+}
+
+void TextViewer::Form_Load() {
+    ui::loadWindow(this, 9408, 5448, Hyperlink1, 5000, Command2);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+}
+
+void TextViewer::showEvent(QShowEvent* event) {
+    ui::Window::showEvent(event);
+    ui::centreOn(this, parentWidget());
+    Text1->setFocus();
+}
+
+void TextViewer::Command1_Click() {
+    QGuiApplication::clipboard()->setText(Text1->toPlainText());
+    ui::showMessage(this, QStringLiteral("上面的文本已拷贝到剪贴板"), QStringLiteral("拷贝成功"), ui::MessageStyle::Plain);
+}
+
+namespace txt {
+
+namespace {
+
+QString nativePath(const std::filesystem::path& file) {
+    return QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
+}
+
+// Creates the missing file with its one-line notice; true when it could.
+bool createWithNotFoundMarker(const std::filesystem::path& file, const QString& marker) {
+    QSaveFile out(QString::fromStdU16String(file.u16string()));
+    const auto bytes = pumpsel::gbk::fromUtf8((marker + QStringLiteral("\r\n")).toStdString());
+    if (!bytes || !out.open(QIODevice::WriteOnly)) return false;
+    out.write(bytes->data(), static_cast<qint64>(bytes->size()));
+    return out.commit();
+}
+
+}  // namespace
+
+QString viewerText(const std::filesystem::path& file) {
+    const QString notFound = nativePath(file) + QStringLiteral("文件不存在。");
+    std::string bytes;
+    switch (pumpsel::files::readWholeFile(file, bytes)) {
+        case pumpsel::files::ReadStatus::Ok: break;
+        case pumpsel::files::ReadStatus::Missing:
+            // Shown all the same when the file cannot be created (a missing folder).
+            createWithNotFoundMarker(file, notFound);
+            return notFound + QLatin1Char('\n');
+        case pumpsel::files::ReadStatus::NotAFile:
+        case pumpsel::files::ReadStatus::Unreadable:
+            return nativePath(file) + QStringLiteral("无法读取。\n");
+    }
+    QString text = QString::fromStdString(pumpsel::gbk::toUtf8(bytes));
+    // Lines end in CR LF, LF or CR alone; each shown line, the last one too, ends in a break.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+    return text;
+}
+
+void ShowTextFile(QWidget* owner, const QString& caption, const std::filesystem::path& file) {
+    QSettings settings(QSettings::UserScope, QStringLiteral("水泵"), QStringLiteral("水泵"));
+    settings.setValue(QStringLiteral("Readtxt/filename"), nativePath(file));
+    TextViewer viewer(owner, caption);
+    viewer.Text1->setPlainText(viewerText(file));
+    viewer.exec();
+}
+
+}  // namespace txt
