@@ -1,22 +1,48 @@
 // pumpsel-screenshots DIR: renders every window on the catalogue beside the
 // program, without a screen, into DIR as PNG files (the README's pictures).
+#include "results/results_window.h"
 #include "selection/selection_window.h"
 #include "ui/fonts.h"
+#include "ui/list_view.h"
+#include "viewers/picture_viewer.h"
+#include "viewers/text_viewer.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
-bool save(QWidget* window, const QString& folder, const QString& name) {
-    window->show();
+QString folder;
+
+void save(QWidget* window, const QString& name) {
     QApplication::processEvents();
     const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
     const bool ok = window->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-    return ok;
+    std::fflush(stdout);
+}
+
+// Runs an action that opens a modal window, saves that window, closes it,
+// and optionally does more inside it first.
+void saveModal(const QString& name, const std::function<void()>& open,
+               const std::function<void(QWidget*)>& inside = {}) {
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) return;
+        timer.stop();
+        if (inside) inside(modal);
+        save(modal, name);
+        modal->close();
+    });
+    timer.start();
+    open();
 }
 
 }  // namespace
@@ -29,8 +55,17 @@ int main(int argc, char** argv) {
         std::fputs("usage: pumpsel-screenshots DIR\n", stderr);
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
     SelectionWindow selection(QCoreApplication::applicationDirPath().toStdU16String());
-    return save(&selection, folder, QStringLiteral("bump")) ? 0 : 1;
+    selection.show();
+    save(&selection, QStringLiteral("bump"));
+    selection.Text1[0]->setText(QStringLiteral("25"));
+    selection.Text1[1]->setText(QStringLiteral("20"));
+    saveModal(QStringLiteral("se"), [&] { selection.Command1_Click(); }, [](QWidget* w) {
+        if (auto* results = qobject_cast<ResultsWindow*>(w)) results->ListView1->selectRow(2);
+    });
+    saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
+    saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });
+    return 0;
 }

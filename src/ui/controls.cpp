@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 // The pictures are compiled into the static library, whose resource
 // initialiser the linker would otherwise drop.
@@ -97,6 +98,8 @@ void loadWindow(QDialog* window, int clientWidth, int clientHeight, Hyperlink* b
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(px(clientWidth), px(clientHeight));
     banner->move(px(210), px(bannerTop));
+    // A wider font than the original's must not cut the address short.
+    banner->resize(std::max(banner->width(), banner->sizeHint().width()), banner->height());
     closeButton->setText(QString());
     closeButton->setIcon(closePicture());
     closeButton->setIconSize(closePicture().size());
