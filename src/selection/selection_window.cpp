@@ -1,5 +1,6 @@
 #include "selection/selection_window.h"
 
+#include "editor/record_editor.h"
 #include "results/results_window.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
@@ -86,6 +87,7 @@ void SelectionWindow::createControls() {
     connect(Command2, &QPushButton::clicked, this, &SelectionWindow::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &SelectionWindow::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &SelectionWindow::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &SelectionWindow::Command5_Click);
     connect(Image1, &ui::PictureBox::clicked, this, &SelectionWindow::Image1_Click);
     setCloseButton(Command3);
 }
@@ -265,4 +267,23 @@ void SelectionWindow::Image1_Click() {
     if (makerPosition() == 0) return;
     picturePath_ = makerPicture();
     picshow::ShowPicture(this, picturePath_);
+}
+
+// Opens the record editor on the number after the last record, pre-filled
+// with the last record's values as a template for the new one.
+void SelectionWindow::Command5_Click() {
+    if (!SelectionIsComplete()) return;
+    const auto dataFile = makerDataFile();
+    const auto records = pumpsel::records::countRecords(dataFile);
+    if (records.limitReached) {
+        ui::showMessage(this, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(records.count),
+                        QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        return;
+    }
+    RecordEditor editor(*this, this);
+    editor.setText(0, QString::number(records.count + 1));
+    editor.setText(1, selectedMaker());
+    editor.setText(2, selectedKind());
+    editor.showRecordValues(dataFile, std::to_string(records.count));
+    editor.exec();
 }

@@ -71,6 +71,7 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
+    void Command5_Click();
     void Command6_Click();
     void Image1_Click();
 

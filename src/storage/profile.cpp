@@ -126,7 +126,9 @@ std::string cutLikeTheBuffer(std::string value) {
     return value;
 }
 
-WriteOutcome failure(std::string reason) { return WriteOutcome{false, std::move(reason)}; }
+WriteOutcome failure(std::string reason, std::size_t failed = 0) {
+    return WriteOutcome{false, std::move(reason), failed};
+}
 
 }  // namespace
 
@@ -151,12 +153,20 @@ std::string ReadProfileValue(const std::filesystem::path& file, std::string_view
     return cutLikeTheBuffer(lookupValue(file, section, key).value_or(std::string(kUnknown)));
 }
 
-WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
-                        std::string_view key, std::string_view value) {
+WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    const KeyValue one{key, value};
+    return writeValues(file, section, std::span(&one, 1));
+}
+
+WriteOutcome writeValues(const std::filesystem::path& file, std::string_view section,
+                         std::span<const KeyValue> values) {
     if (file.empty() || !file.has_filename()) return failure("no file name");
     if (auto problem = sectionNameProblem(section); !problem.empty()) return failure(problem);
-    if (auto problem = keyNameProblem(key); !problem.empty()) return failure(problem);
-    if (value.find('\0') != std::string_view::npos) return failure("value holds a NUL character");
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (auto problem = keyNameProblem(values[i].key); !problem.empty()) return failure(problem, i);
+        if (values[i].value.find('\0') != std::string_view::npos) return failure("value holds a NUL character", i);
+    }
 
     files::WriteLock lock(file.parent_path());
     if (!lock.held()) return failure(lock.reason());
@@ -169,11 +179,12 @@ WriteOutcome writeValue(const std::filesystem::path& file, std::string_view sect
         case files::ReadStatus::Unreadable: return failure("the file cannot be read");
     }
     std::string reason;
-    auto updated = ProfileText::parse(std::move(bytes))->withValue(section, key, value, &reason);
-    if (!updated) return failure(reason);
+    std::size_t failed = 0;
+    auto updated = ProfileText::parse(std::move(bytes))->withValues(section, values, &reason, &failed);
+    if (!updated) return failure(reason, failed);
     const bool written = files::replaceFile(file, *updated, &reason);
     cache().forget(file);
-    return written ? WriteOutcome{true, {}} : failure(reason);
+    return written ? WriteOutcome{true, {}, 0} : failure(reason);
 }
 
 void forgetCachedFiles() { cache().clear(); }

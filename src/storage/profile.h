@@ -1,8 +1,11 @@
 #pragma once
 // Named values in profile files: the only way the program reads and writes
 // the catalogue. Names and values are UTF-8; files are GBK text.
+#include "storage/profile_text.h"
+
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,7 +31,8 @@ std::string ReadProfileValue(const std::filesystem::path& file, std::string_view
 
 struct WriteOutcome {
     bool ok = false;
-    std::string reason;  // why the write failed, empty on success
+    std::string reason;      // why the write failed, empty on success
+    std::size_t failed = 0;  // of several values written together: the one at fault
     explicit operator bool() const { return ok; }
 };
 
@@ -53,6 +57,11 @@ public:
     ReadBatch(const ReadBatch&) = delete;
     ReadBatch& operator=(const ReadBatch&) = delete;
 };
+
+// Writes several values into one section in a single replacement of the
+// file: either all of them are stored or, on failure, none.
+WriteOutcome writeValues(const std::filesystem::path& file, std::string_view section,
+                         std::span<const KeyValue> values);
 
 // Drops every cached file (benchmarks measure cold reads with it).
 void forgetCachedFiles();

@@ -310,30 +310,48 @@ std::string ProfileText::encodeFile(const std::string& working) const {
     return working;
 }
 
-std::optional<std::string> ProfileText::withValue(std::string_view section, std::string_view key,
-                                                  std::string_view value, std::string* reason) const {
-    const bool multiLine = value.find_first_of("\r\n") != std::string_view::npos;
-    auto sectionW = toWorking(trimmed(section), reason);
-    auto keyW = toWorking(trimmed(key), reason);
-    auto valueW = toWorking(multiLine ? encodeLineBreaks(value) : std::string(value), reason);
-    if (!sectionW || !keyW || !valueW) return std::nullopt;
-
-    const std::string line = *keyW + "=" + *valueW;
-    std::string out;
-    out.reserve(text_.size() + line.size() + sectionW->size() + 8);
+std::optional<std::string> ProfileText::withValues(std::string_view section, std::span<const KeyValue> values,
+                                                   std::string* reason, std::size_t* failed) const {
+    auto fail = [&](std::size_t index) {
+        if (failed) *failed = index;
+        return std::nullopt;
+    };
     if (!faithful_) {
         if (reason) *reason = "the file's UTF-16 text is damaged and would not be written back as it was";
-        return std::nullopt;
+        return fail(0);
     }
-    std::string sectionFolded, keyFolded;
-    appendFolded(sectionFolded, *sectionW, encoding_);
-    appendFolded(keyFolded, *keyW, encoding_);
-    const Section* s = findSection(sectionFolded);
-    const Entry* e = s ? findEntry(*s, keyFolded) : nullptr;
-    if (e) {
-        // The key keeps its spelling and indentation; the rest of the line is replaced.
-        out.append(text_, 0, e->keyEnd).append("=").append(*valueW).append(text_, e->valueEnd);
-    } else if (s) {
+    auto sectionW = toWorking(trimmed(section), reason);
+    if (!sectionW) return fail(0);
+    std::string folded;
+    appendFolded(folded, *sectionW, encoding_);
+    const Section* s = findSection(folded);
+
+    // Replacements of existing lines, by position; new key lines, in order.
+    struct Edit {
+        std::size_t begin, end;
+        std::string text;
+    };
+    std::vector<Edit> edits;
+    std::vector<std::pair<std::string, std::string>> newLines;  // folded key, line
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const bool multiLine = values[i].value.find_first_of("\r\n") != std::string_view::npos;
+        auto keyW = toWorking(trimmed(values[i].key), reason);
+        auto valueW = toWorking(multiLine ? encodeLineBreaks(values[i].value) : std::string(values[i].value), reason);
+        if (!keyW || !valueW) return fail(i);
+        folded.clear();
+        appendFolded(folded, *keyW, encoding_);
+        if (const Entry* e = s ? findEntry(*s, folded) : nullptr) {
+            // The key keeps its spelling and indentation; the rest of the line is replaced.
+            std::erase_if(edits, [&](const Edit& edit) { return edit.begin == e->keyEnd; });
+            edits.push_back({e->keyEnd, e->valueEnd, "=" + *valueW});
+        } else {
+            std::erase_if(newLines, [&](const auto& line) { return line.first == folded; });
+            newLines.emplace_back(folded, *keyW + "=" + *valueW + "\r\n");
+        }
+    }
+    std::string added;
+    for (const auto& line : newLines) added += line.second;
+    if (!added.empty() && s) {
         // After the section's last key line, or after its header when it has none.
         std::size_t lineEnd = s->headerEnd, lineNext = s->headerNext;
         if (s->entryCount > 0) {
@@ -341,14 +359,23 @@ std::optional<std::string> ProfileText::withValue(std::string_view section, std:
             lineEnd = last.valueEnd;
             lineNext = last.lineNext;
         }
-        out.append(text_, 0, lineNext);
-        if (lineNext == lineEnd) out.append("\r\n");  // that line ended the file without a break
-        out.append(line).append("\r\n").append(text_, lineNext);
-    } else {
-        out = text_;
-        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
-        out.append("[").append(*sectionW).append("]\r\n").append(line).append("\r\n");
+        if (lineNext == lineEnd) added.insert(0, "\r\n");  // that line ended the file without a break
+        edits.push_back({lineNext, lineNext, added});
+    } else if (!added.empty()) {
+        // A new section goes at the end of the file, without a blank line before it.
+        const bool needsBreak = !text_.empty() && text_.back() != '\n' && text_.back() != '\r';
+        edits.push_back({text_.size(), text_.size(),
+                         (needsBreak ? "\r\n[" : "[") + *sectionW + "]\r\n" + added});
     }
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    std::string out;
+    out.reserve(text_.size() + added.size() + 64);
+    std::size_t copied = 0;
+    for (const Edit& edit : edits) {
+        out.append(text_, copied, edit.begin - copied).append(edit.text);
+        copied = edit.end;
+    }
+    out.append(text_, copied);
     return encodeFile(out);
 }
 

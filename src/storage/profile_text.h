@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,11 @@ namespace pumpsel::ini {
 // Files carry GBK text unless a byte-order mark says otherwise; a file is
 // written back in the encoding it was read in.
 enum class Encoding { Gbk, Utf8, Utf16LE, Utf16BE };
+
+struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+};
 
 class ProfileText {
 public:
@@ -33,10 +39,11 @@ public:
     std::optional<std::string> find(std::string_view section, std::string_view key,
                                     std::size_t maxGbkBytes) const;
 
-    // The whole file with the value written, or nullopt (with *reason) when
-    // the names or the value cannot be stored in this file's encoding.
-    std::optional<std::string> withValue(std::string_view section, std::string_view key,
-                                         std::string_view value, std::string* reason) const;
+    // The whole file with the values written into the section, or nullopt
+    // (with *reason, and *failed the index of the value at fault) when the
+    // names or a value cannot be stored in this file's encoding.
+    std::optional<std::string> withValues(std::string_view section, std::span<const KeyValue> values,
+                                          std::string* reason, std::size_t* failed) const;
 
 private:
     struct Section {

@@ -24,6 +24,12 @@ catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::fu
         [&](int, const std::string&) { onRecord(record); });
 }
 
+catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
+    ini::ReadBatch batch;
+    return catalogue::enumerate(
+        [&](int n) { return ini::ReadProfileValue(dataFile, catalogue::numberedKey(n), catalogue::kModelKey); });
+}
+
 float singleValue(const std::string& text) { return static_cast<float>(numbers::leadingNumber(text)); }
 
 bool fits(const ScannedRecord& record, DutyPoint point) {

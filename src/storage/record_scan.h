@@ -23,6 +23,11 @@ struct ScannedRecord {
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
                             const std::function<void(const ScannedRecord&)>& onRecord);
 
+// The unbroken run of records 1, 2, ..., n of a maker data file: n is the
+// number of the last record before the first missing model (0 when record 1
+// is missing); n + 1 is the first free number unless the limit was reached.
+catalogue::Enumeration countRecords(const std::filesystem::path& dataFile);
+
 // A flow (m³/h) and a head (m) in single precision, as the search holds them.
 struct DutyPoint {
     float flow = 0;

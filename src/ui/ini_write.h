@@ -1,7 +1,9 @@
 #pragma once
 // Module ini, as the windows use it: a write that tells the user when it fails.
 #include <QString>
+#include <QList>
 #include <filesystem>
+#include <utility>
 
 class QWidget;
 
@@ -12,5 +14,10 @@ namespace ini {
 // goes on, as with every write of the program.
 void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section,
                        const QString& key, const QString& value);
+
+// Writes several values of one section together: all are stored, or none
+// and the user is told which key could not be written. True on success.
+bool WriteProfileValues(QWidget* parent, const std::filesystem::path& file, const QString& section,
+                        const QList<std::pair<QString, QString>>& values);
 
 }  // namespace ini

@@ -176,3 +176,26 @@ TEST_F(ProfileWrite, TwoProcessesWritingOneFileLoseNothing) {
             ASSERT_EQ(ini::ReadProfileValue(file, "s", "p" + std::to_string(c) + "_" + std::to_string(i)), "v");
     EXPECT_EQ(folderContents(), std::vector<std::string>{"data.ini"});
 }
+
+TEST_F(ProfileWrite, SeveralValuesGoInOneReplacementOrNotAtAll) {
+    writeBytes(file, kLayout);
+    const ini::KeyValue record[] = {{"model", "IS100"}, {"flow", "25"}, {"head", "32"}, {"power", "4"}};
+    ASSERT_TRUE(ini::writeValues(file, "1", record).ok);
+    EXPECT_EQ(readBytes(file),
+              "; catalogue of pumps\r\n\r\n[1]\r\n  model=IS100\r\nflow=25\r\nhead=32\r\npower=4\r\n"
+              "; a note inside\r\n\r\n[2]\r\nmodel=IS65\r\n");
+    ASSERT_TRUE(ini::writeValues(file, "9", record).ok);
+    EXPECT_TRUE(readBytes(file).ends_with("[9]\r\nmodel=IS100\r\nflow=25\r\nhead=32\r\npower=4\r\n"));
+
+    const std::string before = readBytes(file);
+    const ini::KeyValue bad[] = {{"model", "IS125"}, {"flow", "30"}, {"remark", "no 😀 here"}};
+    auto outcome = ini::writeValues(file, "1", bad);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.failed, 2u);
+    EXPECT_EQ(readBytes(file), before);
+    const ini::KeyValue badKey[] = {{"model", "x"}, {"a=b", "y"}};
+    outcome = ini::writeValues(file, "1", badKey);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.failed, 1u);
+    EXPECT_EQ(readBytes(file), before);
+}

@@ -1,0 +1,230 @@
+#include "editor/record_editor.h"
+
+#include "selection/catalogue_selection.h"
+#include "storage/numbers.h"
+#include "storage/profile.h"
+#include "storage/record_scan.h"
+#include "ui/controls.h"
+#include "ui/geometry.h"
+#include "ui/hyperlink.h"
+#include "ui/ini_write.h"
+#include "ui/lw_module1.h"
+#include "ui/message_box.h"
+#include "viewers/text_viewer.h"
+
+#include <QKeyEvent>
+
+namespace cat = pumpsel::catalogue;
+
+namespace {
+
+// The boxes that hold a record's seven values, in the order of the record keys.
+constexpr std::array<int, 7> kValueBoxes = {3, 4, 5, 6, 7, 8, 10};
+
+QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// Blanks at both ends removed (spaces only, as typed numbers and names have them).
+QString trimmedSpaces(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
+    return text.mid(begin, end - begin);
+}
+
+double leadingNumber(const QString& text) { return pumpsel::numbers::leadingNumber(text.toStdString()); }
+
+struct BoxPlace {
+    int index, left, top, width, height;
+    const char* label;
+    int labelLeft, labelTop, labelWidth;
+};
+
+constexpr BoxPlace kPlaces[] = {
+    {0, 675, 300, 855, 270, "序号:", 120, 360, 450},
+    {1, 2340, 300, 6720, 270, "厂家:", 1800, 360, 450},
+    {2, 675, 810, 2580, 270, "种类:", 120, 870, 450},
+    {3, 4050, 810, 5010, 270, "型号:", 3465, 870, 450},
+    {4, 675, 1305, 1245, 270, "流量1:", 120, 1365, 540},
+    {5, 3055, 1305, 1245, 270, "流量2(m3/h):", 1980, 1365, 1080},
+    {6, 5435, 1305, 1245, 270, "扬程1(m):", 4575, 1365, 810},
+    {7, 7815, 1305, 1245, 270, "扬程2(m):", 6930, 1365, 810},
+    {8, 675, 1830, 8388, 270, "功率:", 120, 1875, 450},
+    {10, 675, 2295, 8400, 1950, "备注:", 120, 2340, 450},
+};
+
+const QString kAttention = QStringLiteral("注意");
+
+}  // namespace
+
+RecordEditor::RecordEditor(const CatalogueSelection& selection, QWidget* owner)
+    : ui::Window(owner), selection_(selection) {
+    setObjectName(QStringLiteral("badd"));
+    setWindowTitle(QStringLiteral("添加记录"));
+    createControls();
+    Form_Load();
+}
+
+void RecordEditor::createControls() {
+    Frame1 = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 类别及厂家"), 120, 150, 9210, 4380);
+    Label1.fill(nullptr);
+    QList<QWidget*> order;
+    for (const BoxPlace& p : kPlaces) {
+        const QString element = QStringLiteral("(%1)").arg(p.index);
+        Label1[p.index] = ui::makeLabel(Frame1, QStringLiteral("Label1") + element, QString::fromUtf8(p.label),
+                                        p.labelLeft, p.labelTop, p.labelWidth, 180);
+        Label1[p.index]->resize(std::max(Label1[p.index]->width(), Label1[p.index]->sizeHint().width()),
+                                Label1[p.index]->height());
+        if (p.index == 10) {
+            Text1_10 = ui::makeMemo(Frame1, QStringLiteral("Text1") + element, p.left, p.top, p.width, p.height);
+            Text1_10->setPlainText(QStringLiteral("Text1"));
+        } else {
+            Text1[p.index] = ui::makeTextBox(Frame1, QStringLiteral("Text1") + element, QStringLiteral("Text1"),
+                                             p.left, p.top, p.width, p.height);
+            connect(Text1[p.index], &QLineEdit::textChanged, this, [this, i = p.index] { Text1_Change(i); });
+        }
+        box(p.index)->installEventFilter(this);
+        order << box(p.index);
+    }
+    Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("保存"), 5415, 4980, 960, 330);
+    Command2 = ui::makeButton(this, QStringLiteral("Command2"), QStringLiteral("帮助"), 6780, 4980, 960, 330);
+    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 4995, 960, 330);
+    Command1->setDefault(true);
+    ui::makeSeparator(this);
+    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
+    ui::place(Hyperlink1, 216, 5100, 3252, 228);
+    order << Command1 << Command2 << Command3 << Hyperlink1;
+    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+
+    connect(Command1, &QPushButton::clicked, this, &RecordEditor::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &RecordEditor::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &QDialog::close);
+    setCloseButton(Command3);
+}
+
+void RecordEditor::Form_Load() { ui::loadWindow(this, 9372, 5412, Hyperlink1, 5000, Command3); }
+
+void RecordEditor::showEvent(QShowEvent* event) {
+    ui::Window::showEvent(event);
+    ui::centreOn(this, parentWidget());
+}
+
+QWidget* RecordEditor::box(int index) const {
+    return index == 10 ? static_cast<QWidget*>(Text1_10) : static_cast<QWidget*>(Text1.at(index));
+}
+
+QString RecordEditor::text(int index) const {
+    return index == 10 ? Text1_10->toPlainText() : Text1.at(index)->text();
+}
+
+void RecordEditor::setText(int index, const QString& text) {
+    if (index == 10) Text1_10->setPlainText(text);
+    else Text1.at(index)->setText(text);
+}
+
+int RecordEditor::indexOf(QObject* watched) const {
+    for (const BoxPlace& p : kPlaces)
+        if (box(p.index) == watched) return p.index;
+    return -1;
+}
+
+bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
+    const int index = indexOf(watched);
+    if (index < 0) return ui::Window::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Text1_GotFocus(index);
+    } else if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        // The key code and shift state as the original handler saw them: A is 65, Ctrl alone is 2.
+        const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
+                          (mods & Qt::AltModifier ? 4 : 0);
+        Text1_KeyDown(index, key->key(), shift);
+        // In the remark box Enter saves too; Ctrl+Enter types the line break.
+        if (index == 10 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (mods == Qt::ControlModifier) Text1_10->insertPlainText(QStringLiteral("\n"));
+            else Command1->click();
+            return true;
+        }
+    }
+    return ui::Window::eventFilter(watched, event);
+}
+
+void RecordEditor::Text1_GotFocus(int index) {
+    if (index != 3 && index != 10) lwModule1::SelectAllText(Text1.at(index));
+}
+
+void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
+    Q_UNUSED(index);
+    if (keyCode == Qt::Key_A && shift == 2) ShowDataFile();
+}
+
+void RecordEditor::ShowDataFile() {
+    txt::ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile());
+}
+
+void RecordEditor::Command2_Click() {
+    txt::ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().textFile("水泵选型.txt"));
+}
+
+// A new number loads its record, if it has one; a number beyond the first
+// free one is refused.
+void RecordEditor::Text1_Change(int index) {
+    if (index != 0) return;
+    const auto dataFile = selection_.makerDataFile();
+    const QString number = trimmedSpaces(Text1[0]->text());
+    const auto records = pumpsel::records::countRecords(dataFile);
+    if (records.limitReached) {
+        ui::showMessage(this, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(records.count),
+                        kAttention, ui::MessageStyle::Exclamation);
+        return;
+    }
+    if (leadingNumber(number) > records.count + 1) {
+        ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
+        return;
+    }
+    pumpsel::ini::ReadBatch batch;
+    const std::string section = number.toStdString();
+    if (cat::isUnknown(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kModelKey))) return;
+    setText(1, selection_.selectedMaker());
+    setText(2, selection_.selectedKind());
+    showRecordValues(dataFile, section);
+}
+
+void RecordEditor::showRecordValues(const std::filesystem::path& dataFile, const std::string& section) {
+    for (std::size_t i = 0; i < kValueBoxes.size(); ++i)
+        setText(kValueBoxes[i], qs(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kRecordKeys[i])));
+}
+
+// Saves the seven values under the typed number after the duplicate and
+// overwrite checks, then moves on to the next number.
+void RecordEditor::Command1_Click() {
+    const auto dataFile = selection_.makerDataFile();
+    const double value = leadingNumber(Text1[0]->text());
+    const QString written = trimmedSpaces(Text1[0]->text());
+    const std::string existing = pumpsel::numbers::formatWhole(value);
+    const std::string previous = pumpsel::numbers::formatWhole(value - 1);
+
+    QList<std::pair<QString, QString>> record;
+    bool identical = true;
+    for (std::size_t i = 0; i < kValueBoxes.size(); ++i) {
+        const QString boxText = trimmedSpaces(text(kValueBoxes[i]));
+        record.append({qs(std::string(cat::kRecordKeys[i])), boxText});
+        if (qs(pumpsel::ini::ReadProfileValue(dataFile, previous, cat::kRecordKeys[i])) != boxText) identical = false;
+    }
+    if (identical) {
+        ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
+                        ui::MessageStyle::Exclamation);
+        return;
+    }
+    if (!cat::isUnknown(pumpsel::ini::ReadProfileValue(dataFile, existing, cat::kModelKey)) &&
+        ui::showMessage(this, QStringLiteral("此记录已存在，是否覆盖?"), kAttention,
+                        ui::MessageStyle::ExclamationOkCancel) != ui::MessageAnswer::Ok)
+        return;
+    // The seven values are stored together: a record is never left half-written.
+    if (!ini::WriteProfileValues(this, dataFile, written, record)) return;
+    ui::showMessage(this, QStringLiteral("已成功添加记录到数据库"), QStringLiteral("添加记录"),
+                    ui::MessageStyle::Exclamation);
+    Text1[0]->setText(qs(pumpsel::numbers::numberToText(leadingNumber(Text1[0]->text()) + 1)));
+    Text1[3]->setFocus();
+}

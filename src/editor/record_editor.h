@@ -1,0 +1,61 @@
+#pragma once
+// The record editor (window badd): one pump record of the selected maker's
+// data file at a time, chosen by its number, and saved back.
+#include "ui/window.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+class CatalogueSelection;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ui {
+class Hyperlink;
+}
+
+class RecordEditor : public ui::Window {
+    Q_OBJECT
+public:
+    RecordEditor(const CatalogueSelection& selection, QWidget* owner);
+
+    // The boxes form one array with elements 0 to 8 and 10 (there is no 9):
+    // 0 number, 1 maker, 2 kind, 3 model, 4 and 5 flows, 6 and 7 heads,
+    // 8 power, 10 remark.
+    QString text(int index) const;
+    void setText(int index, const QString& text);
+    QWidget* box(int index) const;
+    // Boxes 3 to 8 and 10 := the record's seven values as stored ("unknown" when missing).
+    void showRecordValues(const std::filesystem::path& dataFile, const std::string& section);
+
+    QGroupBox* Frame1;
+    std::array<QLineEdit*, 9> Text1;  // elements 0 to 8
+    QPlainTextEdit* Text1_10;         // element 10, the remark
+    std::array<QLabel*, 11> Label1;   // no element 9
+    QPushButton* Command1;            // save
+    QPushButton* Command2;            // help
+    QPushButton* Command3;            // close
+    ui::Hyperlink* Hyperlink1;
+
+    void Form_Load();
+    void Text1_Change(int index);
+    void Text1_GotFocus(int index);
+    void Text1_KeyDown(int index, int keyCode, int shift);
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    int indexOf(QObject* box) const;
+    void ShowDataFile();
+
+    const CatalogueSelection& selection_;
+};
