@@ -131,8 +131,11 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
     const int index = indexOf(watched);
     if (index < 0) return ui::Window::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn) {
+        // The box's own handling first (a line edit selects its text when tabbed into).
+        watched->event(event);
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Text1_GotFocus(index);
+        return true;
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -151,7 +154,10 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void RecordEditor::Text1_GotFocus(int index) {
-    if (index != 3 && index != 10) lwModule1::SelectAllText(Text1.at(index));
+    if (index == 10) return;
+    // The model box keeps its text unselected, so that a model is amended rather than retyped.
+    if (index == 3) Text1[3]->deselect();
+    else lwModule1::SelectAllText(Text1.at(index));
 }
 
 void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
