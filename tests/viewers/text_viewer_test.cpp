@@ -69,7 +69,7 @@ TEST_F(TextViewerTest, CopyTakesTheEditedTextAndLeavesTheFile) {
     const std::string before = testing_support::readBytes(folder / "txt/help.txt");
     testing_support::MessageBoxes boxes;
     view("txt/help.txt", [](TextViewer* v) {
-        EXPECT_EQ(QApplication::focusWidget(), v->Text1);
+        EXPECT_EQ(v->focusWidget(), v->Text1);
         v->Text1->setPlainText("改过的文字");
         testing_support::click(v->Command1);
     });
