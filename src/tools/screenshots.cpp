@@ -67,5 +67,6 @@ int main(int argc, char** argv) {
     });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });
+    saveModal(QStringLiteral("badd"), [&] { selection.Command5_Click(); });
     return 0;
 }
