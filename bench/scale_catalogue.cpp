@@ -35,4 +35,53 @@ void writeMakerFile(const std::filesystem::path& file, int records) {
     out << *gbk::fromUtf8(text.str());
 }
 
+namespace {
+
+void writeGbk(const std::filesystem::path& file, const std::string& utf8) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << *gbk::fromUtf8(utf8);
+}
+
+// A small valid PNG (8 x 8, one colour), written byte by byte.
+void writePicture(const std::filesystem::path& file) {
+    static const unsigned char png[] = {
+        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52,
+        0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x08, 0x08, 0x02, 0x00, 0x00, 0x00, 0x4B, 0x6D, 0x29,
+        0xDC, 0x00, 0x00, 0x00, 0x11, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x30, 0x48, 0x38, 0x80,
+        0x15, 0x31, 0x0C, 0x2D, 0x09, 0x00, 0xAE, 0xA8, 0x54, 0x01, 0x61, 0x3F, 0x4B, 0xDF, 0x00, 0x00,
+        0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(png), sizeof png);
+}
+
+}  // namespace
+
+std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
+    constexpr int kKinds = 200, kMakers = 100;
+    std::string index = "[种类]\r\n";
+    for (int k = 1; k <= kKinds; ++k)
+        index += std::to_string(k) + "=第" + std::to_string(k) + "类离心泵\r\n" + std::to_string(k) +
+                 "mem=第" + std::to_string(k) + "类泵的说明：单级单吸，适用于清水输送，介质温度不高于80℃。\r\n";
+    for (int k = 1; k <= kKinds; ++k) {
+        index += "[第" + std::to_string(k) + "类离心泵]\r\n";
+        for (int m = 1; m <= kMakers; ++m) {
+            const std::string n = std::to_string(m);
+            const std::string file = k == 1 && m == 1 ? "scale.dat" : "small" + std::to_string(m % 10) + ".dat";
+            index += n + "=第" + n + "泵业有限公司\r\n" + n + "add=某省某市工业园区" + n + "号\r\n" + n +
+                     "yb=9" + std::to_string(10000 + m) + "\r\n" + n + "tel=0571-555" + std::to_string(1000 + m) +
+                     "\r\n" + n + "file=" + file + "\r\n" + n + "pic=p" + std::to_string(m % 10) + ".png\r\n";
+        }
+    }
+    writeGbk(root / "txt" / "bump.dat", index);
+    for (int i = 0; i < 10; ++i) {
+        writeMakerFile(root / "txt" / ("small" + std::to_string(i) + ".dat"), 20);
+        writePicture(root / "images" / ("p" + std::to_string(i) + ".png"));
+        writePicture(root / "images" / ("sm_p" + std::to_string(i) + ".png"));
+    }
+    writeGbk(root / "txt" / "水泵选型.txt", "帮助\r\n");
+    const auto large = root / "txt" / "scale.dat";
+    writeMakerFile(large, 32766);
+    return large;
+}
+
 }  // namespace pumpsel::bench

@@ -94,7 +94,7 @@ void ResultsWindow::showEvent(QShowEvent* event) {
 
 void ResultsWindow::setHeaderLine(const QString& text) { Text1->setText(text); }
 
-void ResultsWindow::addResultRows(const QList<QStringList>& rows) { ListView1->addRows(rows); }
+void ResultsWindow::addResultRows(std::vector<std::string> cells) { ListView1->addRows(std::move(cells)); }
 
 void ResultsWindow::showMakerPicture() { Image1->load(selection_.makerPicture()); }
 
@@ -113,8 +113,8 @@ void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
 // Lists every record of the maker again, ranges as stored, and selects the
 // pump that was selected before.
 void ResultsWindow::Command7_Click() {
-    const QString remembered = ListView1->selectedText(4);
-    QList<QStringList> rows;
+    const std::string remembered = ListView1->selectedText(4).toStdString();
+    std::vector<std::string> cells;
     int reselect = 0;
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
@@ -122,22 +122,25 @@ void ResultsWindow::Command7_Click() {
         ListView1->removeAllRows();
         ListView1->hide();
         Text2->hide();
-        pumpsel::records::scan(
-            dataFile, [&](int) { progress.advance(); },
-            [&](const pumpsel::records::ScannedRecord& r) {
-                const std::string power =
-                    pumpsel::ini::ReadProfileValue(dataFile, std::to_string(r.number), pumpsel::catalogue::kPowerKey);
-                rows.append({qs(r.model), qs(pumpsel::records::joinedRange(r.flow1, r.flow2)),
-                             qs(pumpsel::records::joinedRange(r.head1, r.head2)), qs(power),
-                             QString::number(r.number)});
-                if (rows.last().at(4) == remembered) reselect = static_cast<int>(rows.size());
-            });
-        ListView1->addRows(rows);
+        int listed = 0;
+        pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
+                               [&](const pumpsel::records::ScannedRecord& r) {
+                                   std::string number = std::to_string(r.number);
+                                   cells.push_back(r.model);
+                                   cells.push_back(pumpsel::records::joinedRange(r.flow1, r.flow2));
+                                   cells.push_back(pumpsel::records::joinedRange(r.head1, r.head2));
+                                   cells.push_back(pumpsel::ini::ReadProfileValue(dataFile, number,
+                                                                                 pumpsel::catalogue::kPowerKey));
+                                   ++listed;
+                                   if (number == remembered) reselect = listed;
+                                   cells.push_back(std::move(number));
+                               });
+        ListView1->addRows(std::move(cells));
         if (reselect > 0) ListView1->selectRow(reselect);
     }
     ListView1->show();
     Text2->show();
-    if (reselect > 0) ListView1->scrollToItem(ListView1->topLevelItem(reselect - 1));
+    if (reselect > 0) ListView1->scrollToRow(reselect);
     RefreshRemark();
 }
 

@@ -4,7 +4,8 @@
 #include "results/report.h"
 #include "ui/window.h"
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 class CatalogueSelection;
 class QGroupBox;
@@ -26,7 +27,7 @@ public:
 
     // What the openers fill in before showing the window.
     void setHeaderLine(const QString& text);
-    void addResultRows(const QList<QStringList>& rows);
+    void addResultRows(std::vector<std::string> cells);
     void showMakerPicture();
     void RefreshRemark();
 

@@ -114,11 +114,11 @@ QString SelectionWindow::selectedMaker() const { return ListView1->selectedText(
 
 void SelectionWindow::LoadKindList() {
     pumpsel::ini::ReadBatch batch;
-    QList<QStringList> rows;
+    std::vector<std::string> kinds;
     cat::enumerate([&](int k) { return catalogue_.kindName(k); },
-                   [&](int, const std::string& name) { rows.append({qs(name)}); });
-    ListView2->addRows(rows);
-    if (rows.isEmpty()) ShowCatalogueProblem();
+                   [&](int, const std::string& name) { kinds.push_back(name); });
+    ListView2->addRows(std::move(kinds));
+    if (ListView2->rowCount() == 0) ShowCatalogueProblem();
     else ListView2_ItemClick();
 }
 
@@ -145,14 +145,14 @@ void SelectionWindow::ListView1_ItemClick() { ShowMakerThumbnail(); }
 void SelectionWindow::LoadMakerList() {
     const std::string kind = utf8(selectedKind());
     ListView1->removeAllRows();
-    QList<QStringList> rows;
+    std::vector<std::string> cells;
     cat::enumerate([&](int m) { return catalogue_.makerValue(kind, m); },
                    [&](int m, const std::string& name) {
-                       rows.append({qs(name), qs(cat::orNotGiven(catalogue_.makerValue(kind, m, "add"))),
-                                    qs(cat::orNotGiven(catalogue_.makerValue(kind, m, "yb"))),
-                                    qs(cat::orNotGiven(catalogue_.makerValue(kind, m, "tel")))});
+                       cells.push_back(name);
+                       for (const char* word : {"add", "yb", "tel"})
+                           cells.push_back(cat::orNotGiven(catalogue_.makerValue(kind, m, word)));
                    });
-    ListView1->addRows(rows);
+    ListView1->addRows(std::move(cells));
 }
 
 void SelectionWindow::ShowMakerThumbnail() {
@@ -221,25 +221,26 @@ void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::re
     if (!SelectionIsComplete()) return;
     ResultsWindow& results = createResultsWindow();
     results.setHeaderLine(header);
-    QList<QStringList> rows;
+    std::vector<std::string> cells;
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
         const auto dataFile = makerDataFile();
         pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
                                [&](const pumpsel::records::ScannedRecord& r) {
                                    if (point && !pumpsel::records::fits(r, *point)) return;
-                                   const std::string power = pumpsel::ini::ReadProfileValue(
-                                       dataFile, std::to_string(r.number), cat::kPowerKey);
-                                   rows.append({qs(r.model), qs(pumpsel::records::formattedRange(r.flow1, r.flow2)),
-                                                qs(pumpsel::records::formattedRange(r.head1, r.head2)), qs(power),
-                                                QString::number(r.number)});
+                                   std::string number = std::to_string(r.number);
+                                   cells.push_back(r.model);
+                                   cells.push_back(pumpsel::records::formattedRange(r.flow1, r.flow2));
+                                   cells.push_back(pumpsel::records::formattedRange(r.head1, r.head2));
+                                   cells.push_back(pumpsel::ini::ReadProfileValue(dataFile, number, cat::kPowerKey));
+                                   cells.push_back(std::move(number));
                                });
     }
-    if (rows.isEmpty()) {
+    if (cells.empty()) {
         ui::showMessage(this, messageWhenNone, QStringLiteral("对不起"), ui::MessageStyle::Exclamation);
         return;
     }
-    results.addResultRows(rows);
+    results.addResultRows(std::move(cells));
     results.ListView1->selectRow(1);
     results.showMakerPicture();
     results.RefreshRemark();

@@ -4,6 +4,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <array>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -64,6 +65,63 @@ std::string toUtf8(std::string_view gbkBytes) {
                                   gbkBytes.data(), static_cast<int32_t>(gbkBytes.size()), &status);
     if (U_FAILURE(status)) return std::string();
     return utf16ToUtf8Units(units.data(), count);
+}
+
+namespace {
+
+// Every one- and two-byte sequence decoded once by ICU: 0 marks a sequence
+// that ICU substitutes.
+struct DecodeTable {
+    std::array<char16_t, 256> single{};
+    std::vector<char16_t> pairs = std::vector<char16_t>(65536, 0);
+
+    DecodeTable() {
+        UConverter* conv = converter();
+        auto decode = [&](const char* bytes, int32_t length) -> char16_t {
+            UChar out[4];
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_reset(conv);
+            int32_t n = ucnv_toUChars(conv, out, 4, bytes, length, &status);
+            return U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD && out[0] != 0x1A ? out[0] : 0;
+        };
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            single[b] = b < 0x80 ? static_cast<char16_t>(b) : decode(&byte, 1);
+        }
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) continue;
+                const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                pairs[lead << 8 | trail] = decode(bytes, 2);
+            }
+    }
+};
+
+}  // namespace
+
+std::u16string toUtf16(std::string_view gbkBytes) {
+    static const DecodeTable table;
+    std::u16string out;
+    out.resize(gbkBytes.size());
+    std::size_t n = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(gbkBytes.data());
+    for (std::size_t i = 0; i < gbkBytes.size();) {
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            out[n++] = b;
+            ++i;
+        } else if (charLength(gbkBytes, i) == 2) {
+            const char16_t c = table.pairs[b << 8 | s[i + 1]];
+            out[n++] = c ? c : u'\uFFFD';
+            i += 2;
+        } else {
+            const char16_t c = table.single[b];
+            out[n++] = c ? c : u'\uFFFD';
+            ++i;
+        }
+    }
+    out.resize(n);
+    return out;
 }
 
 bool isValidUtf8(std::string_view text) {

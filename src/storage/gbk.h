@@ -20,6 +20,9 @@ inline std::size_t charLength(std::string_view text, std::size_t pos) {
 // Decodes GBK bytes; never fails (invalid bytes become U+FFFD).
 std::string toUtf8(std::string_view gbkBytes);
 
+// The same decoding straight to UTF-16, table-driven for large texts.
+std::u16string toUtf16(std::string_view gbkBytes);
+
 // Encodes UTF-8 text as GBK. Fails (nullopt) when the text is not valid UTF-8
 // or holds a character that code page 936 cannot represent; *unrepresentable
 // then receives that character (as UTF-8) when given.

@@ -2,13 +2,65 @@
 
 #include "ui/geometry.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 
 namespace ui {
 
-ListView::ListView(QWidget* parent, const QString& name) : QTreeWidget(parent) {
+class RowsModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setHeaders(const QStringList& headers) {
+        beginResetModel();
+        headers_ = headers;
+        cells_.clear();
+        endResetModel();
+    }
+    void append(std::vector<std::string> cells) {
+        const int columns = columnCount();
+        if (columns == 0 || cells.size() < static_cast<std::size_t>(columns)) return;
+        cells.resize(cells.size() - cells.size() % columns);
+        const int first = rowCount();
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(cells.size() / columns) - 1);
+        if (cells_.empty()) cells_ = std::move(cells);
+        else cells_.insert(cells_.end(), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
+        endInsertRows();
+    }
+    void clear() {
+        beginResetModel();
+        cells_.clear();
+        endResetModel();
+    }
+    QString cell(int row, int column) const {
+        if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return QString();
+        return QString::fromStdString(cells_[static_cast<std::size_t>(row) * columnCount() + column]);
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || headers_.isEmpty() ? 0 : static_cast<int>(cells_.size() / headers_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole) return QVariant();
+        return cell(index.row(), index.column());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
+        return headers_.value(section);
+    }
+
+private:
+    QStringList headers_;
+    std::vector<std::string> cells_;
+};
+
+ListView::ListView(QWidget* parent, const QString& name) : QTreeView(parent), rows_(new RowsModel(this)) {
     setObjectName(name);
+    setModel(rows_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -20,51 +72,56 @@ ListView::ListView(QWidget* parent, const QString& name) : QTreeWidget(parent) {
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(this, &QTreeWidget::itemClicked, this, [this] { emit itemClick(); });
+    connect(this, &QTreeView::clicked, this, [this] { emit itemClick(); });
 }
 
 void ListView::setColumns(const QList<std::pair<QString, int>>& columns) {
     QStringList headers;
     for (const auto& column : columns) headers << column.first;
-    setColumnCount(static_cast<int>(columns.size()));
-    setHeaderLabels(headers);
+    rows_->setHeaders(headers);
     for (int i = 0; i < columns.size(); ++i) setColumnWidth(i, px(columns[i].second));
 }
 
-void ListView::addRows(const QList<QStringList>& rows) {
-    if (rows.isEmpty()) return;
+void ListView::addRows(std::vector<std::string> cells) {
     const bool wasEmpty = rowCount() == 0;
-    QList<QTreeWidgetItem*> items;
-    items.reserve(rows.size());
-    for (const QStringList& texts : rows) items.append(new QTreeWidgetItem(texts));
-    addTopLevelItems(items);
-    if (wasEmpty) selectRow(1);
+    rows_->append(std::move(cells));
+    if (wasEmpty && rowCount() > 0) selectRow(1);
 }
 
-void ListView::removeAllRows() { clear(); }
-
-QString ListView::text(int position, int column) const {
-    QTreeWidgetItem* item = topLevelItem(position - 1);
-    return item ? item->text(column) : QString();
+void ListView::addRow(const QStringList& texts) {
+    std::vector<std::string> cells;
+    for (const QString& text : texts) cells.push_back(text.toStdString());
+    addRows(std::move(cells));
 }
+
+void ListView::removeAllRows() { rows_->clear(); }
+
+int ListView::rowCount() const { return rows_->rowCount(); }
+
+QString ListView::text(int position, int column) const { return rows_->cell(position - 1, column); }
 
 int ListView::selectedPosition() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? 0 : indexOfTopLevelItem(selected.first()) + 1;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? 0 : selected.first().row() + 1;
 }
 
 QString ListView::selectedText(int column) const { return text(selectedPosition(), column); }
 
+QString ListView::headerText(int column) const { return rows_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
+
+QRect ListView::rowRect(int position) const { return visualRect(rows_->index(position - 1, 0)); }
+
 void ListView::selectRow(int position) {
-    QTreeWidgetItem* item = topLevelItem(position - 1);
-    if (!item) return;
-    setCurrentItem(item);
-    item->setSelected(true);
+    const QModelIndex index = rows_->index(position - 1, 0);
+    if (!index.isValid()) return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
+
+void ListView::scrollToRow(int position) { scrollTo(rows_->index(position - 1, 0)); }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     const int before = selectedPosition();
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
     if (selectedPosition() != before && selectedPosition() != 0) emit itemClick();
 }
 

@@ -14,15 +14,21 @@ ScanProgress::ScanProgress(QLabel* label, QWidget* banner) : label_(label), bann
 }
 
 ScanProgress::~ScanProgress() {
+    show();
     banner_->show();
     label_->hide();
 }
 
 void ScanProgress::advance() {
     stars_ = stars_ < 30 ? stars_ + 1 : 1;
+    if (std::chrono::steady_clock::now() - shownAt_ < std::chrono::milliseconds(50)) return;
     show();
+    label_->repaint();
 }
 
-void ScanProgress::show() { label_->setText(QString(stars_, QLatin1Char('*'))); }
+void ScanProgress::show() {
+    label_->setText(QString(stars_, QLatin1Char('*')));
+    shownAt_ = std::chrono::steady_clock::now();
+}
 
 }  // namespace ui

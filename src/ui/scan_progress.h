@@ -1,8 +1,10 @@
 #pragma once
 // The progress label of a long catalogue read: while the read runs it stands
 // in the banner's place and grows by one "*" per record tried, up to 30, then
-// starts again at one.
+// starts again at one. It is redrawn a few times a second, not per record:
+// drawing it tens of thousands of times would cost more than the reading.
 #include <QString>
+#include <chrono>
 
 class QLabel;
 class QWidget;
@@ -24,6 +26,7 @@ private:
     QLabel* label_;
     QWidget* banner_;
     int stars_ = 1;
+    std::chrono::steady_clock::time_point shownAt_;
 };
 
 }  // namespace ui

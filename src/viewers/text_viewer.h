@@ -33,9 +33,9 @@ protected:
 
 namespace txt {
 
-// The text of a file as the viewer shows it: its lines read as GBK, each
-// followed by a line break (the box's CR LF). A missing file is first created
-// holding the line "<path>文件不存在。" and CR LF.
+// The text of a file as the viewer's box holds it: its lines read as GBK,
+// each followed by a line break (the box's CR LF). A missing file is first
+// created holding the line "<path>文件不存在。" and CR LF.
 QString viewerText(const std::filesystem::path& file);
 
 // Remembers the path in the user's settings (application "水泵", section

@@ -53,7 +53,7 @@ protected:
     }
     static void clickRow(ResultsWindow* r, int position) {
         ui::ListView* list = r->ListView1;
-        click(list->viewport(), list->visualItemRect(list->topLevelItem(position - 1)).center());
+        click(list->viewport(), list->rowRect(position).center());
     }
     std::string report() { return readBytes(folder / "水泵选型结果.txt"); }
     static std::string gbk(const QString& text) { return *pumpsel::gbk::fromUtf8(text.toStdString()); }

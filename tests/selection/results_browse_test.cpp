@@ -26,7 +26,7 @@ struct FortyRecords {
 };
 
 bool rowIsVisible(ui::ListView* list, int position) {
-    const QRect item = list->visualItemRect(list->topLevelItem(position - 1));
+    const QRect item = list->rowRect(position);
     return item.top() >= 0 && item.bottom() < list->viewport()->height();
 }
 
@@ -104,8 +104,8 @@ TEST_F(ResultsBrowseTest, LayoutFocusAndClose) {
         EXPECT_EQ(r->Command7->text(), "浏览");
         EXPECT_EQ(r->Command2->text(), "帮助");
         EXPECT_EQ(r->Label1->text(), "请稍等，正在检索数据....");
-        EXPECT_EQ(r->ListView1->headerItem()->text(1), "流量(m3/h)");
-        EXPECT_EQ(r->ListView1->headerItem()->text(4), "序号");
+        EXPECT_EQ(r->ListView1->headerText(1), "流量(m3/h)");
+        EXPECT_EQ(r->ListView1->headerText(4), "序号");
         EXPECT_TRUE(r->Text1->isReadOnly());
         EXPECT_TRUE(r->Text2->isReadOnly());
         testing_support::key(r->Command3, Qt::Key_Escape);

@@ -48,7 +48,7 @@ protected:
         return texts;
     }
     static void click(ui::ListView* list, int position) {
-        QRect rect = list->visualItemRect(list->topLevelItem(position - 1));
+        QRect rect = list->rowRect(position);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
     static QColor shownColour(const ui::PictureBox* box) {
@@ -78,8 +78,8 @@ TEST_F(SelectionWindowTest, MakerColumnsShowNotGivenForMissingAndBlankForEmpty) 
     EXPECT_EQ(rowTexts(w.ListView1, 1), (QStringList{"江南路1号", "", "山西路3号"}));
     EXPECT_EQ(rowTexts(w.ListView1, 2), (QStringList{"100001", "不详", "300003"}));
     EXPECT_EQ(rowTexts(w.ListView1, 3), (QStringList{"010-5550001", "020-5550002", "030-5550003"}));
-    EXPECT_EQ(w.ListView1->headerItem()->text(0), "厂家");
-    EXPECT_EQ(w.ListView1->headerItem()->text(3), "电话");
+    EXPECT_EQ(w.ListView1->headerText(0), "厂家");
+    EXPECT_EQ(w.ListView1->headerText(3), "电话");
 }
 
 TEST_F(SelectionWindowTest, ClickingAKindRebuildsItsMakers) {

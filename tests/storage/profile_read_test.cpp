@@ -3,6 +3,10 @@
 // the parser.
 #include "storage/profile.h"
 #include "support/temp_dir.h"
+#include "storage/gbk.h"
+
+#include <QString>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -175,4 +179,16 @@ TEST_F(ProfileRead, ByteOrderMarksChooseTheEncoding) {
         utf16be.push_back(static_cast<char>(c & 0xFF));
     }
     EXPECT_EQ(read(utf16be, "s", "k"), "泵");
+}
+
+TEST(GbkDecoding, TheFastTableAgreesWithIcuOnAnyBytes) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(rng() % 40, '\0');
+        for (char& c : bytes) c = static_cast<char>(rng() % 3 == 0 ? 0x40 + rng() % 0x40 : 0x80 + rng() % 0x80);
+        const std::string viaIcu = pumpsel::gbk::toUtf8(bytes);
+        const std::u16string viaTable = pumpsel::gbk::toUtf16(bytes);
+        ASSERT_EQ(std::u16string(QString::fromStdString(viaIcu).toStdU16String()), viaTable) << round;
+    }
+    EXPECT_EQ(pumpsel::gbk::toUtf16("\xD6\xD0\x80\xFF"), u"中€\uF8F5");
 }

@@ -106,3 +106,15 @@ TEST_F(TextViewerTest, CaptionLayoutAndEscape) {
         },
         "加入水泵数据库");
 }
+
+TEST_F(TextViewerTest, LongFilesShowEveryLineAndCopyAsTheyAre) {
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += "第" + std::to_string(i) + "行\n";
+    folder.writeText("txt/long.txt", text);
+    view("txt/long.txt", [&](TextViewer* v) {
+        EXPECT_EQ(v->Text1->toPlainText(), QString::fromStdString(text));
+        v->Text1->selectAll();
+        v->Text1->copy();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(text));
+    });
+}
