@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace pumpsel::numbers {
@@ -48,22 +49,6 @@ double parseDecimal(std::string_view number) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Digits of the decimal integer held in a digit string, divided by 10^k with
-// halves going up: the magnitude part of a half-away-from-zero rounding.
-std::string roundedQuotient(const std::string& digits, std::size_t k) {
-    if (k == 0) return digits;
-    if (k > digits.size()) return "0";
-    std::string q = digits.substr(0, digits.size() - k);
-    if (q.empty()) q = "0";
-    if (digits[digits.size() - k] >= '5') {
-        int i = static_cast<int>(q.size()) - 1;
-        while (i >= 0 && q[i] == '9') q[i--] = '0';
-        if (i < 0) q.insert(q.begin(), '1');
-        else ++q[i];
-    }
-    return q;
-}
-
 }  // namespace
 
 double leadingNumber(std::string_view text) {
@@ -84,24 +69,32 @@ bool isNumeric(std::string_view text) {
 std::string formatOneDecimal(float value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-∞" : "∞";
-    // The 7-significant-digit form d.dddddde±x, read as the integer
-    // ddddddd times 10^(x-6).
+    // The 7-significant-digit form d.dddddde±x is the integer ddddddd times
+    // 10^(x-6); in tenths that is ddddddd times 10^(x-5), rounded half up in
+    // magnitude, which is half away from zero.
     char buf[32];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 6);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    std::string mantissa;
-    for (char c : sci.substr(0, sci.find('e')))
-        if (isDigit(c)) mantissa.push_back(c);
+    const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    const std::size_t e = sci.find('e');
+    std::uint64_t mantissa = 0;
+    for (char c : sci.substr(0, e))
+        if (isDigit(c)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
     int exponent = 0;
-    std::string_view expText = sci.substr(sci.find('e') + 1);
+    std::string_view expText = sci.substr(e + 1);
     if (expText.front() == '+') expText.remove_prefix(1);
     std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
 
-    // Tenths = mantissa * 10^(exponent - 5), rounded half up in magnitude.
-    int shift = exponent - 5;
-    std::string tenths = shift >= 0 ? mantissa + std::string(static_cast<std::size_t>(shift), '0')
-                                    : roundedQuotient(mantissa, static_cast<std::size_t>(-shift));
-    tenths.erase(0, std::min(tenths.find_first_not_of('0'), tenths.size() - 1));
+    const int shift = exponent - 5;
+    std::string tenths;
+    if (shift >= 0) {
+        tenths = std::to_string(mantissa) + std::string(static_cast<std::size_t>(shift), '0');
+    } else if (shift >= -7) {
+        std::uint64_t divisor = 1;
+        for (int i = 0; i < -shift; ++i) divisor *= 10;
+        tenths = std::to_string(mantissa / divisor + (mantissa % divisor * 2 >= divisor ? 1 : 0));
+    } else {
+        tenths = "0";
+    }
     if (tenths.size() < 2) tenths.insert(tenths.begin(), 2 - tenths.size(), '0');
     tenths.insert(tenths.end() - 1, '.');
     return (value < 0 ? "-" : "") + tenths;

@@ -3,6 +3,7 @@
 #include "storage/gbk.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace pumpsel::ini {
@@ -129,7 +130,9 @@ std::string keyNameProblem(std::string_view key) {
 }
 
 std::shared_ptr<const ProfileText> ProfileText::parse(std::string fileBytes) {
+    static std::atomic<std::uint64_t> parsed{0};
     std::shared_ptr<ProfileText> text(new ProfileText);
+    text->id_ = ++parsed;
     text->decode(std::move(fileBytes));
     text->index();
     return text;
@@ -151,17 +154,25 @@ void ProfileText::decode(std::string bytes) {
     }
 }
 
-std::uint32_t ProfileText::storeFoldedName(std::size_t begin, std::size_t end) {
-    auto offset = static_cast<std::uint32_t>(names_.size());
-    appendFolded(names_, std::string_view(text_).substr(begin, end - begin), encoding_);
-    return offset;
+ProfileText::NameRef ProfileText::foldedName(std::size_t begin, std::size_t end) {
+    const std::string_view raw = std::string_view(text_).substr(begin, end - begin);
+    const bool foldingChangesNothing =
+        std::none_of(raw.begin(), raw.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    if (foldingChangesNothing) return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(raw.size())};
+    const auto offset = static_cast<std::uint32_t>(names_.size());
+    appendFolded(names_, raw, encoding_);
+    return {offset | kInArena, static_cast<std::uint32_t>(names_.size()) - offset};
+}
+
+std::string_view ProfileText::nameOf(NameRef ref) const {
+    return (ref.offset & kInArena) ? std::string_view(names_).substr(ref.offset & ~kInArena, ref.length)
+                                   : std::string_view(text_).substr(ref.offset, ref.length);
 }
 
 void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd,
                              std::size_t lineNext) {
     Section s{};
-    s.foldedName = storeFoldedName(nameBegin, nameEnd);
-    s.foldedNameLength = static_cast<std::uint32_t>(names_.size()) - s.foldedName;
+    s.name = foldedName(nameBegin, nameEnd);
     s.headerEnd = static_cast<std::uint32_t>(lineEnd);
     s.headerNext = static_cast<std::uint32_t>(lineNext);
     s.firstEntry = static_cast<std::uint32_t>(entries_.size());
@@ -171,8 +182,7 @@ void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::si
 void ProfileText::addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
                            std::size_t valueEnd, std::size_t lineNext) {
     Entry e{};
-    e.foldedKey = storeFoldedName(keyBegin, keyEnd);
-    e.foldedKeyLength = static_cast<std::uint32_t>(names_.size()) - e.foldedKey;
+    e.key = foldedName(keyBegin, keyEnd);
     e.keyEnd = static_cast<std::uint32_t>(keyEnd);
     e.valueBegin = static_cast<std::uint32_t>(valueBegin);
     e.valueEnd = static_cast<std::uint32_t>(valueEnd);
@@ -187,8 +197,9 @@ void ProfileText::index() {
     std::size_t pos = 0;
     while (pos < n) {
         // A line ends at CR LF, LF or CR alone.
-        std::size_t end = pos;
-        while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+        const void* lf = std::memchr(text.data() + pos, '\n', n - pos);
+        std::size_t end = lf ? static_cast<const char*>(lf) - text.data() : n;
+        if (const void* cr = std::memchr(text.data() + pos, '\r', end - pos)) end = static_cast<const char*>(cr) - text.data();
         std::size_t next = end;
         if (next < n) next += (text[next] == '\r' && next + 1 < n && text[next + 1] == '\n') ? 2 : 1;
 
@@ -220,7 +231,7 @@ void ProfileText::index() {
     sectionIndex_.reserve(sections_.size());
     for (std::uint32_t i = 0; i < sections_.size(); ++i) {
         const Section& s = sections_[i];
-        sectionIndex_.emplace(std::string_view(names_).substr(s.foldedName, s.foldedNameLength), i);
+        sectionIndex_.emplace(nameOf(s.name), i);
     }
 }
 
@@ -242,11 +253,23 @@ const ProfileText::Section* ProfileText::findSection(std::string_view foldedName
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
+// Record scans read several keys of one section in a row.
+const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view foldedName) const {
+    thread_local std::uint64_t lastText = 0;
+    thread_local std::string lastName;
+    thread_local const Section* lastSection = nullptr;
+    if (lastText != id_ || lastName != foldedName) {
+        lastSection = findSection(foldedName);
+        lastText = id_;
+        lastName.assign(foldedName);
+    }
+    return lastSection;
+}
+
 const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::string_view foldedKey) const {
-    const std::string_view names(names_);
     for (std::uint32_t i = 0; i < section.entryCount; ++i) {
         const Entry& e = entries_[section.firstEntry + i];
-        if (names.substr(e.foldedKey, e.foldedKeyLength) == foldedKey) return &e;
+        if (nameOf(e.key) == foldedKey) return &e;
     }
     return nullptr;
 }
@@ -269,7 +292,7 @@ std::optional<std::string> ProfileText::find(std::string_view section, std::stri
                                              std::size_t maxGbkBytes) const {
     auto sectionName = lookupName(section);
     if (!sectionName) return std::nullopt;
-    const Section* s = findSection(*sectionName);
+    const Section* s = findSectionRemembered(*sectionName);
     if (!s) return std::nullopt;
     auto keyName = lookupName(key);
     if (!keyName) return std::nullopt;

@@ -46,13 +46,20 @@ public:
                                           std::string* reason, std::size_t* failed) const;
 
 private:
+    // A folded name: a piece of text_ when folding changes nothing (digits,
+    // Chinese names), else a piece of names_.
+    struct NameRef {
+        std::uint32_t offset, length;
+    };
+    static constexpr std::uint32_t kInArena = 0x80000000u;
+
     struct Section {
-        std::uint32_t foldedName, foldedNameLength;  // in names_
+        NameRef name;
         std::uint32_t headerEnd, headerNext;         // the header line's end and the next line's start
         std::uint32_t firstEntry, entryCount;
     };
     struct Entry {
-        std::uint32_t foldedKey, foldedKeyLength;  // in names_
+        NameRef key;
         std::uint32_t keyEnd;                      // end of the key as written
         std::uint32_t valueBegin, valueEnd;        // the value region after "=", before trimming
         std::uint32_t lineNext;                    // start of the next line
@@ -64,10 +71,12 @@ private:
     void addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd, std::size_t lineNext);
     void addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
                   std::size_t valueEnd, std::size_t lineNext);
-    std::uint32_t storeFoldedName(std::size_t begin, std::size_t end);
+    NameRef foldedName(std::size_t begin, std::size_t end);
+    std::string_view nameOf(NameRef ref) const;
     std::optional<std::string> toWorking(std::string_view utf8, std::string* reason) const;
     std::optional<std::string> lookupName(std::string_view utf8) const;
     const Section* findSection(std::string_view foldedName) const;
+    const Section* findSectionRemembered(std::string_view foldedName) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
     std::string valueText(const Entry& entry) const;
     std::string encodeFile(const std::string& working) const;
@@ -75,7 +84,8 @@ private:
     Encoding encoding_ = Encoding::Gbk;
     bool faithful_ = true;  // false when a UTF-16 file would not survive a rewrite
     std::string text_;   // GBK bytes, or UTF-8 for files with a byte-order mark
-    std::string names_;  // every section and key name, folded for matching
+    std::string names_;  // the section and key names that folding changes, folded
+    std::uint64_t id_ = 0;  // tells parsed texts apart, also one at a freed one's address
     std::vector<Section> sections_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string_view, std::uint32_t> sectionIndex_;  // first section of each name

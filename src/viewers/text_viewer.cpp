@@ -83,20 +83,21 @@ bool createWithNotFoundMarker(const std::filesystem::path& file, const QString& 
 // seconds; its plain text reads the same either way.
 QString boxText(std::u16string_view text) {
     constexpr int kLinesPerParagraph = 32;
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()) + 1);
+    QString out(static_cast<qsizetype>(text.size()) + 1, Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
     int lines = 0;
-    auto endLine = [&] { out.append(++lines % kLinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator)); };
+    auto endLine = [&] { *to++ = ++lines % kLinesPerParagraph == 0 ? u'\n' : char16_t(QChar::LineSeparator); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
             endLine();
         } else {
-            out.append(QChar(c));
+            *to++ = c;
         }
     }
     if (!text.empty() && text.back() != u'\n' && text.back() != u'\r') endLine();
+    out.truncate(to - reinterpret_cast<char16_t*>(out.data()));
     return out;
 }
 
