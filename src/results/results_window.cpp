@@ -115,6 +115,7 @@ void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
 void ResultsWindow::Command7_Click() {
     const std::string remembered = ListView1->selectedText(4).toStdString();
     std::vector<std::string> cells;
+    cells.reserve(5 * static_cast<std::size_t>(ListView1->rowCount() + 64));
     int reselect = 0;
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
@@ -129,8 +130,7 @@ void ResultsWindow::Command7_Click() {
                                    cells.push_back(r.model);
                                    cells.push_back(pumpsel::records::joinedRange(r.flow1, r.flow2));
                                    cells.push_back(pumpsel::records::joinedRange(r.head1, r.head2));
-                                   cells.push_back(pumpsel::ini::ReadProfileValue(dataFile, number,
-                                                                                 pumpsel::catalogue::kPowerKey));
+                                   cells.push_back(r.power);
                                    ++listed;
                                    if (number == remembered) reselect = listed;
                                    cells.push_back(std::move(number));

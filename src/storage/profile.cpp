@@ -153,6 +153,18 @@ std::string ReadProfileValue(const std::filesystem::path& file, std::string_view
     return cutLikeTheBuffer(lookupValue(file, section, key).value_or(std::string(kUnknown)));
 }
 
+std::vector<std::string> ReadProfileValues(const std::filesystem::path& file, std::string_view section,
+                                           std::span<const std::string_view> keys) {
+    const auto text = file.empty() ? nullptr : cache().get(file);
+    std::vector<std::string> values;
+    values.reserve(keys.size());
+    for (std::string_view key : keys) {
+        auto value = text ? text->find(section, key, kMaxValueBytes) : std::nullopt;
+        values.push_back(cutLikeTheBuffer(value ? std::move(*value) : std::string(kUnknown)));
+    }
+    return values;
+}
+
 WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                         std::string_view value) {
     const KeyValue one{key, value};

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pumpsel::ini {
 
@@ -28,6 +29,11 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
 // keeps them and loses as many characters at its end.
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
                              std::string_view key);
+
+// Several values of one section read as one access, each exactly as
+// ReadProfileValue would read it.
+std::vector<std::string> ReadProfileValues(const std::filesystem::path& file, std::string_view section,
+                                           std::span<const std::string_view> keys);
 
 struct WriteOutcome {
     bool ok = false;

@@ -7,18 +7,21 @@ namespace pumpsel::records {
 
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
                             const std::function<void(const ScannedRecord&)>& onRecord) {
+    static constexpr std::string_view kKeys[] = {catalogue::kModelKey, catalogue::kFlow1Key, catalogue::kFlow2Key,
+                                                 catalogue::kHead1Key, catalogue::kHead2Key, catalogue::kPowerKey};
     ini::ReadBatch batch;
     ScannedRecord record;
     return catalogue::enumerate(
         [&](int n) {
             if (onTry) onTry(n);
-            const std::string section = catalogue::numberedKey(n);
+            auto values = ini::ReadProfileValues(dataFile, catalogue::numberedKey(n), kKeys);
             record.number = n;
-            record.model = ini::ReadProfileValue(dataFile, section, catalogue::kModelKey);
-            record.flow1 = ini::ReadProfileValue(dataFile, section, catalogue::kFlow1Key);
-            record.flow2 = ini::ReadProfileValue(dataFile, section, catalogue::kFlow2Key);
-            record.head1 = ini::ReadProfileValue(dataFile, section, catalogue::kHead1Key);
-            record.head2 = ini::ReadProfileValue(dataFile, section, catalogue::kHead2Key);
+            record.model = std::move(values[0]);
+            record.flow1 = std::move(values[1]);
+            record.flow2 = std::move(values[2]);
+            record.head1 = std::move(values[3]);
+            record.head2 = std::move(values[4]);
+            record.power = std::move(values[5]);
             return record.model;
         },
         [&](int, const std::string&) { onRecord(record); });

@@ -12,12 +12,12 @@ namespace pumpsel::records {
 // The values of one pump record that a scan reads, as stored.
 struct ScannedRecord {
     int number = 0;
-    std::string model, flow1, flow2, head1, head2;
+    std::string model, flow1, flow2, head1, head2, power;
 };
 
 // Reads records 1, 2, ... and stops at the first whose model reads
 // "unknown" (a missing section or key, or the stored text), or after record
-// 32767. All five values are read for every number tried. onTry(n) is called
+// 32767. The model, flows, heads and power are read for every number tried. onTry(n) is called
 // for every record number tried, the final missing one included;
 // onRecord(record) for every record found.
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
