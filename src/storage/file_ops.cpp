@@ -26,6 +26,11 @@ std::string pathToUtf8(const std::filesystem::path& path) {
     return std::string(s.begin(), s.end());
 }
 
+bool isRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 std::int64_t nowNs() {
     using namespace std::chrono;
     return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
@@ -49,7 +54,22 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
         reinterpret_cast<const char8_t*>(randomSuffix().c_str())) + u8".tmp");
 }
 
+bool isTemporaryOf(const std::filesystem::path& entry, const std::filesystem::path& file) {
+    const std::u8string name = entry.filename().u8string();
+    const std::u8string prefix = u8"." + file.filename().u8string() + u8".";
+    return name.size() == prefix.size() + 14 && name.starts_with(prefix) && name.ends_with(u8".tmp");
+}
+
 }  // namespace
+
+// A writer killed between naming its temporary file and renaming it leaves
+// that file behind; the next writer, holding the lock, clears it away.
+void removeStaleTemporaries(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (isTemporaryOf(it->path(), file)) std::filesystem::remove(it->path(), ec);
+}
 
 #ifndef _WIN32
 
@@ -100,7 +120,8 @@ std::optional<Stamp> stampOf(const std::filesystem::path& path) {
 
 ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, Stamp* stamp) {
     bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe standing where a file should be cannot hang the read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -134,6 +155,20 @@ ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, 
     return ReadStatus::Ok;
 }
 
+// Opens the new content's file: an unnamed one where the file system allows
+// it, which vanishes with a crashed writer; else a named temporary file.
+int openTemporary(const std::filesystem::path& folder, const std::filesystem::path& temp, bool* unnamed) {
+#ifdef O_TMPFILE
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        *unnamed = true;
+        return fd;
+    }
+#endif
+    *unnamed = false;
+    return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
 bool replaceFile(const std::filesystem::path& path, const std::string& bytes, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
@@ -147,8 +182,10 @@ bool replaceFile(const std::filesystem::path& path, const std::string& bytes, st
         mode = st.st_mode & 07777;
         keepMode = true;
     }
+    removeStaleTemporaries(path);
     const auto temp = temporaryBeside(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool unnamed = false;
+    int fd = openTemporary(path.parent_path(), temp, &unnamed);
     if (fd < 0) return fail(systemReason("cannot create a file in the folder"));
     auto abandon = [&](const char* what) {
         std::string why = systemReason(what);
@@ -159,6 +196,12 @@ bool replaceFile(const std::filesystem::path& path, const std::string& bytes, st
     if (keepMode && ::fchmod(fd, mode) != 0) return abandon("cannot set permissions");
     if (!writeAll(fd, bytes)) return abandon("cannot write");
     if (::fsync(fd) != 0) return abandon("cannot flush");
+    if (unnamed) {
+        // The content gets a name only now, complete and flushed, for the rename.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return abandon("cannot name the new file");
+    }
     if (::close(fd) != 0) {
         std::string why = systemReason("cannot close");
         ::unlink(temp.c_str());
@@ -244,6 +287,7 @@ ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, 
 }
 
 bool replaceFile(const std::filesystem::path& path, const std::string& bytes, std::string* reason) {
+    removeStaleTemporaries(path);
     const auto temp = temporaryBeside(path);
     HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_HIDDEN, nullptr);

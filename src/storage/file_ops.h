@@ -32,8 +32,15 @@ ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, 
 // moment leaves either the old or the new content: a temporary file in the
 // same folder is written, flushed and renamed over the original, keeping the
 // original's permission bits. On failure nothing is left behind and *reason
-// says why.
+// says why. Callers hold the WriteLock of the folder.
 bool replaceFile(const std::filesystem::path& path, const std::string& bytes, std::string* reason);
+
+// Removes temporary files that crashed writers left beside the file. Only
+// for callers that hold the WriteLock of the file's folder.
+void removeStaleTemporaries(const std::filesystem::path& file);
+
+// True for a regular file (not a folder, pipe or device).
+bool isRegularFile(const std::filesystem::path& path);
 
 // An exclusive advisory lock held by writers for a whole read-modify-write.
 // It is taken on the file's folder, not on the file that the rename replaces,

@@ -1,12 +1,15 @@
 #include "ui/picture_box.h"
 
+#include "storage/file_ops.h"
+
 #include <QImageReader>
 #include <QMouseEvent>
 
 namespace ui {
 
 QImage readPicture(const std::filesystem::path& file) {
-    if (file.empty()) return QImage();
+    // Only regular files: a pipe would never end, a folder is no picture.
+    if (file.empty() || !pumpsel::files::isRegularFile(file)) return QImage();
     QImageReader reader(QString::fromStdU16String(file.u16string()));
     reader.setAutoTransform(true);
     return reader.read();
