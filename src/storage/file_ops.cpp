@@ -197,21 +197,13 @@ bool replaceFile(const std::filesystem::path& path, const std::string& bytes, st
     if (!writeAll(fd, bytes)) return abandon("cannot write");
     if (::fsync(fd) != 0) return abandon("cannot flush");
     if (unnamed) {
-        // The content gets a name only now, complete and flushed, for the rename.
+        // The content gets a name only now, complete and flushed, just for the rename.
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0)
             return abandon("cannot name the new file");
     }
-    if (::close(fd) != 0) {
-        std::string why = systemReason("cannot close");
-        ::unlink(temp.c_str());
-        return fail(why);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        std::string why = systemReason("cannot replace the file");
-        ::unlink(temp.c_str());
-        return fail(why);
-    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) return abandon("cannot replace the file");
+    if (::close(fd) != 0) return fail(systemReason("cannot close"));
     syncFolder(path.parent_path());
     return true;
 }

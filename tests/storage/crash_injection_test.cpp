@@ -1,0 +1,77 @@
+// Writers killed at random moments never leave a half-written file: the
+// record holds its old or its new values, whole, and no temporary file stays.
+// A writer killed in the instant between naming its finished temporary file
+// and renaming it over the original leaves that file; the next write, under
+// the lock, removes it.
+#include "storage/profile.h"
+#include "storage/gbk.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace pumpsel;
+using testing_support::readBytes;
+using testing_support::TempDir;
+
+namespace {
+
+const char* const kKeys[] = {"型号", "流量1", "流量2", "扬程1", "扬程2", "功率", "备注"};
+
+// Rewrites record 1 again and again, all seven values to the same new token.
+[[noreturn]] void writeForever(const std::filesystem::path& file, int kill) {
+    for (int generation = 1;; ++generation) {
+        const std::string token = "v" + std::to_string(kill) + "-" + std::to_string(generation);
+        std::vector<ini::KeyValue> values;
+        for (const char* key : kKeys) values.push_back({key, token});
+        ini::writeValues(file, "1", values);
+    }
+}
+
+}  // namespace
+
+TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
+    TempDir dir;
+    const auto file = dir / "a.dat";
+    std::string others;
+    for (int n = 2; n <= 2000; ++n)
+        others += "[" + std::to_string(n) + "]\r\nmodel=P" + std::to_string(n) + "\r\nflow=" + std::to_string(n) + "\r\n";
+    std::string first = "[1]\r\n";
+    for (const char* key : kKeys) first += *gbk::fromUtf8(key) + "=v0\r\n";
+    testing_support::writeBytes(file, "[status]\r\nkills=0\r\n" + first + others);
+
+    std::mt19937 rng(20261207);
+    std::string previous = "v0";
+    int changed = 0, leftBehind = 0;
+    for (int kill = 1; kill <= 300; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) writeForever(file, kill);
+        usleep(rng() % 4000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        std::vector<std::string> values;
+        for (const char* key : kKeys) values.push_back(ini::ReadProfileValue(file, "1", key));
+        const std::string now = values[0];
+        for (const std::string& value : values) ASSERT_EQ(value, now) << "kill " << kill;
+        ASSERT_TRUE(now == previous || now.starts_with("v" + std::to_string(kill) + "-"))
+            << "kill " << kill << ": " << now << " after " << previous;
+        ASSERT_TRUE(readBytes(file).ends_with(others)) << "kill " << kill;
+        leftBehind += testing_support::fileNames(dir.path()).size() > 1;
+        ASSERT_TRUE(ini::writeValue(file, "status", "kills", std::to_string(kill)).ok);
+        ASSERT_EQ(testing_support::fileNames(dir.path()), std::vector<std::string>{"a.dat"}) << "kill " << kill;
+        ASSERT_TRUE(readBytes(file).starts_with("[status]\r\nkills=" + std::to_string(kill) + "\r\n"));
+        changed += now != previous;
+        previous = now;
+    }
+    EXPECT_GT(changed, 100);  // most children got some writes done before they died
+    std::printf("300 kills: the record changed %d times; %d kills left a finished temporary file\n", changed,
+                leftBehind);
+}
