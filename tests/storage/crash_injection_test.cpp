@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <random>
@@ -45,6 +46,11 @@ TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
     for (const char* key : kKeys) first += *gbk::fromUtf8(key) + "=v0\r\n";
     testing_support::writeBytes(file, "[status]\r\nkills=0\r\n" + first + others);
 
+    // Kills land anywhere within a few writes' time, however fast this build writes.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(ini::writeValue(file, "status", "kills", "0").ok);
+    const auto writeMicros = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now() - start).count() / 5;
     std::mt19937 rng(20261207);
     std::string previous = "v0";
     int changed = 0, leftBehind = 0;
@@ -52,7 +58,7 @@ TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) writeForever(file, kill);
-        usleep(rng() % 4000);
+        usleep(static_cast<useconds_t>(rng() % (4 * writeMicros + 2000)));
         ::kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
