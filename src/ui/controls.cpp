@@ -32,46 +32,43 @@ QPixmap closePicture() {
     return QPixmap(QStringLiteral(":/pictures/close.png"));
 }
 
+namespace {
+// A new control under its design name, at its place in twips.
+template <class Control>
+Control* named(Control* control, const QString& name, int left, int top, int width, int height) {
+    control->setObjectName(name);
+    place(control, left, top, width, height);
+    return control;
+}
+}  // namespace
+
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    place(button, left, top, width, height);
-    return button;
+    return named(new QPushButton(caption, parent), name, left, top, width, height);
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                   int height) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    place(label, left, top, width, height);
-    return label;
+    return named(new QLabel(caption, parent), name, left, top, width, height);
 }
 
 QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,
                        int height) {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(name);
+    auto* box = named(new QLineEdit(text, parent), name, left, top, width, height);
     box->setTextMargins(0, 0, 0, 0);
-    place(box, left, top, width, height);
     return box;
 }
 
 QPlainTextEdit* makeMemo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName(name);
+    auto* memo = named(new QPlainTextEdit(parent), name, left, top, width, height);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setTabChangesFocus(true);
-    place(memo, left, top, width, height);
     return memo;
 }
 
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                      int height) {
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(name);
-    place(frame, left, top, width, height);
-    return frame;
+    return named(new QGroupBox(caption, parent), name, left, top, width, height);
 }
 
 QFrame* makeLine(QWidget* parent, const QString& name, int x1, int x2, int y, const QColor& colour) {
