@@ -153,16 +153,18 @@ std::string ReadProfileValue(const std::filesystem::path& file, std::string_view
     return cutLikeTheBuffer(lookupValue(file, section, key).value_or(std::string(kUnknown)));
 }
 
-std::vector<std::string> ReadProfileValues(const std::filesystem::path& file, std::string_view section,
-                                           std::span<const std::string_view> keys) {
-    const auto text = file.empty() ? nullptr : cache().get(file);
-    std::vector<std::string> values;
-    values.reserve(keys.size());
-    for (std::string_view key : keys) {
-        auto value = text ? text->find(section, key, kMaxValueBytes) : std::nullopt;
-        values.push_back(cutLikeTheBuffer(value ? std::move(*value) : std::string(kUnknown)));
+Snapshot::Snapshot(const std::filesystem::path& file, std::span<const std::string_view> keys)
+    : text_(file.empty() ? nullptr : cache().get(file)), values_(keys.size()) {
+    if (text_) keys_ = text_->prepareNames(keys);
+}
+
+const std::vector<std::string>& Snapshot::read(std::string_view section) {
+    if (text_) text_->findPrepared(section, keys_, kMaxValueBytes, found_);
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        const bool present = text_ && found_[i].has_value();
+        values_[i] = cutLikeTheBuffer(present ? std::move(*found_[i]) : std::string(kUnknown));
     }
-    return values;
+    return values_;
 }
 
 WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,

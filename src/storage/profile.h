@@ -4,6 +4,7 @@
 #include "storage/profile_text.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,10 +31,21 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
                              std::string_view key);
 
-// Several values of one section read as one access, each exactly as
-// ReadProfileValue would read it.
-std::vector<std::string> ReadProfileValues(const std::filesystem::path& file, std::string_view section,
-                                           std::span<const std::string_view> keys);
+// One file as a user action reads it many times over (a record scan): it is
+// checked on disk once, when the snapshot is made, and every read returns
+// exactly what ReadProfileValue would.
+class Snapshot {
+public:
+    Snapshot(const std::filesystem::path& file, std::span<const std::string_view> keys);
+    // The values of the keys given at construction, in their order, from one section.
+    const std::vector<std::string>& read(std::string_view section);
+
+private:
+    std::shared_ptr<const ProfileText> text_;
+    std::vector<std::optional<std::string>> keys_;
+    std::vector<std::optional<std::string>> found_;
+    std::vector<std::string> values_;
+};
 
 struct WriteOutcome {
     bool ok = false;

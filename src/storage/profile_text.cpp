@@ -298,7 +298,12 @@ std::optional<std::string> ProfileText::find(std::string_view section, std::stri
     if (!keyName) return std::nullopt;
     const Entry* e = findEntry(*s, *keyName);
     if (!e) return std::nullopt;
-    std::string value = valueText(*e);
+    return valueCut(*e, maxGbkBytes);
+}
+
+// The value as UTF-8, cut to at most maxGbkBytes bytes of GBK.
+std::string ProfileText::valueCut(const Entry& entry, std::size_t maxGbkBytes) const {
+    std::string value = valueText(entry);
     if (encoding_ != Encoding::Gbk) return std::string(gbk::prefixFitting(gbk::sanitizedUtf8(value), maxGbkBytes));
     std::size_t cut = 0;
     while (cut < value.size()) {
@@ -308,6 +313,22 @@ std::optional<std::string> ProfileText::find(std::string_view section, std::stri
     }
     value.resize(cut);
     return gbk::toUtf8(value);
+}
+
+std::vector<std::optional<std::string>> ProfileText::prepareNames(std::span<const std::string_view> names) const {
+    std::vector<std::optional<std::string>> prepared;
+    for (std::string_view name : names) prepared.push_back(lookupName(name));
+    return prepared;
+}
+
+void ProfileText::findPrepared(std::string_view section, const std::vector<std::optional<std::string>>& keys,
+                               std::size_t maxGbkBytes, std::vector<std::optional<std::string>>& values) const {
+    values.assign(keys.size(), std::nullopt);
+    auto sectionName = lookupName(section);
+    const Section* s = sectionName ? findSection(*sectionName) : nullptr;
+    if (!s) return;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (const Entry* e = keys[i] ? findEntry(*s, *keys[i]) : nullptr) values[i] = valueCut(*e, maxGbkBytes);
 }
 
 std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::string* reason) const {

@@ -39,6 +39,12 @@ public:
     std::optional<std::string> find(std::string_view section, std::string_view key,
                                     std::size_t maxGbkBytes) const;
 
+    // Several keys looked up in one section, in the order given: names
+    // prepared once (prepareNames) for a file serve every section read.
+    std::vector<std::optional<std::string>> prepareNames(std::span<const std::string_view> names) const;
+    void findPrepared(std::string_view section, const std::vector<std::optional<std::string>>& keys,
+                      std::size_t maxGbkBytes, std::vector<std::optional<std::string>>& values) const;
+
     // The whole file with the values written into the section, or nullopt
     // (with *reason, and *failed the index of the value at fault) when the
     // names or a value cannot be stored in this file's encoding.
@@ -79,6 +85,7 @@ private:
     const Section* findSectionRemembered(std::string_view foldedName) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
     std::string valueText(const Entry& entry) const;
+    std::string valueCut(const Entry& entry, std::size_t maxGbkBytes) const;
     std::string encodeFile(const std::string& working) const;
 
     Encoding encoding_ = Encoding::Gbk;

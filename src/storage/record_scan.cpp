@@ -9,28 +9,28 @@ catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::fu
                             const std::function<void(const ScannedRecord&)>& onRecord) {
     static constexpr std::string_view kKeys[] = {catalogue::kModelKey, catalogue::kFlow1Key, catalogue::kFlow2Key,
                                                  catalogue::kHead1Key, catalogue::kHead2Key, catalogue::kPowerKey};
-    ini::ReadBatch batch;
+    ini::Snapshot snapshot(dataFile, kKeys);
     ScannedRecord record;
     return catalogue::enumerate(
         [&](int n) {
             if (onTry) onTry(n);
-            auto values = ini::ReadProfileValues(dataFile, catalogue::numberedKey(n), kKeys);
+            const auto& values = snapshot.read(catalogue::numberedKey(n));
             record.number = n;
-            record.model = std::move(values[0]);
-            record.flow1 = std::move(values[1]);
-            record.flow2 = std::move(values[2]);
-            record.head1 = std::move(values[3]);
-            record.head2 = std::move(values[4]);
-            record.power = std::move(values[5]);
+            record.model = values[0];
+            record.flow1 = values[1];
+            record.flow2 = values[2];
+            record.head1 = values[3];
+            record.head2 = values[4];
+            record.power = values[5];
             return record.model;
         },
         [&](int, const std::string&) { onRecord(record); });
 }
 
 catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
-    ini::ReadBatch batch;
-    return catalogue::enumerate(
-        [&](int n) { return ini::ReadProfileValue(dataFile, catalogue::numberedKey(n), catalogue::kModelKey); });
+    static constexpr std::string_view kModel[] = {catalogue::kModelKey};
+    ini::Snapshot snapshot(dataFile, kModel);
+    return catalogue::enumerate([&](int n) { return snapshot.read(catalogue::numberedKey(n))[0]; });
 }
 
 float singleValue(const std::string& text) { return static_cast<float>(numbers::leadingNumber(text)); }

@@ -1,12 +1,13 @@
 // Any file, section, key and value: a write either fails or produces a file
 // from which the value reads back (for values the services keep as they are)
-// and whose bytes before the edited line are unchanged.
+// and in which every other value reads as before.
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,51 @@ bool readsBackAsWritten(std::string_view value) {
     if (isBlank(value.front()) || isBlank(value.back())) return false;
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'')) return false;
     return value.find('\0') == std::string_view::npos && pumpsel::gbk::encodedLength(value) <= 999;
+}
+
+std::string_view trimmedBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// How names compare: blanks around them ignored, ASCII letters without case.
+std::string folded(std::string_view name) {
+    std::string out(trimmedBlanks(name));
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::vector<std::string_view> lines(std::string_view file) {
+    std::vector<std::string_view> out;
+    while (!file.empty() && out.size() < 64) {
+        std::size_t end = file.find_first_of("\r\n");
+        out.push_back(file.substr(0, end));
+        file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
+    }
+    return out;
+}
+
+// A few section and key names the file holds, as UTF-8.
+std::vector<std::string> sectionNames(std::string_view file) {
+    std::vector<std::string> names;
+    for (std::string_view line : lines(file)) {
+        line = trimmedBlanks(line);
+        std::size_t close = line.find(']');
+        if (line.starts_with('[') && close != std::string_view::npos && names.size() < 4)
+            names.push_back(pumpsel::gbk::toUtf8(line.substr(1, close - 1)));
+    }
+    return names;
+}
+
+std::vector<std::string> keyNames(std::string_view file) {
+    std::vector<std::string> names;
+    for (std::string_view line : lines(file)) {
+        std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos && names.size() < 6) names.push_back(pumpsel::gbk::toUtf8(line.substr(0, eq)));
+    }
+    return names;
 }
 
 }  // namespace
@@ -51,9 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (readsBackAsWritten(value) && value.find_first_of("\r\n") == std::string::npos && *back != value) std::abort();
     const bool multiLine = value.find_first_of("\r\n") != std::string::npos;
     if (multiLine && value.find('\0') == std::string::npos && *back != value) std::abort();
-    // Everything before the first byte that differs is the old file.
-    std::size_t same = 0;
-    while (same < file.size() && same < written->size() && file[same] == (*written)[same]) ++same;
-    if (written->size() < file.size() && same == written->size()) std::abort();  // only ever grows or edits
+    // Every other value of the file reads as before.
+    for (const std::string& otherSection : sectionNames(file))
+        for (const std::string& otherKey : keyNames(file)) {
+            if (folded(otherSection) == folded(section) && folded(otherKey) == folded(key)) continue;
+            if (before->find(otherSection, otherKey, 100000) != after->find(otherSection, otherKey, 100000))
+                std::abort();
+        }
     return 0;
 }
