@@ -100,9 +100,13 @@ struct DecodeTable {
 }  // namespace
 
 std::u16string toUtf16(std::string_view gbkBytes) {
+    std::u16string out(gbkBytes.size(), u'\0');
+    out.resize(decodeInto(gbkBytes, out.data()));
+    return out;
+}
+
+std::size_t decodeInto(std::string_view gbkBytes, char16_t* out) {
     static const DecodeTable table;
-    std::u16string out;
-    out.resize(gbkBytes.size());
     std::size_t n = 0;
     const auto* s = reinterpret_cast<const unsigned char*>(gbkBytes.data());
     for (std::size_t i = 0; i < gbkBytes.size();) {
@@ -120,8 +124,7 @@ std::u16string toUtf16(std::string_view gbkBytes) {
             ++i;
         }
     }
-    out.resize(n);
-    return out;
+    return n;
 }
 
 bool isValidUtf8(std::string_view text) {

@@ -22,6 +22,8 @@ std::string toUtf8(std::string_view gbkBytes);
 
 // The same decoding straight to UTF-16, table-driven for large texts.
 std::u16string toUtf16(std::string_view gbkBytes);
+// Decodes into out, which has room for gbkBytes.size() units; returns the units written.
+std::size_t decodeInto(std::string_view gbkBytes, char16_t* out);
 
 // Encodes UTF-8 text as GBK. Fails (nullopt) when the text is not valid UTF-8
 // or holds a character that code page 936 cannot represent; *unrepresentable

@@ -52,6 +52,8 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 double leadingNumber(std::string_view text) {
+    // Stored numbers seldom hold blanks: read them where they stand.
+    if (text.find_first_of(" \t\n") == std::string_view::npos) return parseDecimal(text.substr(0, numberLength(text)));
     std::string compact;
     compact.reserve(text.size());
     for (char c : text)

@@ -77,28 +77,32 @@ bool createWithNotFoundMarker(const std::filesystem::path& file, const QString& 
 
 }  // namespace
 
-// Each line is followed by a break. Every 32nd break ends a paragraph; the
-// others are line separators inside it. A text box handles a few thousand
+// Each line is followed by a break. Every 128th break ends a paragraph; the
+// others are line separators inside it. A text box takes a few thousand
 // paragraphs at once where a quarter of a million, one per line, would take
 // seconds; its plain text reads the same either way.
-QString boxText(std::u16string_view text) {
-    constexpr int kLinesPerParagraph = 32;
-    QString out(static_cast<qsizetype>(text.size()) + 1, Qt::Uninitialized);
-    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+QString boxText(std::string_view gbkBytes) {
+    constexpr int kLinesPerParagraph = 128;
+    QString text(static_cast<qsizetype>(gbkBytes.size()) + 1, Qt::Uninitialized);
+    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    const std::size_t decoded = pumpsel::gbk::decodeInto(gbkBytes, begin);
+    const bool endsInBreak = decoded > 0 && (begin[decoded - 1] == u'\n' || begin[decoded - 1] == u'\r');
+    // Line ends rewritten in place: the text only ever gets shorter.
+    char16_t* to = begin;
     int lines = 0;
     auto endLine = [&] { *to++ = ++lines % kLinesPerParagraph == 0 ? u'\n' : char16_t(QChar::LineSeparator); };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
+    for (std::size_t i = 0; i < decoded; ++i) {
+        const char16_t c = begin[i];
         if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            if (c == u'\r' && i + 1 < decoded && begin[i + 1] == u'\n') ++i;
             endLine();
         } else {
             *to++ = c;
         }
     }
-    if (!text.empty() && text.back() != u'\n' && text.back() != u'\r') endLine();
-    out.truncate(to - reinterpret_cast<char16_t*>(out.data()));
-    return out;
+    if (decoded > 0 && !endsInBreak) endLine();
+    text.truncate(to - begin);
+    return text;
 }
 
 QString viewerText(const std::filesystem::path& file) {
@@ -114,7 +118,7 @@ QString viewerText(const std::filesystem::path& file) {
         case pumpsel::files::ReadStatus::Unreadable:
             return nativePath(file) + QStringLiteral("无法读取。\n");
     }
-    return boxText(pumpsel::gbk::toUtf16(bytes));
+    return boxText(bytes);
 }
 
 void ShowTextFile(QWidget* owner, const QString& caption, const std::filesystem::path& file) {

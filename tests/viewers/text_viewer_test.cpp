@@ -43,6 +43,10 @@ TEST_F(TextViewerTest, ThreeLinesEachEndWithALineBreak) {
     EXPECT_EQ(shown("txt/help.txt"), "第一行\n第二行\n第三行\n");
     testing_support::writeBytes(folder / "txt/nobreak.txt", "a\r\nb\nc");
     EXPECT_EQ(shown("txt/nobreak.txt"), "a\nb\nc\n");
+    testing_support::writeBytes(folder / "txt/lf.txt", "a\nb\n");
+    EXPECT_EQ(shown("txt/lf.txt"), "a\nb\n");
+    testing_support::writeBytes(folder / "txt/cr.txt", "a\rb\r\r");
+    EXPECT_EQ(shown("txt/cr.txt"), "a\nb\n\n");
 }
 
 TEST_F(TextViewerTest, EmptyFileShowsAnEmptyBox) {
