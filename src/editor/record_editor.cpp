@@ -139,7 +139,7 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        // The key code and shift state as the original handler saw them: A is 65, Ctrl alone is 2.
+        // The key code and shift state as the key handler takes them: A is 65, Ctrl alone is 2.
         const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
                           (mods & Qt::AltModifier ? 4 : 0);
         Text1_KeyDown(index, key->key(), shift);

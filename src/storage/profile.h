@@ -26,8 +26,9 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
                                        std::string_view key);
 
 // The program's read: the stored value, or "unknown" for every kind of
-// absence. Like the original buffer handling, a value that begins with blanks
-// keeps them and loses as many characters at its end.
+// absence. The value passes through a 1000-byte buffer that is trimmed as a
+// whole, so a value that begins with blanks keeps them and loses as many
+// characters at its end.
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
                              std::string_view key);
 

@@ -95,7 +95,7 @@ void loadWindow(QDialog* window, int clientWidth, int clientHeight, Hyperlink* b
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(px(clientWidth), px(clientHeight));
     banner->move(px(210), px(bannerTop));
-    // A wider font than the original's must not cut the address short.
+    // A font wider than the one the layout was made for must not cut the address short.
     banner->resize(std::max(banner->width(), banner->sizeHint().width()), banner->height());
     closeButton->setText(QString());
     closeButton->setIcon(closePicture());

@@ -82,6 +82,6 @@ TEST(NumberToText, BlankBeforeNonNegativeNumbers) {
     EXPECT_EQ(numberToText(-2), "-2");
     EXPECT_EQ(numberToText(0), " 0");
     EXPECT_EQ(numberToText(32768), " 32768");
-    EXPECT_EQ(numberToText(0.1 + 0.2), " 0.3");  // 15 significant digits, like the original
+    EXPECT_EQ(numberToText(0.1 + 0.2), " 0.3");  // at most 15 significant digits
     EXPECT_EQ(numberToText(1e20), " 1E+20");
 }
