@@ -21,11 +21,6 @@ std::filesystem::path pathFromUtf8(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::string pathToUtf8(const std::filesystem::path& path) {
-    std::u8string s = path.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 bool isRegularFile(const std::filesystem::path& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);

@@ -67,8 +67,7 @@ private:
 // The wall-clock time in nanoseconds, comparable with Stamp times.
 std::int64_t nowNs();
 
-// Path from UTF-8 text, and back, the same on every platform.
+// Path from UTF-8 text, the same on every platform.
 std::filesystem::path pathFromUtf8(std::string_view utf8);
-std::string pathToUtf8(const std::filesystem::path& path);
 
 }  // namespace pumpsel::files

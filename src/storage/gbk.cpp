@@ -188,16 +188,6 @@ std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepres
     return out;
 }
 
-std::size_t encodedLength(std::string_view utf8) {
-    std::size_t bytes = 0;
-    for (char c : utf8) {
-        auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) bytes += 1;
-        else if (b >= 0xC0) bytes += 2;  // a lead byte starts one character
-    }
-    return bytes;
-}
-
 std::string_view prefixFitting(std::string_view utf8, std::size_t maxBytes) {
     std::size_t bytes = 0;
     std::size_t i = 0;

@@ -30,9 +30,6 @@ std::size_t decodeInto(std::string_view gbkBytes, char16_t* out);
 // then receives that character (as UTF-8) when given.
 std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepresentable = nullptr);
 
-// Number of GBK bytes a UTF-8 text occupies (2 for every non-ASCII character).
-std::size_t encodedLength(std::string_view utf8);
-
 // Longest prefix of a UTF-8 text whose GBK form fits in maxBytes.
 std::string_view prefixFitting(std::string_view utf8, std::size_t maxBytes);
 

@@ -121,6 +121,4 @@ std::string numberToText(double value) {
     return (value < 0 ? "-" : " ") + text;
 }
 
-std::string decimal(long long value) { return std::to_string(value); }
-
 }  // namespace pumpsel::numbers

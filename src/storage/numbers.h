@@ -29,7 +29,4 @@ std::string formatWhole(double value);
 // minus sign before a negative one, no fixed decimals (" 8", " 3.5", "-2").
 std::string numberToText(double value);
 
-// A counter as a decimal integer without leading zeros (sections and keys).
-std::string decimal(long long value);
-
 }  // namespace pumpsel::numbers

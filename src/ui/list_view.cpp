@@ -88,12 +88,6 @@ void ListView::addRows(std::vector<std::string> cells) {
     if (wasEmpty && rowCount() > 0) selectRow(1);
 }
 
-void ListView::addRow(const QStringList& texts) {
-    std::vector<std::string> cells;
-    for (const QString& text : texts) cells.push_back(text.toStdString());
-    addRows(std::move(cells));
-}
-
 void ListView::removeAllRows() { rows_->clear(); }
 
 int ListView::rowCount() const { return rows_->rowCount(); }

@@ -24,7 +24,6 @@ public:
     // its sub-items). Rows added to an empty list make the first row the
     // selected row.
     void addRows(std::vector<std::string> cells);
-    void addRow(const QStringList& texts);
     void removeAllRows();
 
     int rowCount() const;

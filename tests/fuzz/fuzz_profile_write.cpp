@@ -27,7 +27,8 @@ bool readsBackAsWritten(std::string_view value) {
     if (value.empty()) return true;
     if (isBlank(value.front()) || isBlank(value.back())) return false;
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'')) return false;
-    return value.find('\0') == std::string_view::npos && pumpsel::gbk::encodedLength(value) <= 999;
+    const auto bytes = pumpsel::gbk::fromUtf8(value);
+    return value.find('\0') == std::string_view::npos && bytes && bytes->size() <= 999;
 }
 
 std::string_view trimmedBlanks(std::string_view s) {

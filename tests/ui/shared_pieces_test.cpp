@@ -61,7 +61,7 @@ TEST(ListView, RowsPositionsAndSelection) {
     list.addRows({"r1", "x1", "r2", "x2"});
     EXPECT_EQ(list.selectedPosition(), 1);  // rows added to an empty list select the first
     list.selectRow(2);
-    list.addRow({"r3", "x3"});
+    list.addRows({"r3", "x3"});
     EXPECT_EQ(list.selectedPosition(), 2);  // adding to a filled list keeps the selection
     EXPECT_EQ(list.selectedText(1), "x2");
     EXPECT_EQ(list.text(3, 1), "x3");
