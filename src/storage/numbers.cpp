@@ -68,24 +68,53 @@ bool isNumeric(std::string_view text) {
     return !text.empty() && numberLength(text) == text.size();
 }
 
-std::string formatOneDecimal(float value) {
-    if (std::isnan(value)) return "NaN";
-    if (std::isinf(value)) return value < 0 ? "-∞" : "∞";
-    // The 7-significant-digit form d.dddddde±x is the integer ddddddd times
-    // 10^(x-6); in tenths that is ddddddd times 10^(x-5), rounded half up in
-    // magnitude, which is half away from zero.
+namespace {
+
+// The single's 7-significant-digit form as mantissa (1000000..9999999) and
+// decimal exponent of its first digit. Between 1e-3 and 1e7 a single times
+// the power of ten that scales it to 7 digits is exact in double precision,
+// so rounding that product is rounding the decimal form; elsewhere the
+// decimal form is written out and read back.
+void sevenDigits(float magnitude, std::uint64_t& mantissa, int& exponent) {
+    const double x = magnitude;
+    if (x >= 1e-3 && x < 1e7) {
+        exponent = -3;
+        double scale = 1e9;  // 10^(6 - exponent)
+        while (x * scale >= 1e7) {  // the first digit lies higher
+            ++exponent;
+            scale /= 10;
+        }
+        mantissa = static_cast<std::uint64_t>(std::nearbyint(x * scale));
+        if (mantissa == 10000000) {  // rounding carried into the next power of ten
+            mantissa = 1000000;
+            ++exponent;
+        }
+        return;
+    }
     char buf[32];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 6);
+    auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 6);
     const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
     const std::size_t e = sci.find('e');
-    std::uint64_t mantissa = 0;
+    mantissa = 0;
     for (char c : sci.substr(0, e))
         if (isDigit(c)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-    int exponent = 0;
     std::string_view expText = sci.substr(e + 1);
     if (expText.front() == '+') expText.remove_prefix(1);
     std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+}
 
+}  // namespace
+
+std::string formatOneDecimal(float value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-∞" : "∞";
+    if (value == 0) return "0.0";
+    // The 7-digit form is the integer mantissa times 10^(exponent-6); in
+    // tenths that is mantissa times 10^(exponent-5), rounded half up in
+    // magnitude, which is half away from zero.
+    std::uint64_t mantissa = 0;
+    int exponent = 0;
+    sevenDigits(std::fabs(value), mantissa, exponent);
     const int shift = exponent - 5;
     std::string tenths;
     if (shift >= 0) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <random>
 
 using namespace pumpsel::numbers;
 
@@ -84,4 +86,42 @@ TEST(NumberToText, BlankBeforeNonNegativeNumbers) {
     EXPECT_EQ(numberToText(32768), " 32768");
     EXPECT_EQ(numberToText(0.1 + 0.2), " 0.3");  // at most 15 significant digits
     EXPECT_EQ(numberToText(1e20), " 1E+20");
+}
+
+namespace {
+// The rule written plainly: the 7-significant-digit decimal form, rounded to
+// tenths with halves away from zero, by decimal digits.
+std::string oneDecimalByDigits(float value) {
+    char buf[64];
+    auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 6).ptr;
+    std::string sci(buf, end);
+    std::string digits = sci.substr(0, 1) + sci.substr(2, 6);
+    int exponent = std::stoi(sci.substr(sci.find('e') + 1));
+    // digits holds d.dddddd times 10^exponent; place the point and round at tenths.
+    int point = exponent + 1;  // digits before the point
+    while (point <= 0) digits.insert(0, 1, '0'), ++point;
+    while (static_cast<int>(digits.size()) < point + 2) digits.push_back('0');
+    std::string kept = digits.substr(0, point + 1);
+    if (digits[point + 1] >= '5') {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[i] == '9') kept[i--] = '0';
+        if (i < 0) kept.insert(0, 1, '1'), ++point;
+        else ++kept[i];
+    }
+    std::string whole = kept.substr(0, kept.size() - 1);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    if (whole.empty()) whole = "0";
+    return (value < 0 ? "-" : "") + whole + "." + kept.back();
+}
+}  // namespace
+
+TEST(FormatOneDecimal, AgreesWithTheRuleWrittenPlainly) {
+    std::mt19937 rng(42);
+    std::uniform_real_distribution<double> exponent(-4, 9);
+    for (int i = 0; i < 200000; ++i) {
+        const float value = static_cast<float>(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1));
+        ASSERT_EQ(formatOneDecimal(value), oneDecimalByDigits(value)) << value;
+    }
+    for (float tricky : {0.05f, 0.15f, 0.25f, 0.35f, 0.45f, 9.95f, 99.95f, 999.95f, 9999999.5f, 1e-3f, 9.9999995e6f})
+        EXPECT_EQ(formatOneDecimal(tricky), oneDecimalByDigits(tricky)) << tricky;
 }
