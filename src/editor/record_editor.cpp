@@ -21,7 +21,6 @@ namespace {
 // The boxes that hold a record's seven values, in the order of the record keys.
 constexpr std::array<int, 7> kValueBoxes = {3, 4, 5, 6, 7, 8, 10};
 
-QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // Blanks at both ends removed (spaces only, as typed numbers and names have them).
 QString trimmedSpaces(const QString& text) {
@@ -93,7 +92,7 @@ void RecordEditor::createControls() {
     Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
     ui::place(Hyperlink1, 216, 5100, 3252, 228);
     order << Command1 << Command2 << Command3 << Hyperlink1;
-    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    ui::setTabOrder(order);
 
     connect(Command1, &QPushButton::clicked, this, &RecordEditor::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &RecordEditor::Command2_Click);
@@ -133,8 +132,7 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         // The box's own handling first (a line edit selects its text when tabbed into).
         watched->event(event);
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Text1_GotFocus(index);
+        if (ui::isNewFocus(event)) Text1_GotFocus(index);
         return true;
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -199,7 +197,7 @@ void RecordEditor::Text1_Change(int index) {
 
 void RecordEditor::showRecordValues(const std::filesystem::path& dataFile, const std::string& section) {
     for (std::size_t i = 0; i < kValueBoxes.size(); ++i)
-        setText(kValueBoxes[i], qs(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kRecordKeys[i])));
+        setText(kValueBoxes[i], ui::fromUtf8(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kRecordKeys[i])));
 }
 
 // Saves the seven values under the typed number after the duplicate and
@@ -215,8 +213,8 @@ void RecordEditor::Command1_Click() {
     bool identical = true;
     for (std::size_t i = 0; i < kValueBoxes.size(); ++i) {
         const QString boxText = trimmedSpaces(text(kValueBoxes[i]));
-        record.append({qs(std::string(cat::kRecordKeys[i])), boxText});
-        if (qs(pumpsel::ini::ReadProfileValue(dataFile, previous, cat::kRecordKeys[i])) != boxText) identical = false;
+        record.append({ui::fromUtf8(std::string(cat::kRecordKeys[i])), boxText});
+        if (ui::fromUtf8(pumpsel::ini::ReadProfileValue(dataFile, previous, cat::kRecordKeys[i])) != boxText) identical = false;
     }
     if (identical) {
         ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
@@ -231,6 +229,6 @@ void RecordEditor::Command1_Click() {
     if (!ini::WriteProfileValues(this, dataFile, written, record)) return;
     ui::showMessage(this, QStringLiteral("已成功添加记录到数据库"), QStringLiteral("添加记录"),
                     ui::MessageStyle::Exclamation);
-    Text1[0]->setText(qs(pumpsel::numbers::numberToText(leadingNumber(Text1[0]->text()) + 1)));
+    Text1[0]->setText(ui::fromUtf8(pumpsel::numbers::numberToText(leadingNumber(Text1[0]->text()) + 1)));
     Text1[3]->setFocus();
 }

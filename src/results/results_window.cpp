@@ -18,7 +18,6 @@
 
 namespace {
 
-QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 void greyBackground(QWidget* box) {
     QPalette pal = box->palette();
@@ -78,7 +77,7 @@ void ResultsWindow::createControls() {
 
 void ResultsWindow::setTabOrder() {
     const QList<QWidget*> order = {Command3, Hyperlink1, ListView1, Text1, Command2, Command1, Command7, Text2};
-    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    ui::setTabOrder(order);
 }
 
 void ResultsWindow::Form_Load() {
@@ -104,7 +103,7 @@ void ResultsWindow::RefreshRemark() {
         return;
     }
     const std::string number = ListView1->selectedText(4).toStdString();
-    Text2->setPlainText(qs(pumpsel::ini::ReadProfileValue(selection_.makerDataFile(), number,
+    Text2->setPlainText(ui::fromUtf8(pumpsel::ini::ReadProfileValue(selection_.makerDataFile(), number,
                                                           pumpsel::catalogue::kRemarkKey)));
 }
 

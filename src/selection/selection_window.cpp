@@ -24,7 +24,6 @@
 namespace cat = pumpsel::catalogue;
 
 namespace {
-QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string utf8(const QString& text) { return text.toStdString(); }
 }  // namespace
 
@@ -95,7 +94,7 @@ void SelectionWindow::createControls() {
 void SelectionWindow::setTabOrder() {
     const QList<QWidget*> order = {ListView2, ListView1, Text1[0], Text1[1], Command5, Command2,
                                    Command3,  Hyperlink1, Command6, Command1, Text2,    Command4};
-    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    ui::setTabOrder(order);
 }
 
 void SelectionWindow::Form_Load() {
@@ -136,7 +135,7 @@ void SelectionWindow::ShowCatalogueProblem() {
 void SelectionWindow::ListView2_ItemClick() {
     pumpsel::ini::ReadBatch batch;
     LoadMakerList();
-    Text2->setPlainText(qs(catalogue_.kindDescription(ListView2->selectedPosition())));
+    Text2->setPlainText(ui::fromUtf8(catalogue_.kindDescription(ListView2->selectedPosition())));
     ShowMakerThumbnail();
 }
 
@@ -165,12 +164,7 @@ void SelectionWindow::ShowMakerThumbnail() {
 }
 
 bool SelectionWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        // Coming back from another window or a message is no new focus.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Text1_GotFocus(watched == Text1[0] ? 0 : 1);
-    }
+    if (event->type() == QEvent::FocusIn && ui::isNewFocus(event)) Text1_GotFocus(watched == Text1[0] ? 0 : 1);
     return ui::Window::eventFilter(watched, event);
 }
 

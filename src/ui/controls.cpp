@@ -3,6 +3,7 @@
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -108,6 +109,15 @@ void placeProgressLabel(QLabel* label, const Hyperlink* banner) {
     label->setPalette(pal);
     label->hide();
     label->move(banner->pos());
+}
+
+void setTabOrder(const QList<QWidget*>& order) {
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+bool isNewFocus(const QEvent* focusIn) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(focusIn)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 void centreOn(QWidget* window, const QWidget* owner) {

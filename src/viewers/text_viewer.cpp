@@ -32,7 +32,7 @@ TextViewer::TextViewer(QWidget* owner, const QString& caption) : ui::Window(owne
     ui::place(Hyperlink1, 210, 5000, 3030, 240);
 
     const QList<QWidget*> order = {Text1, Command2, Hyperlink1, Command1};
-    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    ui::setTabOrder(order);
     connect(Command1, &QPushButton::clicked, this, &TextViewer::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
     setCloseButton(Command2);
