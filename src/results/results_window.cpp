@@ -126,10 +126,10 @@ void ResultsWindow::Command7_Click() {
         pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
                                [&](const pumpsel::records::ScannedRecord& r) {
                                    std::string number = std::to_string(r.number);
-                                   cells.push_back(r.model);
+                                   cells.emplace_back(r.model);
                                    cells.push_back(pumpsel::records::joinedRange(r.flow1, r.flow2));
                                    cells.push_back(pumpsel::records::joinedRange(r.head1, r.head2));
-                                   cells.push_back(r.power);
+                                   cells.emplace_back(r.power);
                                    ++listed;
                                    if (number == remembered) reselect = listed;
                                    cells.push_back(std::move(number));

@@ -224,10 +224,10 @@ void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::re
                                    if (point && !pumpsel::records::fits(r, *point)) return;
                                    std::string number = std::to_string(r.number);
                                    if (cells.empty()) cells.reserve(point ? 64 : 5 * 32768);
-                                   cells.push_back(r.model);
+                                   cells.emplace_back(r.model);
                                    cells.push_back(pumpsel::records::formattedRange(r.flow1, r.flow2));
                                    cells.push_back(pumpsel::records::formattedRange(r.head1, r.head2));
-                                   cells.push_back(r.power);
+                                   cells.emplace_back(r.power);
                                    cells.push_back(std::move(number));
                                });
     }

@@ -1,5 +1,6 @@
 #include "storage/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -116,19 +117,23 @@ std::string formatOneDecimal(float value) {
     int exponent = 0;
     sevenDigits(std::fabs(value), mantissa, exponent);
     const int shift = exponent - 5;
-    std::string tenths;
+    std::uint64_t tenths = 0;
+    int zeros = 0;  // tenths = the digits of `tenths` followed by this many zeros
     if (shift >= 0) {
-        tenths = std::to_string(mantissa) + std::string(static_cast<std::size_t>(shift), '0');
+        tenths = mantissa;
+        zeros = shift;
     } else if (shift >= -7) {
         std::uint64_t divisor = 1;
         for (int i = 0; i < -shift; ++i) divisor *= 10;
-        tenths = std::to_string(mantissa / divisor + (mantissa % divisor * 2 >= divisor ? 1 : 0));
-    } else {
-        tenths = "0";
+        tenths = mantissa / divisor + (mantissa % divisor * 2 >= divisor ? 1 : 0);
     }
-    if (tenths.size() < 2) tenths.insert(tenths.begin(), 2 - tenths.size(), '0');
-    tenths.insert(tenths.end() - 1, '.');
-    return (value < 0 ? "-" : "") + tenths;
+    char digits[64];  // a single's tenths: at most 7 digits and 33 zeros
+    char* end = std::to_chars(digits, digits + 24, tenths).ptr;
+    end = std::fill_n(end, zeros, '0');
+    std::string text = value < 0 ? "-" : "";
+    if (end - digits < 2) text.push_back('0');
+    text.append(digits, end - 1).append(1, '.').append(1, end[-1]);
+    return text;
 }
 
 std::string formatWhole(double value) {

@@ -113,17 +113,16 @@ Cache& cache() {
 // The leading-blank quirk of the program's buffer handling: the buffer is
 // trimmed as a whole, so each leading blank of a value costs it a character
 // at its end.
-std::string cutLikeTheBuffer(std::string value) {
+void cutLikeTheBuffer(std::string& value) {
     std::size_t blanks = value.find_first_not_of(' ');
-    if (blanks == 0) return value;
-    if (blanks == std::string::npos) return std::string();
+    if (blanks == 0) return;
+    if (blanks == std::string::npos) return value.clear();
     std::size_t end = value.size();
     for (std::size_t dropped = 0; dropped < blanks && end > 0; ++dropped) {
         do --end;
         while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80);
     }
     value.resize(end);
-    return value;
 }
 
 WriteOutcome failure(std::string reason, std::size_t failed = 0) {
@@ -150,20 +149,20 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
 
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
                              std::string_view key) {
-    return cutLikeTheBuffer(lookupValue(file, section, key).value_or(std::string(kUnknown)));
+    std::string value = lookupValue(file, section, key).value_or(std::string(kUnknown));
+    cutLikeTheBuffer(value);
+    return value;
 }
 
 Snapshot::Snapshot(const std::filesystem::path& file, std::span<const std::string_view> keys)
-    : text_(file.empty() ? nullptr : cache().get(file)), values_(keys.size()) {
+    : text_(file.empty() ? nullptr : cache().get(file)), values_(keys.size(), std::string(kUnknown)) {
     if (text_) keys_ = text_->prepareNames(keys);
 }
 
 const std::vector<std::string>& Snapshot::read(std::string_view section) {
-    if (text_) text_->findPrepared(section, keys_, kMaxValueBytes, found_);
-    for (std::size_t i = 0; i < values_.size(); ++i) {
-        const bool present = text_ && found_[i].has_value();
-        values_[i] = cutLikeTheBuffer(present ? std::move(*found_[i]) : std::string(kUnknown));
-    }
+    if (!text_) return values_;  // all "unknown" since construction
+    text_->findPrepared(section, keys_, kMaxValueBytes, kUnknown, values_, near_);
+    for (std::string& value : values_) cutLikeTheBuffer(value);
     return values_;
 }
 

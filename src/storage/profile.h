@@ -44,8 +44,8 @@ public:
 private:
     std::shared_ptr<const ProfileText> text_;
     std::vector<std::optional<std::string>> keys_;
-    std::vector<std::optional<std::string>> found_;
     std::vector<std::string> values_;
+    std::uint32_t near_ = 0;  // where the last section was found
 };
 
 struct WriteOutcome {

@@ -230,8 +230,8 @@ void ProfileText::index() {
     }
     sectionIndex_.reserve(sections_.size());
     for (std::uint32_t i = 0; i < sections_.size(); ++i) {
-        const Section& s = sections_[i];
-        sectionIndex_.emplace(nameOf(s.name), i);
+        Section& s = sections_[i];
+        s.firstOfName = sectionIndex_.emplace(nameOf(s.name), i).second;
     }
 }
 
@@ -266,6 +266,18 @@ const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view 
     return lastSection;
 }
 
+// Tries the section after the one found last before the index.
+const ProfileText::Section* ProfileText::findSectionNear(std::string_view foldedName, std::uint32_t& near) const {
+    const std::uint32_t next = near + 1;
+    if (next < sections_.size() && sections_[next].firstOfName && nameOf(sections_[next].name) == foldedName) {
+        near = next;
+        return &sections_[next];
+    }
+    const Section* found = findSection(foldedName);
+    if (found) near = static_cast<std::uint32_t>(found - sections_.data());
+    return found;
+}
+
 const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::string_view foldedKey) const {
     for (std::uint32_t i = 0; i < section.entryCount; ++i) {
         const Entry& e = entries_[section.firstEntry + i];
@@ -275,17 +287,19 @@ const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::st
 }
 
 // The value as the profile services hand it out: up to a NUL byte, blanks
-// trimmed, one pair of matching quotes removed.
-std::string ProfileText::valueText(const Entry& entry) const {
+// trimmed, one pair of matching quotes removed. A value stored in the
+// line-break form is decoded into `decoded`.
+std::string_view ProfileText::valueText(const Entry& entry, std::string& decoded) const {
     std::string_view region = std::string_view(text_).substr(entry.valueBegin, entry.valueEnd - entry.valueBegin);
     region = region.substr(0, region.find('\0'));
     std::string_view value = trimmed(region);
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'')) {
         std::string_view body = value.substr(1, value.size() - 2);
-        if (value.front() == '"' && hasLineBreakEscape(body, encoding_)) return decodeLineBreaks(body, encoding_);
-        return std::string(body);
+        if (value.front() != '"' || !hasLineBreakEscape(body, encoding_)) return body;
+        decoded = decodeLineBreaks(body, encoding_);
+        return decoded;
     }
-    return std::string(value);
+    return value;
 }
 
 std::optional<std::string> ProfileText::find(std::string_view section, std::string_view key,
@@ -298,21 +312,27 @@ std::optional<std::string> ProfileText::find(std::string_view section, std::stri
     if (!keyName) return std::nullopt;
     const Entry* e = findEntry(*s, *keyName);
     if (!e) return std::nullopt;
-    return valueCut(*e, maxGbkBytes);
+    std::string value;
+    valueCut(*e, maxGbkBytes, value);
+    return value;
 }
 
 // The value as UTF-8, cut to at most maxGbkBytes bytes of GBK.
-std::string ProfileText::valueCut(const Entry& entry, std::size_t maxGbkBytes) const {
-    std::string value = valueText(entry);
-    if (encoding_ != Encoding::Gbk) return std::string(gbk::prefixFitting(gbk::sanitizedUtf8(value), maxGbkBytes));
+void ProfileText::valueCut(const Entry& entry, std::size_t maxGbkBytes, std::string& out) const {
+    std::string decoded;
+    const std::string_view value = valueText(entry, decoded);
+    if (encoding_ != Encoding::Gbk) {
+        out.assign(gbk::prefixFitting(gbk::sanitizedUtf8(value), maxGbkBytes));
+        return;
+    }
     std::size_t cut = 0;
     while (cut < value.size()) {
         std::size_t len = gbk::charLength(value, cut);
         if (cut + len > maxGbkBytes) break;
         cut += len;
     }
-    value.resize(cut);
-    return gbk::toUtf8(value);
+    if (gbk::isAscii(value.substr(0, cut))) out.assign(value.substr(0, cut));
+    else out = gbk::toUtf8(value.substr(0, cut));
 }
 
 std::vector<std::optional<std::string>> ProfileText::prepareNames(std::span<const std::string_view> names) const {
@@ -322,13 +342,16 @@ std::vector<std::optional<std::string>> ProfileText::prepareNames(std::span<cons
 }
 
 void ProfileText::findPrepared(std::string_view section, const std::vector<std::optional<std::string>>& keys,
-                               std::size_t maxGbkBytes, std::vector<std::optional<std::string>>& values) const {
-    values.assign(keys.size(), std::nullopt);
+                               std::size_t maxGbkBytes, std::string_view absent, std::vector<std::string>& values,
+                               std::uint32_t& near) const {
+    values.resize(keys.size());
     auto sectionName = lookupName(section);
-    const Section* s = sectionName ? findSection(*sectionName) : nullptr;
-    if (!s) return;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (const Entry* e = keys[i] ? findEntry(*s, *keys[i]) : nullptr) values[i] = valueCut(*e, maxGbkBytes);
+    const Section* s = sectionName ? findSectionNear(*sectionName, near) : nullptr;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Entry* e = s && keys[i] ? findEntry(*s, *keys[i]) : nullptr;
+        if (e) valueCut(*e, maxGbkBytes, values[i]);
+        else values[i].assign(absent);
+    }
 }
 
 std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::string* reason) const {

@@ -40,10 +40,15 @@ public:
                                     std::size_t maxGbkBytes) const;
 
     // Several keys looked up in one section, in the order given: names
-    // prepared once (prepareNames) for a file serve every section read.
+    // prepared once (prepareNames) for a file serve every section read. Each
+    // value is written into values[i], reusing its storage; a missing key, or
+    // every key of a missing section, reads as `absent`. `near` carries the
+    // place of the last section found from one call to the next, because
+    // record scans read sections in the order the file holds them.
     std::vector<std::optional<std::string>> prepareNames(std::span<const std::string_view> names) const;
     void findPrepared(std::string_view section, const std::vector<std::optional<std::string>>& keys,
-                      std::size_t maxGbkBytes, std::vector<std::optional<std::string>>& values) const;
+                      std::size_t maxGbkBytes, std::string_view absent, std::vector<std::string>& values,
+                      std::uint32_t& near) const;
 
     // The whole file with the values written into the section, or nullopt
     // (with *reason, and *failed the index of the value at fault) when the
@@ -63,6 +68,7 @@ private:
         NameRef name;
         std::uint32_t headerEnd, headerNext;         // the header line's end and the next line's start
         std::uint32_t firstEntry, entryCount;
+        bool firstOfName;                            // no earlier section has this name
     };
     struct Entry {
         NameRef key;
@@ -83,9 +89,10 @@ private:
     std::optional<std::string> lookupName(std::string_view utf8) const;
     const Section* findSection(std::string_view foldedName) const;
     const Section* findSectionRemembered(std::string_view foldedName) const;
+    const Section* findSectionNear(std::string_view foldedName, std::uint32_t& near) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
-    std::string valueText(const Entry& entry) const;
-    std::string valueCut(const Entry& entry, std::size_t maxGbkBytes) const;
+    std::string_view valueText(const Entry& entry, std::string& decoded) const;
+    void valueCut(const Entry& entry, std::size_t maxGbkBytes, std::string& out) const;
     std::string encodeFile(const std::string& working) const;
 
     Encoding encoding_ = Encoding::Gbk;

@@ -22,7 +22,7 @@ catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::fu
             record.head1 = values[3];
             record.head2 = values[4];
             record.power = values[5];
-            return record.model;
+            return std::string(record.model);
         },
         [&](int, const std::string&) { onRecord(record); });
 }
@@ -33,16 +33,21 @@ catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
     return catalogue::enumerate([&](int n) { return snapshot.read(catalogue::numberedKey(n))[0]; });
 }
 
-float singleValue(const std::string& text) { return static_cast<float>(numbers::leadingNumber(text)); }
+float singleValue(std::string_view text) { return static_cast<float>(numbers::leadingNumber(text)); }
 
 bool fits(const ScannedRecord& record, DutyPoint point) {
     return singleValue(record.flow1) <= point.flow && point.flow <= singleValue(record.flow2) &&
            point.head <= singleValue(record.head1) && singleValue(record.head2) <= point.head;
 }
 
-std::string joinedRange(const std::string& from, const std::string& to) { return from + " ～ " + to; }
+std::string joinedRange(std::string_view from, std::string_view to) {
+    static constexpr std::string_view kSeparator = " ～ ";
+    std::string joined;
+    joined.reserve(from.size() + kSeparator.size() + to.size());
+    return joined.append(from).append(kSeparator).append(to);
+}
 
-std::string formattedRange(const std::string& from, const std::string& to) {
+std::string formattedRange(std::string_view from, std::string_view to) {
     return joinedRange(numbers::formatOneDecimal(singleValue(from)), numbers::formatOneDecimal(singleValue(to)));
 }
 

@@ -6,13 +6,15 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace pumpsel::records {
 
-// The values of one pump record that a scan reads, as stored.
+// The values of one pump record that a scan reads, as stored. They are
+// valid during the onRecord call that hands them out.
 struct ScannedRecord {
     int number = 0;
-    std::string model, flow1, flow2, head1, head2, power;
+    std::string_view model, flow1, flow2, head1, head2, power;
 };
 
 // Reads records 1, 2, ... and stops at the first whose model reads
@@ -39,12 +41,12 @@ struct DutyPoint {
 bool fits(const ScannedRecord& record, DutyPoint point);
 
 // A range as the search and browse show it: both ends "0.0", joined by " ～ ".
-std::string formattedRange(const std::string& from, const std::string& to);
+std::string formattedRange(std::string_view from, std::string_view to);
 
 // Two texts joined by the range separator " ～ " (blank, U+FF5E, blank).
-std::string joinedRange(const std::string& from, const std::string& to);
+std::string joinedRange(std::string_view from, std::string_view to);
 
 // The leading-number value of a stored text in single precision.
-float singleValue(const std::string& text);
+float singleValue(std::string_view text);
 
 }  // namespace pumpsel::records
