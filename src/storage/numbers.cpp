@@ -79,13 +79,10 @@ namespace {
 void sevenDigits(float magnitude, std::uint64_t& mantissa, int& exponent) {
     const double x = magnitude;
     if (x >= 1e-3 && x < 1e7) {
+        static constexpr double kScale[] = {1e9, 1e8, 1e7, 1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};  // 10^(6 - exponent)
         exponent = -3;
-        double scale = 1e9;  // 10^(6 - exponent)
-        while (x * scale >= 1e7) {  // the first digit lies higher
-            ++exponent;
-            scale /= 10;
-        }
-        mantissa = static_cast<std::uint64_t>(std::nearbyint(x * scale));
+        while (exponent < 6 && x * kScale[exponent + 3] >= 1e7) ++exponent;  // the first digit lies higher
+        mantissa = static_cast<std::uint64_t>(std::nearbyint(x * kScale[exponent + 3]));
         if (mantissa == 10000000) {  // rounding carried into the next power of ten
             mantissa = 1000000;
             ++exponent;

@@ -26,6 +26,7 @@ private:
     QLabel* label_;
     QWidget* banner_;
     int stars_ = 1;
+    unsigned advances_ = 0;
     std::chrono::steady_clock::time_point shownAt_;
 };
 
