@@ -194,6 +194,9 @@ void ProfileText::addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t
 void ProfileText::index() {
     const std::string_view text(text_);
     const std::size_t n = text.size();
+    // Room for a key on every line at once: growing by doubling would copy
+    // the entries of a large file several times over.
+    entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < n) {
         // A line ends at CR LF, LF or CR alone.
@@ -279,11 +282,28 @@ const ProfileText::Section* ProfileText::findSectionNear(std::string_view folded
 }
 
 const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::string_view foldedKey) const {
+    if (section.entryCount > kLongSection) return findEntryIndexed(section, foldedKey);
     for (std::uint32_t i = 0; i < section.entryCount; ++i) {
         const Entry& e = entries_[section.firstEntry + i];
         if (nameOf(e.key) == foldedKey) return &e;
     }
     return nullptr;
+}
+
+// The catalogue index holds sections of hundreds of keys that are read one by
+// one; each gets an index of its keys at its first lookup, not at the parse,
+// because a lookup touches few of them.
+const ProfileText::Entry* ProfileText::findEntryIndexed(const Section& section, std::string_view foldedKey) const {
+    std::lock_guard lock(keyIndexesMutex_);
+    auto [it, isNew] = keyIndexes_.try_emplace(section.firstEntry);
+    KeyIndex& keys = it->second;
+    if (isNew) {
+        keys.reserve(section.entryCount);
+        for (std::uint32_t i = 0; i < section.entryCount; ++i)
+            keys.emplace(nameOf(entries_[section.firstEntry + i].key), section.firstEntry + i);  // the first one stays
+    }
+    auto found = keys.find(foldedKey);
+    return found == keys.end() ? nullptr : &entries_[found->second];
 }
 
 // The value as the profile services hand it out: up to a NUL byte, blanks

@@ -4,6 +4,7 @@
 // and edited so that every byte but the written value stays as it was.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -91,6 +92,7 @@ private:
     const Section* findSectionRemembered(std::string_view foldedName) const;
     const Section* findSectionNear(std::string_view foldedName, std::uint32_t& near) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
+    const Entry* findEntryIndexed(const Section& section, std::string_view foldedKey) const;
     std::string_view valueText(const Entry& entry, std::string& decoded) const;
     void valueCut(const Entry& entry, std::size_t maxGbkBytes, std::string& out) const;
     std::string encodeFile(const std::string& working) const;
@@ -103,6 +105,12 @@ private:
     std::vector<Section> sections_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string_view, std::uint32_t> sectionIndex_;  // first section of each name
+
+    // Key indexes of long sections, by their first entry, made as they are needed.
+    static constexpr std::uint32_t kLongSection = 32;
+    using KeyIndex = std::unordered_map<std::string_view, std::uint32_t>;
+    mutable std::mutex keyIndexesMutex_;
+    mutable std::unordered_map<std::uint32_t, KeyIndex> keyIndexes_;
 };
 
 // Rules that name a section or key unusable because writing it would change

@@ -68,6 +68,42 @@ TEST_F(ProfileRead, NamesMatchWithoutCaseAndBlanksFirstMatchWins) {
     EXPECT_EQ(read(file, "", "k"), "unknown");
 }
 
+// A catalogue index section holds hundreds of keys; long sections are looked
+// up through an index of their own, which must keep the first-match rule.
+TEST_F(ProfileRead, LongSectionsKeepTheFirstMatch) {
+    std::string file = "[Makers]\r\n";
+    for (int i = 1; i <= 300; ++i) file += std::to_string(i) + "=maker " + std::to_string(i) + "\r\n";
+    file += "150=again\r\nLast=L1\r\nlast=L2\r\n[makers]\r\n301=in the second section\r\n";
+    auto path = dir / "long.ini";
+    writeBytes(path, file);
+    EXPECT_EQ(ini::ReadProfileValue(path, "makers", "150"), "maker 150");
+    EXPECT_EQ(ini::ReadProfileValue(path, "MAKERS", " LAST "), "L1");
+    EXPECT_EQ(ini::ReadProfileValue(path, "Makers", "1"), "maker 1");
+    EXPECT_EQ(ini::ReadProfileValue(path, "Makers", "301"), "unknown");
+}
+
+// Scans read sections in file order and guess the next one; the guess must
+// never hide the first section of a name or read a later duplicate.
+TEST_F(ProfileRead, SnapshotReadsLikeSingleReadsInAnyOrder) {
+    const std::string file =
+        "[1]\r\nm=one\r\n[3]\r\nm=three\r\n[2]\r\nm=two\r\n[3]\r\nm=three again\r\n"
+        "[4]\r\nm=four\r\n[2]\r\nm=two again\r\n[5]\r\nM=\"  five\"\r\n";
+    auto path = dir / "snapshot.ini";
+    writeBytes(path, file);
+    static constexpr std::string_view kKeys[] = {"m", "missing"};
+    ini::Snapshot snapshot(path, kKeys);
+    for (const char* section : {"1", "2", "3", "4", "3", "2", "5", "6", "1"}) {
+        const auto& values = snapshot.read(section);
+        ASSERT_EQ(values.size(), 2u);
+        EXPECT_EQ(values[0], ini::ReadProfileValue(path, section, "m")) << section;
+        EXPECT_EQ(values[1], "unknown") << section;
+    }
+    EXPECT_EQ(snapshot.read("3")[0], "three");
+    EXPECT_EQ(snapshot.read("5")[0], "  fi");  // two leading blanks cost two characters
+    ini::Snapshot missing(dir / "none.ini", kKeys);
+    EXPECT_EQ(missing.read("1"), (std::vector<std::string>{"unknown", "unknown"}));
+}
+
 TEST_F(ProfileRead, LineFormsThatNeverMatch) {
     const std::string file =
         "[s]\n"
