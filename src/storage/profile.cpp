@@ -19,8 +19,10 @@ thread_local std::uint64_t currentBatch = 0;  // 0: no batch
 // so it sees every earlier write, this program's or another's.
 class Cache {
 public:
-    std::shared_ptr<const ProfileText> get(const std::filesystem::path& file) {
-        if (currentBatch != 0) {
+    // The parsed file as it stands on disk; inside a ReadBatch, as it stood
+    // at its first read in the batch unless `fresh` asks for a check.
+    std::shared_ptr<const ProfileText> get(const std::filesystem::path& file, bool fresh = false) {
+        if (currentBatch != 0 && !fresh) {
             std::lock_guard lock(mutex_);
             auto it = slots_.find(file.native());
             if (it != slots_.end() && it->second.checkedInBatch == currentBatch) return it->second.text;
@@ -184,16 +186,21 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
     files::WriteLock lock(file.parent_path());
     if (!lock.held()) return failure(lock.reason());
 
-    std::string bytes;
-    switch (files::readWholeFile(file, bytes)) {
-        case files::ReadStatus::Ok:
-        case files::ReadStatus::Missing: break;
-        case files::ReadStatus::NotAFile: return failure("a folder or device stands where the file should be");
-        case files::ReadStatus::Unreadable: return failure("the file cannot be read");
+    // The parse that reads already hold serves when the file has not changed since.
+    auto current = cache().get(file, true);
+    if (!current) {
+        std::string bytes;
+        switch (files::readWholeFile(file, bytes)) {
+            case files::ReadStatus::Ok:
+            case files::ReadStatus::Missing: break;
+            case files::ReadStatus::NotAFile: return failure("a folder or device stands where the file should be");
+            case files::ReadStatus::Unreadable: return failure("the file cannot be read");
+        }
+        current = ProfileText::parse(std::move(bytes));
     }
     std::string reason;
     std::size_t failed = 0;
-    auto updated = ProfileText::parse(std::move(bytes))->withValues(section, values, &reason, &failed);
+    auto updated = current->withValues(section, values, &reason, &failed);
     if (!updated) return failure(reason, failed);
     const bool written = files::replaceFile(file, *updated, &reason);
     cache().forget(file);
