@@ -130,8 +130,11 @@ ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, 
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
     for (;;) {
-        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
-        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        // Past the size it had when opened, a file is read on only if it grew
+        // meanwhile: the buffer is not enlarged just to find the end.
+        char more[4096];
+        const bool full = done == bytes.size();
+        ssize_t n = full ? ::read(fd, more, sizeof more) : ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
@@ -139,6 +142,7 @@ ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, 
             return ReadStatus::Unreadable;
         }
         if (n == 0) break;
+        if (full) bytes.append(more, static_cast<std::size_t>(n));
         done += static_cast<std::size_t>(n);
     }
     bytes.resize(done);
