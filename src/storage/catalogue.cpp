@@ -60,9 +60,8 @@ std::filesystem::path insideFolder(const std::filesystem::path& folder, std::str
     return any ? result : std::filesystem::path();
 }
 
-Catalogue::Catalogue(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {}
-
-std::filesystem::path Catalogue::indexPath() const { return textFile(kIndexFile); }
+Catalogue::Catalogue(std::filesystem::path programFolder)
+    : programFolder_(std::move(programFolder)), indexPath_(textFile(kIndexFile)) {}
 
 std::filesystem::path Catalogue::textFile(std::string_view name) const {
     return programFolder_ / files::pathFromUtf8(kTxtFolder) / files::pathFromUtf8(name);

@@ -59,7 +59,7 @@ public:
     explicit Catalogue(std::filesystem::path programFolder);
 
     const std::filesystem::path& programFolder() const { return programFolder_; }
-    std::filesystem::path indexPath() const;                       // txt/bump.dat
+    const std::filesystem::path& indexPath() const { return indexPath_; }  // txt/bump.dat
     std::filesystem::path textFile(std::string_view name) const;   // txt/<name>
     std::filesystem::path reportPath() const;                      // 水泵选型结果.txt
 
@@ -78,6 +78,7 @@ public:
 
 private:
     std::filesystem::path programFolder_;
+    std::filesystem::path indexPath_;  // made once: every catalogue read names it
 };
 
 // folder + a stored relative name; a backslash separates folders on every

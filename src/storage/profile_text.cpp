@@ -194,9 +194,10 @@ void ProfileText::addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t
 void ProfileText::index() {
     const std::string_view text(text_);
     const std::size_t n = text.size();
-    // Room for a key on every line at once: growing by doubling would copy
-    // the entries of a large file several times over.
-    entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // Room for all keys at once, as key lines are seldom shorter than 16
+    // bytes: growing by doubling would copy the entries of a large file
+    // several times over. Room never used costs address space, not memory.
+    entries_.reserve(n / 16 + 16);
     std::size_t pos = 0;
     while (pos < n) {
         // A line ends at CR LF, LF or CR alone.
