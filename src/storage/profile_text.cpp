@@ -79,6 +79,24 @@ std::string decodeLineBreaks(std::string_view body, Encoding enc) {
     return out;
 }
 
+// Calls line(begin, end, next) for each line of text[from, to): a line ends
+// at CR LF, LF or CR alone; end is where its break starts and next where the
+// following line starts.
+template <class OnLine>
+void forEachLine(std::string_view text, std::size_t from, std::size_t to, OnLine&& line) {
+    const char* data = text.data();
+    for (std::size_t pos = from; pos < to;) {
+        const void* lf = std::memchr(data + pos, '\n', to - pos);
+        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : to;
+        if (const void* cr = std::memchr(data + pos, '\r', end - pos))
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+        std::size_t next = end;
+        if (next < to) next += (text[next] == '\r' && next + 1 < to && text[next + 1] == '\n') ? 2 : 1;
+        line(pos, end, next);
+        pos = next;
+    }
+}
+
 // Thread-local memo of encoded names: record scans ask for the same few keys
 // hundreds of thousands of times.
 struct NameHash {
@@ -154,88 +172,105 @@ void ProfileText::decode(std::string bytes) {
     }
 }
 
-ProfileText::NameRef ProfileText::foldedName(std::size_t begin, std::size_t end) {
+ProfileText::NameRef ProfileText::foldedName(std::size_t begin, std::size_t end, std::string& arena) const {
     const std::string_view raw = std::string_view(text_).substr(begin, end - begin);
     const bool foldingChangesNothing =
         std::none_of(raw.begin(), raw.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     if (foldingChangesNothing) return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(raw.size())};
-    const auto offset = static_cast<std::uint32_t>(names_.size());
-    appendFolded(names_, raw, encoding_);
-    return {offset | kInArena, static_cast<std::uint32_t>(names_.size()) - offset};
+    const auto offset = static_cast<std::uint32_t>(arena.size());
+    appendFolded(arena, raw, encoding_);
+    return {offset | kInArena, static_cast<std::uint32_t>(arena.size()) - offset};
 }
 
-std::string_view ProfileText::nameOf(NameRef ref) const {
-    return (ref.offset & kInArena) ? std::string_view(names_).substr(ref.offset & ~kInArena, ref.length)
+std::string_view ProfileText::nameOf(NameRef ref, const std::string& arena) const {
+    return (ref.offset & kInArena) ? std::string_view(arena).substr(ref.offset & ~kInArena, ref.length)
                                    : std::string_view(text_).substr(ref.offset, ref.length);
 }
 
 void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd,
                              std::size_t lineNext) {
     Section s{};
-    s.name = foldedName(nameBegin, nameEnd);
+    s.name = foldedName(nameBegin, nameEnd, sectionNames_);
     s.headerEnd = static_cast<std::uint32_t>(lineEnd);
     s.headerNext = static_cast<std::uint32_t>(lineNext);
-    s.firstEntry = static_cast<std::uint32_t>(entries_.size());
+    s.bodyEnd = static_cast<std::uint32_t>(text_.size());
     sections_.push_back(s);
 }
 
-void ProfileText::addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
-                           std::size_t valueEnd, std::size_t lineNext) {
-    Entry e{};
-    e.key = foldedName(keyBegin, keyEnd);
-    e.keyEnd = static_cast<std::uint32_t>(keyEnd);
-    e.valueBegin = static_cast<std::uint32_t>(valueBegin);
-    e.valueEnd = static_cast<std::uint32_t>(valueEnd);
-    e.lineNext = static_cast<std::uint32_t>(lineNext);
-    entries_.push_back(e);
-    ++sections_.back().entryCount;
-}
-
+// Finds the section headers; the key lines wait for keysOf.
 void ProfileText::index() {
     const std::string_view text(text_);
-    const std::size_t n = text.size();
-    // Room for all keys at once, as key lines are seldom shorter than 16
-    // bytes: growing by doubling would copy the entries of a large file
-    // several times over. Room never used costs address space, not memory.
-    entries_.reserve(n / 16 + 16);
-    std::size_t pos = 0;
-    while (pos < n) {
-        // A line ends at CR LF, LF or CR alone.
-        const void* lf = std::memchr(text.data() + pos, '\n', n - pos);
-        std::size_t end = lf ? static_cast<const char*>(lf) - text.data() : n;
-        if (const void* cr = std::memchr(text.data() + pos, '\r', end - pos)) end = static_cast<const char*>(cr) - text.data();
-        std::size_t next = end;
-        if (next < n) next += (text[next] == '\r' && next + 1 < n && text[next + 1] == '\n') ? 2 : 1;
-
+    forEachLine(text, 0, text.size(), [&](std::size_t pos, std::size_t end, std::size_t next) {
         std::size_t b = pos, e = end;
         while (b < e && isBlank(text[b])) ++b;
+        if (b == e || text[b] != '[') return;
         while (e > b && isBlank(text[e - 1])) --e;
-        if (b < e && text[b] == '[') {
-            std::size_t close = findChar(text.substr(b + 1, e - b - 1), ']', encoding_);
-            if (close != std::string_view::npos) {
-                std::size_t nb = b + 1, ne = b + 1 + close;
-                while (nb < ne && isBlank(text[nb])) ++nb;
-                while (ne > nb && isBlank(text[ne - 1])) --ne;
-                addSection(nb, ne, end, next);
-                pos = next;
-                continue;
-            }
-        }
-        if (b < e && text[b] != ';' && !sections_.empty()) {
-            const void* eq = std::memchr(text.data() + b, '=', e - b);
-            if (eq) {
-                std::size_t eqPos = static_cast<const char*>(eq) - text.data();
-                std::size_t ke = eqPos;
-                while (ke > b && isBlank(text[ke - 1])) --ke;
-                addEntry(b, ke, eqPos + 1, end, next);
-            }
-        }
-        pos = next;
-    }
+        const std::size_t close = findChar(text.substr(b + 1, e - b - 1), ']', encoding_);
+        if (close == std::string_view::npos) return;
+        std::size_t nb = b + 1, ne = b + 1 + close;
+        while (nb < ne && isBlank(text[nb])) ++nb;
+        while (ne > nb && isBlank(text[ne - 1])) --ne;
+        if (!sections_.empty()) sections_.back().bodyEnd = static_cast<std::uint32_t>(pos);
+        addSection(nb, ne, end, next);
+    });
     sectionIndex_.reserve(sections_.size());
     for (std::uint32_t i = 0; i < sections_.size(); ++i) {
         Section& s = sections_[i];
-        s.firstOfName = sectionIndex_.emplace(nameOf(s.name), i).second;
+        s.firstOfName = sectionIndex_.emplace(nameOf(s.name, sectionNames_), i).second;
+        if (i == 0 || s.headerNext - sections_[pageStarts_.back()].headerNext >= kPageBytes) pageStarts_.push_back(i);
+        s.page = static_cast<std::uint32_t>(pageStarts_.size() - 1);
+    }
+    pageStarts_.push_back(static_cast<std::uint32_t>(sections_.size()));
+    pages_ = std::make_unique<std::atomic<const Page*>[]>(pageStarts_.size() - 1);
+}
+
+ProfileText::Keys ProfileText::keysOf(const Section& section) const {
+    const Page& page = pageOf(section);
+    const auto i = static_cast<std::size_t>(&section - sections_.data()) - page.firstSection;
+    const std::span<const Entry> all(page.entries);
+    return {all.subspan(page.starts[i], page.starts[i + 1] - page.starts[i]), page.names, page.indexes[i].get()};
+}
+
+const ProfileText::Page& ProfileText::pageOf(const Section& section) const {
+    std::atomic<const Page*>& slot = pages_[section.page];
+    if (const Page* page = slot.load(std::memory_order_acquire)) return *page;
+    std::lock_guard lock(pagesMutex_);
+    if (const Page* page = slot.load(std::memory_order_relaxed)) return *page;
+    Page& page = parsedPages_.emplace_back();
+    page.firstSection = pageStarts_[section.page];
+    parsePage(page, pageStarts_[section.page + 1]);
+    slot.store(&page, std::memory_order_release);
+    return page;
+}
+
+void ProfileText::parsePage(Page& page, std::uint32_t endSection) const {
+    const std::string_view text(text_);
+    for (std::uint32_t s = page.firstSection; s < endSection; ++s) {
+        page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
+        forEachLine(text, sections_[s].headerNext, sections_[s].bodyEnd,
+                    [&](std::size_t pos, std::size_t end, std::size_t next) {
+                        std::size_t b = pos, e = end;
+                        while (b < e && isBlank(text[b])) ++b;
+                        while (e > b && isBlank(text[e - 1])) --e;
+                        if (b == e || text[b] == ';') return;
+                        const void* eq = std::memchr(text.data() + b, '=', e - b);
+                        if (!eq) return;
+                        const auto eqPos = static_cast<std::size_t>(static_cast<const char*>(eq) - text.data());
+                        std::size_t ke = eqPos;
+                        while (ke > b && isBlank(text[ke - 1])) --ke;
+                        page.entries.push_back({foldedName(b, ke, page.names), static_cast<std::uint32_t>(ke),
+                                                static_cast<std::uint32_t>(eqPos + 1), static_cast<std::uint32_t>(end),
+                                                static_cast<std::uint32_t>(next)});
+                    });
+    }
+    page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
+    // Names are taken from the arena only now that it no longer grows.
+    page.indexes.resize(endSection - page.firstSection);
+    for (std::size_t i = 0; i < page.indexes.size(); ++i) {
+        if (page.starts[i + 1] - page.starts[i] <= kLongSection) continue;
+        page.indexes[i] = std::make_unique<KeyIndex>(page.starts[i + 1] - page.starts[i]);
+        for (std::uint32_t e = page.starts[i]; e < page.starts[i + 1]; ++e)
+            page.indexes[i]->emplace(nameOf(page.entries[e].key, page.names), e - page.starts[i]);  // the first stays
     }
 }
 
@@ -273,7 +308,7 @@ const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view 
 // Tries the section after the one found last before the index.
 const ProfileText::Section* ProfileText::findSectionNear(std::string_view foldedName, std::uint32_t& near) const {
     const std::uint32_t next = near + 1;
-    if (next < sections_.size() && sections_[next].firstOfName && nameOf(sections_[next].name) == foldedName) {
+    if (next < sections_.size() && sections_[next].firstOfName && nameOf(sections_[next].name, sectionNames_) == foldedName) {
         near = next;
         return &sections_[next];
     }
@@ -283,28 +318,17 @@ const ProfileText::Section* ProfileText::findSectionNear(std::string_view folded
 }
 
 const ProfileText::Entry* ProfileText::findEntry(const Section& section, std::string_view foldedKey) const {
-    if (section.entryCount > kLongSection) return findEntryIndexed(section, foldedKey);
-    for (std::uint32_t i = 0; i < section.entryCount; ++i) {
-        const Entry& e = entries_[section.firstEntry + i];
-        if (nameOf(e.key) == foldedKey) return &e;
-    }
-    return nullptr;
+    return findEntry(keysOf(section), foldedKey);
 }
 
-// The catalogue index holds sections of hundreds of keys that are read one by
-// one; each gets an index of its keys at its first lookup, not at the parse,
-// because a lookup touches few of them.
-const ProfileText::Entry* ProfileText::findEntryIndexed(const Section& section, std::string_view foldedKey) const {
-    std::lock_guard lock(keyIndexesMutex_);
-    auto [it, isNew] = keyIndexes_.try_emplace(section.firstEntry);
-    KeyIndex& keys = it->second;
-    if (isNew) {
-        keys.reserve(section.entryCount);
-        for (std::uint32_t i = 0; i < section.entryCount; ++i)
-            keys.emplace(nameOf(entries_[section.firstEntry + i].key), section.firstEntry + i);  // the first one stays
+const ProfileText::Entry* ProfileText::findEntry(const Keys& keys, std::string_view foldedKey) const {
+    if (keys.index) {
+        auto found = keys.index->find(foldedKey);
+        return found == keys.index->end() ? nullptr : &keys.entries[found->second];
     }
-    auto found = keys.find(foldedKey);
-    return found == keys.end() ? nullptr : &entries_[found->second];
+    for (const Entry& e : keys.entries)
+        if (nameOf(e.key, keys.names) == foldedKey) return &e;
+    return nullptr;
 }
 
 // The value as the profile services hand it out: up to a NUL byte, blanks
@@ -368,8 +392,13 @@ void ProfileText::findPrepared(std::string_view section, const std::vector<std::
     values.resize(keys.size());
     auto sectionName = lookupName(section);
     const Section* s = sectionName ? findSectionNear(*sectionName, near) : nullptr;
+    if (!s) {
+        for (std::string& value : values) value.assign(absent);
+        return;
+    }
+    const Keys sectionKeys = keysOf(*s);
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const Entry* e = s && keys[i] ? findEntry(*s, *keys[i]) : nullptr;
+        const Entry* e = keys[i] ? findEntry(sectionKeys, *keys[i]) : nullptr;
         if (e) valueCut(*e, maxGbkBytes, values[i]);
         else values[i].assign(absent);
     }
@@ -442,10 +471,9 @@ std::optional<std::string> ProfileText::withValues(std::string_view section, std
     if (!added.empty() && s) {
         // After the section's last key line, or after its header when it has none.
         std::size_t lineEnd = s->headerEnd, lineNext = s->headerNext;
-        if (s->entryCount > 0) {
-            const Entry& last = entries_[s->firstEntry + s->entryCount - 1];
-            lineEnd = last.valueEnd;
-            lineNext = last.lineNext;
+        if (const auto& entries = keysOf(*s).entries; !entries.empty()) {
+            lineEnd = entries.back().valueEnd;
+            lineNext = entries.back().lineNext;
         }
         if (lineNext == lineEnd) added.insert(0, "\r\n");  // that line ended the file without a break
         edits.push_back({lineNext, lineNext, added});

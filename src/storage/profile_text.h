@@ -2,7 +2,9 @@
 // The content of one profile file (INI-style: "[section]" lines and
 // "key=value" lines), parsed the way the Windows profile services parse it,
 // and edited so that every byte but the written value stays as it was.
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,8 +60,8 @@ public:
                                           std::string* reason, std::size_t* failed) const;
 
 private:
-    // A folded name: a piece of text_ when folding changes nothing (digits,
-    // Chinese names), else a piece of names_.
+    // A folded name: a piece of the text when folding changes nothing
+    // (digits, Chinese names), else a piece of an arena of folded names.
     struct NameRef {
         std::uint32_t offset, length;
     };
@@ -67,32 +69,53 @@ private:
 
     struct Section {
         NameRef name;
-        std::uint32_t headerEnd, headerNext;         // the header line's end and the next line's start
-        std::uint32_t firstEntry, entryCount;
-        bool firstOfName;                            // no earlier section has this name
+        std::uint32_t headerEnd, headerNext;  // the header line's end and the next line's start
+        std::uint32_t bodyEnd;                // where the next section's header line starts
+        std::uint32_t page;                   // the page that holds its key lines
+        bool firstOfName;                     // no earlier section has this name
     };
     struct Entry {
         NameRef key;
-        std::uint32_t keyEnd;                      // end of the key as written
-        std::uint32_t valueBegin, valueEnd;        // the value region after "=", before trimming
-        std::uint32_t lineNext;                    // start of the next line
+        std::uint32_t keyEnd;                // end of the key as written
+        std::uint32_t valueBegin, valueEnd;  // the value region after "=", before trimming
+        std::uint32_t lineNext;              // start of the next line
     };
+    using KeyIndex = std::unordered_map<std::string_view, std::uint32_t>;  // a key's first entry in its section
+    // The key lines of a run of neighbouring sections, about kPageBytes of
+    // text, parsed together at the first lookup in one of them rather than
+    // with the file: opening the program looks into two of the hundreds of
+    // sections of a catalogue index. Scans go on to the neighbours.
+    struct Page {
+        std::uint32_t firstSection = 0;
+        std::vector<Entry> entries;
+        std::vector<std::uint32_t> starts;  // each section's first entry, then the end
+        std::vector<std::unique_ptr<KeyIndex>> indexes;  // for each long section, read key by key
+        std::string names;  // the key names that folding changes, folded
+    };
+    struct Keys {
+        std::span<const Entry> entries;
+        const std::string& names;
+        const KeyIndex* index;  // null for a short section
+    };
+    static constexpr std::size_t kPageBytes = 64 * 1024;
+    static constexpr std::size_t kLongSection = 32;
 
     ProfileText() = default;
     void decode(std::string fileBytes);
     void index();
     void addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd, std::size_t lineNext);
-    void addEntry(std::size_t keyBegin, std::size_t keyEnd, std::size_t valueBegin,
-                  std::size_t valueEnd, std::size_t lineNext);
-    NameRef foldedName(std::size_t begin, std::size_t end);
-    std::string_view nameOf(NameRef ref) const;
+    Keys keysOf(const Section& section) const;
+    const Page& pageOf(const Section& section) const;
+    void parsePage(Page& page, std::uint32_t endSection) const;
+    NameRef foldedName(std::size_t begin, std::size_t end, std::string& arena) const;
+    std::string_view nameOf(NameRef ref, const std::string& arena) const;
     std::optional<std::string> toWorking(std::string_view utf8, std::string* reason) const;
     std::optional<std::string> lookupName(std::string_view utf8) const;
     const Section* findSection(std::string_view foldedName) const;
     const Section* findSectionRemembered(std::string_view foldedName) const;
     const Section* findSectionNear(std::string_view foldedName, std::uint32_t& near) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
-    const Entry* findEntryIndexed(const Section& section, std::string_view foldedKey) const;
+    const Entry* findEntry(const Keys& keys, std::string_view foldedKey) const;
     std::string_view valueText(const Entry& entry, std::string& decoded) const;
     void valueCut(const Entry& entry, std::size_t maxGbkBytes, std::string& out) const;
     std::string encodeFile(const std::string& working) const;
@@ -100,17 +123,16 @@ private:
     Encoding encoding_ = Encoding::Gbk;
     bool faithful_ = true;  // false when a UTF-16 file would not survive a rewrite
     std::string text_;   // GBK bytes, or UTF-8 for files with a byte-order mark
-    std::string names_;  // the section and key names that folding changes, folded
+    std::string sectionNames_;  // the section names that folding changes, folded
     std::uint64_t id_ = 0;  // tells parsed texts apart, also one at a freed one's address
     std::vector<Section> sections_;
-    std::vector<Entry> entries_;
     std::unordered_map<std::string_view, std::uint32_t> sectionIndex_;  // first section of each name
 
-    // Key indexes of long sections, by their first entry, made as they are needed.
-    static constexpr std::uint32_t kLongSection = 32;
-    using KeyIndex = std::unordered_map<std::string_view, std::uint32_t>;
-    mutable std::mutex keyIndexesMutex_;
-    mutable std::unordered_map<std::uint32_t, KeyIndex> keyIndexes_;
+    // Pages as they are parsed; texts are shared between threads.
+    std::vector<std::uint32_t> pageStarts_;  // each page's first section, then the end
+    mutable std::unique_ptr<std::atomic<const Page*>[]> pages_;
+    mutable std::mutex pagesMutex_;
+    mutable std::deque<Page> parsedPages_;  // owns what pages_ points to; never moves them
 };
 
 // Rules that name a section or key unusable because writing it would change

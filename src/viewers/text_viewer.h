@@ -37,7 +37,6 @@ namespace txt {
 // each followed by a line break (the box's CR LF). A missing file is first
 // created holding the line "<path>文件不存在。" and CR LF.
 QString viewerText(const std::filesystem::path& file);
-QString boxText(std::string_view gbkBytes);
 
 // Remembers the path in the user's settings (application "水泵", section
 // "Readtxt", key "filename"), then shows the file in a new viewer with the

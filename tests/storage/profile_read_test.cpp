@@ -6,7 +6,10 @@
 #include "storage/gbk.h"
 
 #include <QString>
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +83,31 @@ TEST_F(ProfileRead, LongSectionsKeepTheFirstMatch) {
     EXPECT_EQ(ini::ReadProfileValue(path, "MAKERS", " LAST "), "L1");
     EXPECT_EQ(ini::ReadProfileValue(path, "Makers", "1"), "maker 1");
     EXPECT_EQ(ini::ReadProfileValue(path, "Makers", "301"), "unknown");
+}
+
+// Key lines are parsed page by page at their first lookup; threads that
+// share a cached file may ask for the same page at once.
+TEST_F(ProfileRead, ThreadsSharingAFileReadTheSameValues) {
+    std::string file;
+    for (int n = 1; n <= 3000; ++n)
+        file += "[" + std::to_string(n) + "]\r\nModel=M" + std::to_string(n) + "\r\nflow=" + std::to_string(n % 97) +
+                "\r\n";
+    auto path = dir / "shared.ini";
+    writeBytes(path, file);
+    // An older time stamp lets the cache trust the file, so the threads share one parse.
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) - std::chrono::seconds(10));
+    std::vector<std::thread> readers;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&, t] {
+            for (int k = 0; k < 3000; ++k) {
+                const int n = 1 + (k * 7 + t * 751) % 3000;  // each thread in its own order
+                if (ini::ReadProfileValue(path, std::to_string(n), "model") != "M" + std::to_string(n)) ++wrong;
+            }
+        });
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(ini::ReadProfileValue(path, "2999", "FLOW"), std::to_string(2999 % 97));
 }
 
 // Scans read sections in file order and guess the next one; the guess must
