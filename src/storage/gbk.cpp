@@ -5,6 +5,7 @@
 #include <unicode/utf8.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -107,20 +108,50 @@ std::u16string toUtf16(std::string_view gbkBytes) {
     return out;
 }
 
-std::size_t decodeInto(std::string_view gbkBytes, char16_t* out) {
+namespace {
+
+// How many of the eight bytes, in file order, are printable ASCII before the
+// first that is not (a control byte such as a line break, or one above
+// 0x7F). Subtracting 0x20 from every byte borrows, and so sets a top bit,
+// only at a byte under 0x20 and above it: the lowest top bit set is exact.
+int printableAsciiPrefix(std::uint64_t eight) {
+    static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
+    const std::uint64_t special = (eight | (eight - 0x2020202020202020ULL)) & 0x8080808080808080ULL;
+    return special == 0 ? 8 : std::countr_zero(special) / 8;
+}
+
+}  // namespace
+
+std::size_t decodeInto(std::string_view gbkBytes, char16_t* out, LineBreaks* breaks) {
     static const DecodeTable table;
     std::size_t n = 0;
     const auto* s = reinterpret_cast<const unsigned char*>(gbkBytes.data());
-    for (std::size_t i = 0; i < gbkBytes.size();) {
-        // Eight ASCII bytes at a time while they last.
-        std::uint64_t eight;
-        if (i + 8 <= gbkBytes.size() && (std::memcpy(&eight, s + i, 8), (eight & 0x8080808080808080ULL) == 0)) {
-            for (int k = 0; k < 8; ++k) out[n++] = s[i + k];
-            i += 8;
+    const std::size_t size = gbkBytes.size();
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char b = s[i];
+        // Printable ASCII up to eight bytes at a time: all eight are widened,
+        // as many as are printable count (out has room: n never passes i).
+        if (b >= 0x20 && b < 0x80 && i + 8 <= size) {
+            std::uint64_t eight;
+            std::memcpy(&eight, s + i, 8);
+            const int plain = printableAsciiPrefix(eight);
+            for (int k = 0; k < 8; ++k) out[n + k] = s[i + k];
+            n += plain;
+            i += plain;
             continue;
         }
-        const unsigned char b = s[i];
-        if (b < 0x80) {
+        // A valid double-byte character has a non-zero table entry.
+        if (b >= 0x80 && i + 1 < size) {
+            if (const char16_t c = table.pairs[b << 8 | s[i + 1]]) {
+                out[n++] = c;
+                i += 2;
+                continue;
+            }
+        }
+        if (breaks && (b == '\r' || b == '\n')) {
+            out[n++] = breaks->next();
+            i += (b == '\r' && i + 1 < size && s[i + 1] == '\n') ? 2 : 1;
+        } else if (b < 0x80) {
             out[n++] = b;
             ++i;
         } else if (charLength(gbkBytes, i) == 2) {

@@ -22,8 +22,20 @@ std::string toUtf8(std::string_view gbkBytes);
 
 // The same decoding straight to UTF-16, table-driven for large texts.
 std::u16string toUtf16(std::string_view gbkBytes);
-// Decodes into out, which has room for gbkBytes.size() units; returns the units written.
-std::size_t decodeInto(std::string_view gbkBytes, char16_t* out);
+
+// What line breaks (CR LF, LF or CR alone) become in a decoding that
+// rewrites them: every paragraphEvery-th one `paragraph`, the others `line`.
+struct LineBreaks {
+    char16_t line;
+    char16_t paragraph;
+    std::size_t paragraphEvery;
+    std::size_t written = 0;
+    char16_t next() { return ++written % paragraphEvery == 0 ? paragraph : line; }
+};
+
+// Decodes into out, which has room for gbkBytes.size() units; returns the
+// units written. Line breaks are kept as they are unless `breaks` is given.
+std::size_t decodeInto(std::string_view gbkBytes, char16_t* out, LineBreaks* breaks = nullptr);
 
 // Encodes UTF-8 text as GBK. Fails (nullopt) when the text is not valid UTF-8
 // or holds a character that code page 936 cannot represent; *unrepresentable

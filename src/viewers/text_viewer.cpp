@@ -82,26 +82,12 @@ bool createWithNotFoundMarker(const std::filesystem::path& file, const QString& 
 // paragraphs at once where a quarter of a million, one per line, would take
 // seconds; its plain text reads the same either way.
 QString boxText(std::string_view gbkBytes) {
-    constexpr int kLinesPerParagraph = 128;
+    pumpsel::gbk::LineBreaks breaks{QChar::LineSeparator, u'\n', 128};
     QString text(static_cast<qsizetype>(gbkBytes.size()) + 1, Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    const std::size_t decoded = pumpsel::gbk::decodeInto(gbkBytes, begin);
-    const bool endsInBreak = decoded > 0 && (begin[decoded - 1] == u'\n' || begin[decoded - 1] == u'\r');
-    // Line ends rewritten in place: the text only ever gets shorter.
-    char16_t* to = begin;
-    int lines = 0;
-    auto endLine = [&] { *to++ = ++lines % kLinesPerParagraph == 0 ? u'\n' : char16_t(QChar::LineSeparator); };
-    for (std::size_t i = 0; i < decoded; ++i) {
-        const char16_t c = begin[i];
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < decoded && begin[i + 1] == u'\n') ++i;
-            endLine();
-        } else {
-            *to++ = c;
-        }
-    }
-    if (decoded > 0 && !endsInBreak) endLine();
-    text.truncate(to - begin);
+    char16_t* const units = reinterpret_cast<char16_t*>(text.data());
+    std::size_t length = pumpsel::gbk::decodeInto(gbkBytes, units, &breaks);
+    if (!gbkBytes.empty() && gbkBytes.back() != '\n' && gbkBytes.back() != '\r') units[length++] = breaks.next();
+    text.truncate(static_cast<qsizetype>(length));
     return text;
 }
 

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -112,13 +113,22 @@ TEST_F(TextViewerTest, CaptionLayoutAndEscape) {
 }
 
 TEST_F(TextViewerTest, LongFilesShowEveryLineAndCopyAsTheyAre) {
-    std::string text;
-    for (int i = 1; i <= 100; ++i) text += "第" + std::to_string(i) + "行\n";
-    folder.writeText("txt/long.txt", text);
+    // Past a paragraph's 128 lines, with every kind of line end, tabs and
+    // long ASCII runs between Chinese characters.
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    std::string bytes;
+    QString expected;
+    for (int i = 1; i <= 300; ++i) {
+        const std::string line = "第" + std::to_string(i) + "行\tIS65-50-125 流量12.5～25.0 m3/h";
+        bytes += *pumpsel::gbk::fromUtf8(line) + ends[i % 3];
+        expected += QString::fromStdString(line) + "\n";
+    }
+    testing_support::writeBytes(folder / "txt/long.txt", bytes);
     view("txt/long.txt", [&](TextViewer* v) {
-        EXPECT_EQ(v->Text1->toPlainText(), QString::fromStdString(text));
+        EXPECT_EQ(v->Text1->toPlainText(), expected);
+        EXPECT_EQ(v->Text1->document()->blockCount(), 3);  // 128 + 128 + 44 lines
         v->Text1->selectAll();
         v->Text1->copy();
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(text));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
     });
 }
