@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace pumpsel::numbers {
 namespace {
@@ -32,10 +33,33 @@ std::size_t numberLength(std::string_view s) {
     return i;
 }
 
+// Digits and a point only, at most 15 digits: the digits as an integer and
+// the power of ten are then exact doubles, and their quotient is the
+// correctly rounded value that from_chars would give, sooner.
+std::optional<double> shortDecimal(std::string_view number) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (char c : number) {
+        if (c == '.') {
+            point = true;
+        } else if (isDigit(c) && ++count <= 15) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
+        } else {
+            return std::nullopt;  // an exponent, or too many digits
+        }
+    }
+    return static_cast<double>(digits) / kPowers[decimals];
+}
+
 double parseDecimal(std::string_view number) {
     if (number.empty()) return 0.0;
     bool negative = number.front() == '-';
     if (number.front() == '+' || number.front() == '-') number.remove_prefix(1);
+    if (auto value = shortDecimal(number)) return negative ? -*value : *value;
     double value = 0.0;
     auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)end;
@@ -54,11 +78,12 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 double leadingNumber(std::string_view text) {
     // Stored numbers seldom hold blanks: read them where they stand.
-    if (text.find_first_of(" \t\n") == std::string_view::npos) return parseDecimal(text.substr(0, numberLength(text)));
+    const auto dropped = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+    if (std::none_of(text.begin(), text.end(), dropped)) return parseDecimal(text.substr(0, numberLength(text)));
     std::string compact;
     compact.reserve(text.size());
     for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n') compact.push_back(c);
+        if (!dropped(c)) compact.push_back(c);
     std::string_view s(compact);
     return parseDecimal(s.substr(0, numberLength(s)));
 }
@@ -80,9 +105,15 @@ void sevenDigits(float magnitude, std::uint64_t& mantissa, int& exponent) {
     const double x = magnitude;
     if (x >= 1e-3 && x < 1e7) {
         static constexpr double kScale[] = {1e9, 1e8, 1e7, 1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};  // 10^(6 - exponent)
-        exponent = -3;
+        exponent = x >= 1 ? 0 : -3;  // from 1 on, the first digit lies at 10^0 or higher
         while (exponent < 6 && x * kScale[exponent + 3] >= 1e7) ++exponent;  // the first digit lies higher
-        mantissa = static_cast<std::uint64_t>(std::nearbyint(x * kScale[exponent + 3]));
+        // The product is exact and below 2^53: its whole part and fraction
+        // are too, and rounding them by hand (half to even, as nearbyint in
+        // the default mode) spares a library call.
+        const double scaled = x * kScale[exponent + 3];
+        mantissa = static_cast<std::uint64_t>(scaled);
+        const double fraction = scaled - static_cast<double>(mantissa);
+        if (fraction > 0.5 || (fraction == 0.5 && (mantissa & 1) != 0)) ++mantissa;
         if (mantissa == 10000000) {  // rounding carried into the next power of ten
             mantissa = 1000000;
             ++exponent;
@@ -124,13 +155,21 @@ std::string formatOneDecimal(float value) {
         for (int i = 0; i < -shift; ++i) divisor *= 10;
         tenths = mantissa / divisor + (mantissa % divisor * 2 >= divisor ? 1 : 0);
     }
-    char digits[64];  // a single's tenths: at most 7 digits and 33 zeros
-    char* end = std::to_chars(digits, digits + 24, tenths).ptr;
-    end = std::fill_n(end, zeros, '0');
-    std::string text = value < 0 ? "-" : "";
-    if (end - digits < 2) text.push_back('0');
-    text.append(digits, end - 1).append(1, '.').append(1, end[-1]);
-    return text;
+    // Sign, digits (at most 7 and 33 zeros), point, last digit.
+    char text[48];
+    char* at = text;
+    if (value < 0) *at++ = '-';
+    char* const digits = at;
+    at = std::to_chars(at, at + 8, tenths).ptr;
+    at = std::fill_n(at, zeros, '0');
+    if (at - digits < 2) {  // below one: a leading zero
+        at[0] = at[-1];
+        at[-1] = '0';
+        ++at;
+    }
+    at[0] = at[-1];
+    at[-1] = '.';
+    return std::string(text, at + 1);
 }
 
 std::string formatWhole(double value) {
