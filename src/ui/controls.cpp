@@ -24,7 +24,9 @@ void ensureResources() {
 QIcon programIcon() {
     ensureResources();
     QIcon icon;
-    for (int size : {16, 32, 64}) icon.addFile(QStringLiteral(":/pictures/icon%1.png").arg(size));
+    // Pixmaps loaded by name come from the pixmap cache: each window would
+    // otherwise decode the pictures anew.
+    for (int size : {16, 32, 64}) icon.addPixmap(QPixmap(QStringLiteral(":/pictures/icon%1.png").arg(size)));
     return icon;
 }
 
