@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -118,6 +119,9 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
     const fs::path large = pumpsel::bench::writeScaleCatalogue(root);
     const fs::path index = root / "txt" / "bump.dat";
+    // Maker 1, shown first, and its pictures; the settings file the text viewer writes.
+    const fs::path thumbnail = root / "images" / "sm_p1.png", picture = root / "images" / "p1.png";
+    const fs::path settings = QSettings(QSettings::UserScope, "水泵", "水泵").fileName().toStdString();
     std::ifstream original(large, std::ios::binary);
     const std::string largeBytes((std::istreambuf_iterator<char>(original)), std::istreambuf_iterator<char>());
     std::vector<Row> rows;
@@ -129,7 +133,7 @@ int main(int argc, char** argv) {
 
     // Start-up, from nothing cached to the kinds and the first makers shown.
     std::unique_ptr<SelectionWindow> window;
-    Row startup{"start-up", {}, {index}};
+    Row startup{"start-up", {}, {index, thumbnail}};
     for (int run = 0; run < kRuns; ++run) {
         window.reset();
         pumpsel::ini::forgetCachedFiles();
@@ -142,7 +146,7 @@ int main(int argc, char** argv) {
     finish(startup);
     SelectionWindow& w = *window;
 
-    Row kindClick{"kind click (100 makers)", {}, {index}};
+    Row kindClick{"kind click (100 makers)", {}, {index, thumbnail}};
     for (int run = 0; run < kRuns; ++run) {
         const int row = run % 2 == 0 ? 2 : 1;
         const QRect rect = w.ListView2->rowRect(row);
@@ -163,14 +167,14 @@ int main(int argc, char** argv) {
     int listed = 0;
     w.Text1[0]->setText(QStringLiteral("120"));
     w.Text1[1]->setText(QStringLiteral("40"));
-    Row search{"search (搜索)", {}, {index, large}};
+    Row search{"search (搜索)", {}, {index, large, picture}};
     for (int run = 0; run < kRuns; ++run) search.times.push_back(timeUntilShown(w.Command1, &listed));
     finish(search);
-    Row browse{"browse (浏览)", {}, {index, large}};
+    Row browse{"browse (浏览)", {}, {index, large, picture}};
     for (int run = 0; run < kRuns; ++run) browse.times.push_back(timeUntilShown(w.Command6, &listed));
     finish(browse);
 
-    Row resultsBrowse{"results window browse", {}, {index, large}};
+    Row resultsBrowse{"results window browse", {}, {index, large, picture}};
     {
         WhenShown<ResultsWindow> shown([&](ResultsWindow* r) {
             for (int run = 0; run < kRuns; ++run) {
@@ -194,7 +198,7 @@ int main(int argc, char** argv) {
 
     Row change{"editor: number changed", {}, {index, large}};
     Row save{"editor: save at the end", {}, {index, large}};
-    Row view{"editor: Ctrl+A file view", {}, {large}};
+    Row view{"editor: Ctrl+A file view", {}, {large, settings}};
     {
         WhenShown<RecordEditor> shown([&](RecordEditor* e) {
             for (int run = 0; run < kRuns; ++run) {

@@ -2,9 +2,11 @@
 
 #include "storage/gbk.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace pumpsel::bench {
 
@@ -42,16 +44,22 @@ void writeGbk(const std::filesystem::path& file, const std::string& utf8) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << *gbk::fromUtf8(utf8);
 }
 
-// A small valid PNG (8 x 8, one colour), written byte by byte.
-void writePicture(const std::filesystem::path& file) {
-    static const unsigned char png[] = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52,
-        0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x08, 0x08, 0x02, 0x00, 0x00, 0x00, 0x4B, 0x6D, 0x29,
-        0xDC, 0x00, 0x00, 0x00, 0x11, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x30, 0x48, 0x38, 0x80,
-        0x15, 0x31, 0x0C, 0x2D, 0x09, 0x00, 0xAE, 0xA8, 0x54, 0x01, 0x61, 0x3F, 0x4B, 0xDF, 0x00, 0x00,
-        0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(png), sizeof png);
+// The demo catalogue's pictures, of the size makers ship: picture i and its
+// thumbnail become images/p<i>.png and images/sm_p<i>.png.
+void copyDemoPictures(const std::filesystem::path& images, int count) {
+    std::vector<std::filesystem::path> pictures;
+    for (const auto& entry : std::filesystem::directory_iterator(PUMPSEL_DEMO_IMAGES))
+        if (!entry.path().filename().string().starts_with("sm_")) pictures.push_back(entry.path());
+    std::sort(pictures.begin(), pictures.end());
+    std::filesystem::create_directories(images);
+    const auto copy = std::filesystem::copy_options::overwrite_existing;
+    for (int i = 0; i < count; ++i) {
+        const auto& picture = pictures.at(static_cast<std::size_t>(i) % pictures.size());
+        const std::string name = "p" + std::to_string(i) + ".png";
+        std::filesystem::copy_file(picture, images / name, copy);
+        std::filesystem::copy_file(picture.parent_path() / ("sm_" + picture.filename().string()), images / ("sm_" + name),
+                                   copy);
+    }
 }
 
 }  // namespace
@@ -73,11 +81,8 @@ std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
         }
     }
     writeGbk(root / "txt" / "bump.dat", index);
-    for (int i = 0; i < 10; ++i) {
-        writeMakerFile(root / "txt" / ("small" + std::to_string(i) + ".dat"), 20);
-        writePicture(root / "images" / ("p" + std::to_string(i) + ".png"));
-        writePicture(root / "images" / ("sm_p" + std::to_string(i) + ".png"));
-    }
+    for (int i = 0; i < 10; ++i) writeMakerFile(root / "txt" / ("small" + std::to_string(i) + ".dat"), 20);
+    copyDemoPictures(root / "images", 10);
     writeGbk(root / "txt" / "水泵选型.txt", "帮助\r\n");
     const auto large = root / "txt" / "scale.dat";
     writeMakerFile(large, 32766);

@@ -14,7 +14,8 @@ namespace pumpsel::bench {
 
 // The largest catalogue the counters allow in practice: 200 kinds of 100
 // makers each. Maker 1 of kind 1 has a data file of 32,766 records; every
-// other maker has a small one; every maker has a picture and a thumbnail.
+// other maker has a small one; every maker has a picture and a thumbnail
+// of the size makers ship.
 // Returns the path of the large data file.
 std::filesystem::path writeScaleCatalogue(const std::filesystem::path& programFolder);
 
