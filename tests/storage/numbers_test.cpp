@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 
 using namespace pumpsel::numbers;
@@ -41,6 +43,22 @@ TEST(LeadingNumber, OutOfRangeValuesSaturate) {
     EXPECT_LT(leadingNumber("-1e400"), 0);
     EXPECT_DOUBLE_EQ(leadingNumber("1e-400"), 0);
     EXPECT_TRUE(std::isinf(leadingNumber(std::string(400, '9'))));
+}
+
+// Short decimals take a quicker road than long ones and exponents; both must
+// give the correctly rounded double that strtod gives.
+TEST(LeadingNumber, EveryDecimalReadsAsStrtodReadsIt) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = rng() % 4 == 0 ? "-" : "";
+        const int whole = static_cast<int>(rng() % 18), fraction = static_cast<int>(rng() % 18);
+        for (int i = 0; i < whole; ++i) text.push_back(static_cast<char>('0' + rng() % 10));
+        if (fraction > 0 || whole == 0) text.push_back('.');
+        for (int i = 0; i < std::max(fraction, whole == 0 ? 1 : 0); ++i) text.push_back(static_cast<char>('0' + rng() % 10));
+        if (rng() % 5 == 0) text += "e" + std::to_string(static_cast<int>(rng() % 41) - 20);
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(leadingNumber(text), expected) << text;
+    }
 }
 
 TEST(IsNumeric, AcceptsOneDecimalNumberBetweenBlanks) {
