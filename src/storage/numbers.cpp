@@ -106,7 +106,7 @@ void sevenDigits(float magnitude, std::uint64_t& mantissa, int& exponent) {
     if (x >= 1e-3 && x < 1e7) {
         static constexpr double kScale[] = {1e9, 1e8, 1e7, 1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};  // 10^(6 - exponent)
         exponent = x >= 1 ? 0 : -3;  // from 1 on, the first digit lies at 10^0 or higher
-        while (exponent < 6 && x * kScale[exponent + 3] >= 1e7) ++exponent;  // the first digit lies higher
+        while (x * kScale[exponent + 3] >= 1e7) ++exponent;  // the first digit lies higher; x < 1e7 stops it at 6
         // The product is exact and below 2^53: its whole part and fraction
         // are too, and rounding them by hand (half to even, as nearbyint in
         // the default mode) spares a library call.

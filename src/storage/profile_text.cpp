@@ -172,11 +172,14 @@ void ProfileText::decode(std::string bytes) {
     }
 }
 
-ProfileText::NameRef ProfileText::foldedName(std::size_t begin, std::size_t end, std::string& arena) const {
-    const std::string_view raw = std::string_view(text_).substr(begin, end - begin);
+std::uint32_t ProfileText::offsetOf(std::string_view piece) const {
+    return static_cast<std::uint32_t>(piece.data() - text_.data());
+}
+
+ProfileText::NameRef ProfileText::foldedName(std::string_view raw, std::string& arena) const {
     const bool foldingChangesNothing =
         std::none_of(raw.begin(), raw.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-    if (foldingChangesNothing) return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(raw.size())};
+    if (foldingChangesNothing) return {offsetOf(raw), static_cast<std::uint32_t>(raw.size())};
     const auto offset = static_cast<std::uint32_t>(arena.size());
     appendFolded(arena, raw, encoding_);
     return {offset | kInArena, static_cast<std::uint32_t>(arena.size()) - offset};
@@ -187,10 +190,9 @@ std::string_view ProfileText::nameOf(NameRef ref, const std::string& arena) cons
                                    : std::string_view(text_).substr(ref.offset, ref.length);
 }
 
-void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd,
-                             std::size_t lineNext) {
+void ProfileText::addSection(std::string_view name, std::size_t lineEnd, std::size_t lineNext) {
     Section s{};
-    s.name = foldedName(nameBegin, nameEnd, sectionNames_);
+    s.name = foldedName(name, sectionNames_);
     s.headerEnd = static_cast<std::uint32_t>(lineEnd);
     s.headerNext = static_cast<std::uint32_t>(lineNext);
     s.bodyEnd = static_cast<std::uint32_t>(text_.size());
@@ -201,17 +203,12 @@ void ProfileText::addSection(std::size_t nameBegin, std::size_t nameEnd, std::si
 void ProfileText::index() {
     const std::string_view text(text_);
     forEachLine(text, 0, text.size(), [&](std::size_t pos, std::size_t end, std::size_t next) {
-        std::size_t b = pos, e = end;
-        while (b < e && isBlank(text[b])) ++b;
-        if (b == e || text[b] != '[') return;
-        while (e > b && isBlank(text[e - 1])) --e;
-        const std::size_t close = findChar(text.substr(b + 1, e - b - 1), ']', encoding_);
+        const std::string_view line = trimmed(text.substr(pos, end - pos));
+        if (!line.starts_with('[')) return;
+        const std::size_t close = findChar(line.substr(1), ']', encoding_);
         if (close == std::string_view::npos) return;
-        std::size_t nb = b + 1, ne = b + 1 + close;
-        while (nb < ne && isBlank(text[nb])) ++nb;
-        while (ne > nb && isBlank(text[ne - 1])) --ne;
         if (!sections_.empty()) sections_.back().bodyEnd = static_cast<std::uint32_t>(pos);
-        addSection(nb, ne, end, next);
+        addSection(trimmed(line.substr(1, close)), end, next);
     });
     sectionIndex_.reserve(sections_.size());
     for (std::uint32_t i = 0; i < sections_.size(); ++i) {
@@ -243,25 +240,23 @@ const ProfileText::Page& ProfileText::pageOf(const Section& section) const {
     return page;
 }
 
+// A "key=value" line; other lines of a section's body hold nothing.
+void ProfileText::addKeyLine(Page& page, std::size_t pos, std::size_t end, std::size_t next) const {
+    const std::string_view line = trimmed(std::string_view(text_).substr(pos, end - pos));
+    if (line.empty() || line.front() == ';') return;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return;
+    const std::string_view key = trimmed(line.substr(0, eq));
+    page.entries.push_back({foldedName(key, page.names), offsetOf(key) + static_cast<std::uint32_t>(key.size()),
+                            offsetOf(line) + static_cast<std::uint32_t>(eq + 1), static_cast<std::uint32_t>(end),
+                            static_cast<std::uint32_t>(next)});
+}
+
 void ProfileText::parsePage(Page& page, std::uint32_t endSection) const {
-    const std::string_view text(text_);
     for (std::uint32_t s = page.firstSection; s < endSection; ++s) {
         page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
-        forEachLine(text, sections_[s].headerNext, sections_[s].bodyEnd,
-                    [&](std::size_t pos, std::size_t end, std::size_t next) {
-                        std::size_t b = pos, e = end;
-                        while (b < e && isBlank(text[b])) ++b;
-                        while (e > b && isBlank(text[e - 1])) --e;
-                        if (b == e || text[b] == ';') return;
-                        const void* eq = std::memchr(text.data() + b, '=', e - b);
-                        if (!eq) return;
-                        const auto eqPos = static_cast<std::size_t>(static_cast<const char*>(eq) - text.data());
-                        std::size_t ke = eqPos;
-                        while (ke > b && isBlank(text[ke - 1])) --ke;
-                        page.entries.push_back({foldedName(b, ke, page.names), static_cast<std::uint32_t>(ke),
-                                                static_cast<std::uint32_t>(eqPos + 1), static_cast<std::uint32_t>(end),
-                                                static_cast<std::uint32_t>(next)});
-                    });
+        forEachLine(text_, sections_[s].headerNext, sections_[s].bodyEnd,
+                    [&](std::size_t pos, std::size_t end, std::size_t next) { addKeyLine(page, pos, end, next); });
     }
     page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
     // Names are taken from the arena only now that it no longer grows.

@@ -103,11 +103,13 @@ private:
     ProfileText() = default;
     void decode(std::string fileBytes);
     void index();
-    void addSection(std::size_t nameBegin, std::size_t nameEnd, std::size_t lineEnd, std::size_t lineNext);
+    void addSection(std::string_view name, std::size_t lineEnd, std::size_t lineNext);
     Keys keysOf(const Section& section) const;
     const Page& pageOf(const Section& section) const;
     void parsePage(Page& page, std::uint32_t endSection) const;
-    NameRef foldedName(std::size_t begin, std::size_t end, std::string& arena) const;
+    void addKeyLine(Page& page, std::size_t pos, std::size_t end, std::size_t next) const;
+    std::uint32_t offsetOf(std::string_view piece) const;  // of a piece of the text
+    NameRef foldedName(std::string_view raw, std::string& arena) const;
     std::string_view nameOf(NameRef ref, const std::string& arena) const;
     std::optional<std::string> toWorking(std::string_view utf8, std::string* reason) const;
     std::optional<std::string> lookupName(std::string_view utf8) const;
