@@ -4,7 +4,8 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
 
 namespace ui {
 
@@ -72,7 +73,8 @@ ListView::ListView(QWidget* parent, const QString& name) : QTreeView(parent), ro
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(this, &QTreeView::clicked, this, [this] { emit itemClick(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::followSelection);
+    connect(this, &QTreeView::clicked, this, &ListView::clickedRow);
 }
 
 void ListView::setColumns(const QList<std::pair<QString, int>>& columns) {
@@ -88,7 +90,11 @@ void ListView::addRows(std::vector<std::string> cells) {
     if (wasEmpty && rowCount() > 0) selectRow(1);
 }
 
-void ListView::removeAllRows() { rows_->clear(); }
+void ListView::removeAllRows() {
+    QScopedValueRollback byProgram(selectingByProgram_, true);
+    rows_->clear();
+    lastSelected_ = 0;
+}
 
 int ListView::rowCount() const { return rows_->rowCount(); }
 
@@ -108,15 +114,41 @@ QRect ListView::rowRect(int position) const { return visualRect(rows_->index(pos
 void ListView::selectRow(int position) {
     const QModelIndex index = rows_->index(position - 1, 0);
     if (!index.isValid()) return;
+    QScopedValueRollback byProgram(selectingByProgram_, true);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lastSelected_ = position;
 }
 
 void ListView::scrollToRow(int position) { scrollTo(rows_->index(position - 1, 0)); }
 
-void ListView::keyPressEvent(QKeyEvent* event) {
-    const int before = selectedPosition();
-    QTreeView::keyPressEvent(event);
-    if (selectedPosition() != before && selectedPosition() != 0) emit itemClick();
+// Whatever the gesture, a row is selected alone, and nowhere (the blank area
+// under the rows) selects nothing new; Ctrl never deselects.
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index, const QEvent*) const {
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+    selectedAtPress_ = selectedPosition();
+    QTreeView::mousePressEvent(event);
+}
+
+void ListView::followSelection() {
+    if (selectingByProgram_) return;
+    const int selected = selectedPosition();
+    if (selected == 0) {  // a row is never left without a successor
+        if (lastSelected_ > 0 && lastSelected_ <= rowCount()) selectRow(lastSelected_);
+        return;
+    }
+    if (selected == lastSelected_) return;
+    lastSelected_ = selected;
+    emit itemClick();
+}
+
+// A click on the row that was already selected changes nothing, yet it is a
+// click: the handler reads its row afresh.
+void ListView::clickedRow() {
+    if (selectedPosition() != 0 && selectedPosition() == selectedAtPress_) emit itemClick();
 }
 
 }  // namespace ui

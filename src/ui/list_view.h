@@ -3,6 +3,12 @@
 // addressed by its 1-based position, and an item-click event. Rows are kept
 // as plain UTF-8 texts and turned into display text only when drawn, so that
 // tens of thousands of rows are added in a moment.
+//
+// While the list holds rows exactly one of them is selected: nothing the
+// user does (a click in the blank area, Ctrl+click, Ctrl+Space) leaves it
+// without one, and every change of the selected row the user makes (click,
+// drag, keys) raises itemClick, so the window's view of the row never lags
+// behind the list.
 #include <QStringList>
 #include <QTreeView>
 #include <string>
@@ -37,14 +43,24 @@ public:
     void scrollToRow(int position);
 
 signals:
-    // The user clicked a row, or moved the selection with the keyboard.
+    // The user clicked a row or moved the selection to another row, by
+    // mouse or keys. Rows selected by the program raise nothing: the program
+    // runs the handler itself where it needs to.
     void itemClick();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void followSelection();
+    void clickedRow();
+
     RowsModel* rows_;
+    bool selectingByProgram_ = false;
+    int lastSelected_ = 0;  // the row the handler last saw selected
+    int selectedAtPress_ = 0;
 };
 
 }  // namespace ui

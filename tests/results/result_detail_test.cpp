@@ -5,6 +5,7 @@
 #include "selection/selection_window.h"
 #include "support/catalogue_fixture.h"
 #include "support/gui.h"
+#include "support/list_gestures.h"
 #include "support/message_boxes.h"
 #include "support/read_only.h"
 #include "ui/list_view.h"
@@ -76,6 +77,29 @@ TEST_F(ResultDetailTest, ClickingARowShowsItsRemarkReadAfresh) {
         EXPECT_EQ(r->Text2->toPlainText(), "第三号改了");
         clickRow(r, 1);
         EXPECT_EQ(r->Text2->toPlainText(), "新的备注");
+    });
+}
+
+// Pressing on one pump and letting go on another selects the second: the
+// remark and the report follow it, whatever the gesture, and no gesture
+// leaves the list without a pump to report.
+TEST_F(ResultDetailTest, TheReportHoldsTheRowTheMouseLeftSelected) {
+    withResults([&](ResultsWindow* r) {
+        ASSERT_TRUE(activate(r));
+        dragAcross(r->ListView1, 1, 3);
+        EXPECT_EQ(r->Text2->toPlainText(), "");
+        dragAcross(r->ListView1, 3, 1);
+        EXPECT_EQ(r->Text2->toPlainText(), "清水泵");
+        clickBelowRows(r->ListView1);
+        ctrlClickRow(r->ListView1, 1);
+        ctrlSpace(r->ListView1);
+        click(r->Command1);
+        EXPECT_NE(report().find(gbk("型号: IS50\r\n")), std::string::npos);
+        EXPECT_TRUE(report().ends_with(gbk("备注: 清水泵")));
+        dragAcross(r->ListView1, 1, 2);
+        click(r->Command1);
+        EXPECT_NE(report().find(gbk("型号: IS65\r\n流量: 12.5 ～ 25.0立方米/时")), std::string::npos);
+        EXPECT_TRUE(report().ends_with(gbk("备注: unknown")));
     });
 }
 

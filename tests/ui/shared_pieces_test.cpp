@@ -1,6 +1,8 @@
 // What every window shares: message boxes, the failing write's message, the
 // list control, select-all and the publisher banner.
 #include "support/catalogue_fixture.h"
+#include "support/gui.h"
+#include "support/list_gestures.h"
 #include "support/message_boxes.h"
 #include "ui/hyperlink.h"
 #include "ui/ini_write.h"
@@ -87,6 +89,38 @@ TEST(ListView, ClicksAndKeysRaiseItemClickButTheProgramDoesNot) {
     QTest::keyClick(&list, Qt::Key_Up);
     EXPECT_EQ(clicks.count(), 2);
     EXPECT_EQ(list.selectedPosition(), 2);
+}
+
+// However a person handles the list, one row stays selected, and each change
+// of it is reported once; gestures that change nothing report no change.
+TEST(ListView, EveryGestureLeavesOneRowSelectedAndReportsEachChange) {
+    QWidget window;
+    window.resize(300, 300);
+    ui::ListView list(&window, "ListView1");
+    list.setColumns({{"a", 1500}});
+    list.setGeometry(0, 0, 200, 200);
+    list.addRows({"r1", "r2", "r3", "r4"});
+    ASSERT_TRUE(testing_support::activate(&window));
+    QSignalSpy clicks(&list, &ui::ListView::itemClick);
+
+    testing_support::dragAcross(&list, 1, 3);
+    EXPECT_EQ(list.selectedPosition(), 3);
+    EXPECT_GE(clicks.count(), 1);
+    const int afterDrag = clicks.count();
+    testing_support::clickBelowRows(&list);
+    EXPECT_EQ(list.selectedPosition(), 3);
+    testing_support::ctrlClickRow(&list, 3);
+    EXPECT_EQ(list.selectedPosition(), 3);
+    EXPECT_EQ(clicks.count(), afterDrag + 1);  // a click on the selected row is still a click
+    testing_support::ctrlSpace(&list);
+    EXPECT_EQ(list.selectedPosition(), 3);
+    testing_support::ctrlClickRow(&list, 2);
+    EXPECT_EQ(list.selectedPosition(), 2);
+    EXPECT_EQ(clicks.count(), afterDrag + 2);
+    QTest::keyClick(&list, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(list.selectedPosition(), 3);
+    EXPECT_EQ(clicks.count(), afterDrag + 3);
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 1);
 }
 
 TEST(SelectAllText, SelectsTheWholeText) {
