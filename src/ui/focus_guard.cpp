@@ -32,15 +32,8 @@ bool FocusGuard::pressLeavesBox(QEvent* event, QWidget* box) const {
 }
 
 bool FocusGuard::keyLeavesBox(QEvent* event) const {
-    auto* key = static_cast<QKeyEvent*>(event);
-    switch (key->key()) {
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape: return true;
-        default: return false;
-    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
 bool FocusGuard::refuse(QWidget* box) {

@@ -1,9 +1,9 @@
 #pragma once
 // A focus change that can be refused. Before the focus leaves one of the
 // guarded boxes of a window (a click on another control, Tab or Backtab, a
-// shortcut, Enter or Esc for the default or cancel button), mayLeave(box) is
-// asked; when it says no, the focus stays in the box and the click or key
-// never reaches anything.
+// shortcut), mayLeave(box) is asked; when it says no, the focus stays in the
+// box and the click or key never reaches anything. Enter and Esc press the
+// default and cancel buttons without moving the focus, so they pass.
 //
 // Qt gives a pressed widget the focus before any filter on that widget sees
 // the press, so the guard watches the window's own events, which arrive
