@@ -18,7 +18,6 @@
 #include "ui/publisher.h"
 
 #include <QEvent>
-#include <QFocusEvent>
 #include <QPlainTextEdit>
 
 namespace cat = pumpsel::catalogue;
@@ -164,7 +163,7 @@ void SelectionWindow::ShowMakerThumbnail() {
 }
 
 bool SelectionWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && ui::isNewFocus(event)) Text1_GotFocus(watched == Text1[0] ? 0 : 1);
+    if (event->type() == QEvent::FocusIn && isNewFocus(event)) Text1_GotFocus(watched == Text1[0] ? 0 : 1);
     return ui::Window::eventFilter(watched, event);
 }
 
@@ -272,8 +271,7 @@ void SelectionWindow::Command5_Click() {
     const auto dataFile = makerDataFile();
     const auto records = pumpsel::records::countRecords(dataFile);
     if (records.limitReached) {
-        ui::showMessage(this, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(records.count),
-                        QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        ui::showRecordLimit(this);
         return;
     }
     RecordEditor editor(*this, this);

@@ -1,9 +1,9 @@
 #include "ui/controls.h"
 
+#include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 
-#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -71,7 +71,7 @@ QPlainTextEdit* makeMemo(QWidget* parent, const QString& name, int left, int top
 
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                      int height) {
-    return named(new QGroupBox(caption, parent), name, left, top, width, height);
+    return named(new Frame(caption, parent), name, left, top, width, height);
 }
 
 QFrame* makeLine(QWidget* parent, const QString& name, int x1, int x2, int y, const QColor& colour) {
@@ -115,11 +115,6 @@ void placeProgressLabel(QLabel* label, const Hyperlink* banner) {
 
 void setTabOrder(const QList<QWidget*>& order) {
     for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-}
-
-bool isNewFocus(const QEvent* focusIn) {
-    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(focusIn)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 void centreOn(QWidget* window, const QWidget* owner) {

@@ -52,10 +52,6 @@ void centreOn(QWidget* window, const QWidget* owner);
 // The keyboard focus visits the widgets in this order.
 void setTabOrder(const QList<QWidget*>& order);
 
-// A focus-in that gives a box the focus anew; coming back from another
-// window or from a message is none.
-bool isNewFocus(const QEvent* focusIn);
-
 // UTF-8 text of the catalogue library as a QString.
 inline QString fromUtf8(const std::string& utf8) { return QString::fromStdString(utf8); }
 

@@ -10,7 +10,12 @@ namespace ui {
 class Window : public QDialog {
     Q_OBJECT
 public:
-    explicit Window(QWidget* owner = nullptr) : QDialog(owner) {}
+    explicit Window(QWidget* owner = nullptr);
+
+    // A focus-in that gives a box the focus anew: the window's first focus
+    // after it opens, or a move within the window. Coming back from another
+    // window or from a message is none.
+    bool isNewFocus(const QEvent* focusIn) const;
 
 protected:
     // The button that Esc presses; set by each window once it has made it.
@@ -20,6 +25,7 @@ protected:
 
 private:
     QPushButton* closeButton_ = nullptr;
+    bool focusedBefore_ = false;
 };
 
 }  // namespace ui

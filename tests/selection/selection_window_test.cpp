@@ -2,6 +2,8 @@
 // selected kind, the description and the thumbnail, and the clicks between them.
 #include "selection/selection_window.h"
 #include "support/catalogue_fixture.h"
+#include "support/gui.h"
+#include "support/list_gestures.h"
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
 #include "ui/picture_box.h"
@@ -107,6 +109,30 @@ TEST_F(SelectionWindowTest, ClickingTheThirdMakerShowsItsThumbnail) {
     EXPECT_EQ(shownColour(w.Image1), QColor(Qt::green));
 }
 
+// A drag across the kinds or the makers selects where the mouse lets go, and
+// the makers, description and thumbnail follow; no gesture leaves a list
+// without a selected row.
+TEST_F(SelectionWindowTest, EveryGestureOnTheListsIsFollowed) {
+    SelectionWindow w(folder.root());
+    ASSERT_TRUE(testing_support::activate(&w));
+    testing_support::dragAcross(w.ListView2, 1, 2);
+    EXPECT_EQ(rowTexts(w.ListView1), (QStringList{"北岭电泵"}));
+    EXPECT_EQ(shownColour(w.Image1), QColor(Qt::yellow));
+    testing_support::dragAcross(w.ListView2, 2, 1);
+    EXPECT_EQ(w.Text2->toPlainText(), "清水离心泵");
+    testing_support::dragAcross(w.ListView1, 1, 3);
+    EXPECT_EQ(shownColour(w.Image1), QColor(Qt::blue));
+    for (ui::ListView* list : {w.ListView1, w.ListView2}) {
+        testing_support::clickBelowRows(list);
+        testing_support::ctrlClickRow(list, list->selectedPosition());
+        testing_support::ctrlSpace(list);
+        EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1) << list->objectName().toStdString();
+        if (list == w.ListView1) EXPECT_EQ(shownColour(w.Image1), QColor(Qt::blue));
+    }
+    EXPECT_EQ(w.ListView2->selectedPosition(), 1);
+    EXPECT_EQ(w.makerPosition(), 1);  // the click on the selected kind loaded its makers again
+}
+
 TEST_F(SelectionWindowTest, EachActionReadsTheCatalogueAfresh) {
     SelectionWindow w(folder.root());
     w.show();
@@ -179,6 +205,31 @@ TEST_F(SelectionWindowTest, LayoutCaptionsAndStartState) {
     EXPECT_EQ(w.Image1->cursor().shape(), Qt::UpArrowCursor);
     EXPECT_FALSE(w.windowIcon().isNull());
     EXPECT_TRUE(w.Text2->isReadOnly());
+}
+
+// The frame's border runs through the middle of its caption, above the lists
+// that lie just under the caption: the grey line is found there on screen.
+TEST_F(SelectionWindowTest, TheFrameEnclosesItsListsWithItsBorderThroughTheCaption) {
+    SelectionWindow w(folder.root());
+    w.show();
+    const QImage frame = w.Frame1->grab().toImage();
+    const QColor line = w.Frame1->palette().color(QPalette::Mid);
+    auto firstLineRow = [&](int x) {
+        for (int y = 0; y < frame.height(); ++y)
+            if (frame.pixelColor(x, y) == line) return y;
+        return -1;
+    };
+    const int border = firstLineRow(frame.width() - 3);
+    const int captionHeight = w.Frame1->fontMetrics().height();
+    EXPECT_GE(border, captionHeight / 2 - 1);
+    EXPECT_LE(border, captionHeight / 2 + 1);
+    EXPECT_LT(border, w.ListView2->y());
+    EXPECT_LT(border, w.ListView1->y());
+    EXPECT_EQ(w.ListView2->geometry(), QRect(6, 17, 217, 212));
+    // The caption interrupts the line: no line pixel runs under its text.
+    const int captionEnd = w.Frame1->fontMetrics().horizontalAdvance(w.Frame1->title());
+    EXPECT_NE(frame.pixelColor(captionEnd / 2, border), line);
+    EXPECT_EQ(frame.pixelColor(captionEnd + 20, border), line);
 }
 
 TEST_F(SelectionWindowTest, FocusStartsOnTheKindsAndTabFollowsTheDesignOrder) {
