@@ -48,15 +48,14 @@ std::size_t findChar(std::string_view text, char wanted, Encoding enc) {
     return std::string_view::npos;
 }
 
-// A value with line breaks is stored in double quotes with "\r", "\n" and
-// "\\" escapes; a quoted value without any "\r" or "\n" escape is an
-// ordinary quoted value.
-bool hasLineBreakEscape(std::string_view body, Encoding enc) {
-    for (std::size_t i = 0; i < body.size(); i += charLength(body, i, enc)) {
-        if (body[i] != '\\' || i + 1 >= body.size()) continue;
-        if (body[i + 1] == 'n' || body[i + 1] == 'r') return true;
-        ++i;  // an escaped backslash
-    }
+// A value that would not read back as written is stored in double quotes,
+// and with "\r", "\n" and "\\" escapes when it holds a line break or the
+// characters "\n" or "\r". A quoted value is read in the escaped form
+// exactly when it holds those characters; any other quoted value is read as
+// the profile services read it.
+bool looksEscaped(std::string_view body, Encoding enc) {
+    for (std::size_t i = 0; i + 1 < body.size(); i += charLength(body, i, enc))
+        if (body[i] == '\\' && (body[i + 1] == 'n' || body[i + 1] == 'r')) return true;
     return false;
 }
 
@@ -114,15 +113,21 @@ const std::optional<std::string>& encodedName(std::string_view utf8) {
 
 }  // namespace
 
-std::string encodeLineBreaks(std::string_view value) {
+std::string storedForm(std::string_view value) {
+    const bool readsBackAsIs = trimmed(value) == value && value.find_first_of("\r\n") == std::string_view::npos &&
+                               !(value.size() >= 2 && value.front() == value.back() &&
+                                 (value.front() == '"' || value.front() == '\''));
+    if (readsBackAsIs) return std::string(value);
+    // Line breaks and "\n" or "\r" need the escapes; UTF-8 puts no backslash
+    // inside a character, so escaping bytes here is escaping characters.
+    const bool escaped = value.find_first_of("\r\n") != std::string_view::npos ||
+                         value.find("\\n") != std::string_view::npos || value.find("\\r") != std::string_view::npos;
     std::string out = "\"";
     for (char c : value) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out.push_back(c);
-        }
+        if (escaped && c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out.push_back(c);
     }
     out.push_back('"');
     return out;
@@ -335,7 +340,7 @@ std::string_view ProfileText::valueText(const Entry& entry, std::string& decoded
     std::string_view value = trimmed(region);
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'')) {
         std::string_view body = value.substr(1, value.size() - 2);
-        if (value.front() != '"' || !hasLineBreakEscape(body, encoding_)) return body;
+        if (value.front() != '"' || !looksEscaped(body, encoding_)) return body;
         decoded = decodeLineBreaks(body, encoding_);
         return decoded;
     }
@@ -446,9 +451,8 @@ std::optional<std::string> ProfileText::withValues(std::string_view section, std
     std::vector<Edit> edits;
     std::vector<std::pair<std::string, std::string>> newLines;  // folded key, line
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const bool multiLine = values[i].value.find_first_of("\r\n") != std::string_view::npos;
         auto keyW = toWorking(trimmed(values[i].key), reason);
-        auto valueW = toWorking(multiLine ? encodeLineBreaks(values[i].value) : std::string(values[i].value), reason);
+        auto valueW = toWorking(storedForm(values[i].value), reason);
         if (!keyW || !valueW) return fail(i);
         folded.clear();
         appendFolded(folded, *keyW, encoding_);

@@ -142,7 +142,9 @@ private:
 std::string sectionNameProblem(std::string_view section);
 std::string keyNameProblem(std::string_view key);
 
-// The stored form of a value that holds line breaks, and its reverse.
-std::string encodeLineBreaks(std::string_view value);
+// The text written after "=" for a value (UTF-8), so that a read gives the
+// value back exactly: the value itself where it can stand as it is, else in
+// double quotes, escaped where it holds line breaks or "\n" or "\r".
+std::string storedForm(std::string_view value);
 
 }  // namespace pumpsel::ini

@@ -127,8 +127,21 @@ TEST_F(ProfileWrite, ValuesWithLineBreaksKeepTheFileIntact) {
     EXPECT_EQ(ini::ReadProfileValue(file, "1", "remark"), "one line");
 }
 
-TEST_F(ProfileWrite, ValuesWithoutLineBreaksAreStoredByteForByte) {
-    EXPECT_EQ(afterWrite("", "s", "k", " \"quoted\" \\n 禱 "), "[s]\r\nk= \"quoted\" \\n \xB6\x5C \r\n");
+// A value is stored as it is where a read gives it back so; blanks at its
+// ends, a pair of quotes around it, line breaks or the characters "\n" or
+// "\r" inside quotes need the quoted form, which reads back exactly too.
+TEST_F(ProfileWrite, EveryValueReadsBackExactlyAsWritten) {
+    EXPECT_EQ(afterWrite("", "s", "k", "D:\\new 禱"), "[s]\r\nk=D:\\new \xB6\x5C\r\n");
+    EXPECT_EQ(afterWrite("", "s", "k", "\"D:\\new\""), "[s]\r\nk=\"\"D:\\\\new\"\"\r\n");
+    EXPECT_EQ(afterWrite("", "s", "k", " 禱 'x' "), "[s]\r\nk=\" \xB6\x5C 'x' \"\r\n");
+    for (const std::string value :
+         {"\"D:\\new\"", "'D:\\root'", "\"quoted\"", "\"", "\"\"", "'a'", " lead", "trail\t", "\x1A", "\\\\n",
+          "\"\\\\server\\share\"", "a\\rb\"", "\"\\n\" 禱\\", "\"x\"\n\"y\"", "\\", "\"\\\"", "unknownish", ""}) {
+        writeBytes(file, kLayout);
+        ASSERT_TRUE(ini::writeValue(file, "1", "remark", value).ok) << value;
+        EXPECT_EQ(ini::lookupValue(file, "1", "remark"), value) << value;
+        EXPECT_EQ(ini::lookupValue(file, "1", "flow"), "12.5");
+    }
 }
 
 TEST_F(ProfileWrite, FilesWithAByteOrderMarkAreWrittenBackInTheirEncoding) {
