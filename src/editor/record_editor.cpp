@@ -132,7 +132,7 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         // The box's own handling first (a line edit selects its text when tabbed into).
         watched->event(event);
-        if (ui::isNewFocus(event)) Text1_GotFocus(index);
+        if (isNewFocus(event)) Text1_GotFocus(index);
         return true;
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -178,11 +178,6 @@ void RecordEditor::Text1_Change(int index) {
     const auto dataFile = selection_.makerDataFile();
     const QString number = trimmedSpaces(Text1[0]->text());
     const auto records = pumpsel::records::countRecords(dataFile);
-    if (records.limitReached) {
-        ui::showMessage(this, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(records.count),
-                        kAttention, ui::MessageStyle::Exclamation);
-        return;
-    }
     if (leadingNumber(number) > records.count + 1) {
         ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
         return;
@@ -205,6 +200,11 @@ void RecordEditor::showRecordValues(const std::filesystem::path& dataFile, const
 void RecordEditor::Command1_Click() {
     const auto dataFile = selection_.makerDataFile();
     const double value = leadingNumber(Text1[0]->text());
+    // No listing reaches a record above the counter limit: it is never written.
+    if (value > cat::kMaxCounter) {
+        ui::showRecordLimit(this);
+        return;
+    }
     const QString written = trimmedSpaces(Text1[0]->text());
     const std::string existing = pumpsel::numbers::formatWhole(value);
     const std::string previous = pumpsel::numbers::formatWhole(value - 1);

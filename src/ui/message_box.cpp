@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "storage/catalogue.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,6 +28,11 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& t
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     if (auto* cancel = box.button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("取消"));
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+void showRecordLimit(QWidget* parent) {
+    showMessage(parent, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(pumpsel::catalogue::kMaxCounter),
+                QStringLiteral("注意"), MessageStyle::Exclamation);
 }
 
 }  // namespace ui

@@ -20,3 +20,10 @@ enum class MessageAnswer { Ok = 1, Cancel = 2 };
 MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& title, MessageStyle style);
 
 }  // namespace ui
+
+namespace ui {
+
+// A maker file holds at most 32,767 records: the message that refuses one more.
+void showRecordLimit(QWidget* parent);
+
+}  // namespace ui

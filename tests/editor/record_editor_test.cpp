@@ -80,6 +80,18 @@ TEST_F(RecordEditorTest, LaunchStopsAtAGapAndShowsUnknownForMissingValues) {
     });
 }
 
+TEST_F(RecordEditorTest, OpensWithTheNumberSelectedSoThatTypingReplacesIt) {
+    withEditor([&](RecordEditor* e) {
+        ASSERT_TRUE(activate(e));
+        EXPECT_EQ(QApplication::focusWidget(), e->Text1[0]);
+        EXPECT_EQ(e->Text1[0]->selectedText(), "6");
+        typeText(e->Text1[0], "3");
+        EXPECT_EQ(e->text(0), "3");
+        EXPECT_EQ(values(e), kRecord3);
+        EXPECT_TRUE(boxes.seen.empty());
+    });
+}
+
 TEST_F(RecordEditorTest, TypedNumbersLoadRecordsUpToTheFirstFreeOne) {
     withEditor([&](RecordEditor* e) {
         typeNumber(e, "3");
@@ -298,6 +310,38 @@ TEST_F(RecordEditorTest, AFileFullToTheCounterLimit) {
     w.Command5_Click();
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].text, "此厂家的记录已达到上限 32767 条，不能再添加记录");
+}
+
+// Record 32,767 is the last that any listing reaches: it can be written and
+// edited, the next one is refused before anything is written.
+TEST_F(RecordEditorTest, NoRecordIsWrittenAboveTheCounterLimit) {
+    folder.writeRecords("txt/a.dat", 32766);
+    withEditor([&](RecordEditor* e) {
+        EXPECT_EQ(e->text(0), "32767");
+        e->setText(10, "the last one");
+        click(e->Command1);
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].text, "已成功添加记录到数据库");
+        EXPECT_EQ(e->text(0), " 32768");
+        e->setText(10, "one too many");
+        click(e->Command1);
+        ASSERT_EQ(boxes.seen.size(), 2u);
+        EXPECT_EQ(boxes.seen[1].text, "此厂家的记录已达到上限 32767 条，不能再添加记录");
+        EXPECT_EQ(boxes.seen[1].title, "注意");
+        EXPECT_EQ(boxes.seen[1].icon, QMessageBox::Warning);
+        EXPECT_EQ(e->text(0), " 32768");
+
+        typeNumber(e, "32767");  // records that exist stay loadable and editable
+        EXPECT_EQ(e->text(10), "the last one");
+        e->setText(10, "edited");
+        click(e->Command1);
+        ASSERT_EQ(boxes.seen.size(), 4u);
+        EXPECT_EQ(boxes.seen[2].text, "此记录已存在，是否覆盖?");
+        EXPECT_EQ(boxes.seen[3].text, "已成功添加记录到数据库");
+    });
+    EXPECT_EQ(value("32767", "备注"), "edited");
+    EXPECT_EQ(value("32768", "型号"), "unknown");
+    EXPECT_EQ(value("32768", "备注"), "unknown");
 }
 
 TEST_F(RecordEditorTest, KeysFocusHelpAndClose) {
