@@ -55,6 +55,25 @@ std::optional<double> shortDecimal(std::string_view number) {
     return static_cast<double>(digits) / kPowers[decimals];
 }
 
+// The power of ten of the first non-zero digit of an unsigned decimal
+// number, exponent included: a number out of a double's range is too large
+// when it is positive, too small when not. Exponents saturate, so that
+// thousands of exponent digits cannot overflow.
+long long firstDigitPower(std::string_view number) {
+    const std::size_t e = std::min(number.find_first_of("eE"), number.size());
+    const std::string_view mantissa = number.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return 0;
+    long long power = first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
+    long long exponent = 0;
+    std::string_view digits = e < number.size() ? number.substr(e + 1) : std::string_view();
+    const bool negativeExponent = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+    for (char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 1'000'000'000'000LL);
+    return power + (negativeExponent ? -exponent : exponent);
+}
+
 double parseDecimal(std::string_view number) {
     if (number.empty()) return 0.0;
     bool negative = number.front() == '-';
@@ -63,12 +82,8 @@ double parseDecimal(std::string_view number) {
     double value = 0.0;
     auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)end;
-    if (ec == std::errc::result_out_of_range) {
-        // Too large gives infinity, too small gives zero.
-        std::size_t mantissaEnd = number.find_first_of("eE");
-        bool tiny = mantissaEnd != std::string_view::npos && number[mantissaEnd + 1] == '-';
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-    }
+    if (ec == std::errc::result_out_of_range)
+        value = firstDigitPower(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -value : value;
 }
 

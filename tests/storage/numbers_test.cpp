@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <random>
 
 using namespace pumpsel::numbers;
@@ -43,6 +44,25 @@ TEST(LeadingNumber, OutOfRangeValuesSaturate) {
     EXPECT_LT(leadingNumber("-1e400"), 0);
     EXPECT_DOUBLE_EQ(leadingNumber("1e-400"), 0);
     EXPECT_TRUE(std::isinf(leadingNumber(std::string(400, '9'))));
+}
+
+// Out of a double's range, the place of the first significant digit decides,
+// wherever the zeros and the exponent put it.
+TEST(LeadingNumber, EdgesOfTheRangeFollowTheFirstSignificantDigit) {
+    const std::string zeros(400, '0');
+    EXPECT_EQ(leadingNumber("0." + zeros + "1"), 0.0);
+    EXPECT_EQ(leadingNumber("-0." + zeros + "1"), 0.0);
+    EXPECT_EQ(leadingNumber("0." + zeros + "1e400"), 0.1);
+    EXPECT_EQ(leadingNumber(zeros + "12.5"), 12.5);
+    EXPECT_EQ(leadingNumber("1" + zeros + "e-400"), 1.0);
+    EXPECT_EQ(leadingNumber("1" + zeros), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(leadingNumber("0." + zeros + "1e+500"), 1e99);
+    EXPECT_EQ(leadingNumber("0." + zeros + "1e+800"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(leadingNumber("1e" + std::string(30, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(leadingNumber("1e-" + std::string(30, '9')), 0.0);
+    EXPECT_EQ(leadingNumber("1e" + zeros + "2"), 100.0);
+    EXPECT_EQ(leadingNumber("0e" + std::string(30, '9')), 0.0);
+    EXPECT_EQ(leadingNumber("1." + std::string(500, '3')), std::strtod(("1." + std::string(500, '3')).c_str(), nullptr));
 }
 
 // Short decimals take a quicker road than long ones and exponents; both must
