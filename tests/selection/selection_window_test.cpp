@@ -213,10 +213,10 @@ TEST_F(SelectionWindowTest, TheFrameEnclosesItsListsWithItsBorderThroughTheCapti
     SelectionWindow w(folder.root());
     w.show();
     const QImage frame = w.Frame1->grab().toImage();
-    const QColor line = w.Frame1->palette().color(QPalette::Mid);
+    const QRgb line = w.Frame1->palette().color(QPalette::Mid).rgb();
     auto firstLineRow = [&](int x) {
         for (int y = 0; y < frame.height(); ++y)
-            if (frame.pixelColor(x, y) == line) return y;
+            if (frame.pixel(x, y) == line) return y;
         return -1;
     };
     const int border = firstLineRow(frame.width() - 3);
@@ -228,8 +228,8 @@ TEST_F(SelectionWindowTest, TheFrameEnclosesItsListsWithItsBorderThroughTheCapti
     EXPECT_EQ(w.ListView2->geometry(), QRect(6, 17, 217, 212));
     // The caption interrupts the line: no line pixel runs under its text.
     const int captionEnd = w.Frame1->fontMetrics().horizontalAdvance(w.Frame1->title());
-    EXPECT_NE(frame.pixelColor(captionEnd / 2, border), line);
-    EXPECT_EQ(frame.pixelColor(captionEnd + 20, border), line);
+    EXPECT_NE(frame.pixel(captionEnd / 2, border), line);
+    EXPECT_EQ(frame.pixel(captionEnd + 20, border), line);
 }
 
 TEST_F(SelectionWindowTest, FocusStartsOnTheKindsAndTabFollowsTheDesignOrder) {
