@@ -1,12 +1,12 @@
 #include "results/report.h"
 
+#include "storage/file_ops.h"
 #include "storage/gbk.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QUrl>
 
 #ifdef _WIN32
@@ -41,14 +41,15 @@ bool writeReport(const std::filesystem::path& file, const QString& text, QString
         *reason = QStringLiteral("“%1”无法以 GBK 编码保存").arg(QString::fromStdString(bad));
         return false;
     }
-    QSaveFile out(QString::fromStdU16String(file.u16string()));
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(bytes->data(), static_cast<qint64>(bytes->size())) != static_cast<qint64>(bytes->size()) ||
-        !out.commit()) {
-        *reason = out.errorString();
+    // A link planted in the report's place must not carry the report out of the program folder.
+    if (pumpsel::files::linkLeadsOut(file)) {
+        *reason = QStringLiteral("它是指向程序文件夹以外的链接");
         return false;
     }
-    return true;
+    std::string why;
+    if (pumpsel::files::writeFile(file, *bytes, &why)) return true;
+    *reason = QString::fromStdString(why);
+    return false;
 }
 
 bool openInTextEditor(const std::filesystem::path& file) {

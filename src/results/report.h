@@ -21,8 +21,9 @@ QString generalDateTime(const QDateTime& moment, const QLocale& locale = QLocale
 // The eight lines of the report, CR LF between them and none after the last.
 QString reportText(const QDateTime& moment, const Pump& pump);
 
-// Replaces the report file in one step (GBK); false with a reason when it
-// cannot, leaving any earlier report as it was.
+// Replaces the report file in one step (GBK), as the catalogue's files are
+// replaced; false with a reason when it cannot, leaving any earlier report
+// as it was. A link in the report's place is followed only inside its folder.
 bool writeReport(const std::filesystem::path& file, const QString& text, QString* reason);
 
 // Opens a file in the system text editor without waiting: NOTEPAD.EXE from

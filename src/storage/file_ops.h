@@ -2,10 +2,12 @@
 // The few file-system services the profile files need, in one place so that
 // the platform differences stay here: change stamps, whole-file reads,
 // crash-safe replacement and the writers' lock.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pumpsel::files {
 
@@ -20,49 +22,90 @@ struct Stamp {
     bool operator==(const Stamp&) const = default;
 };
 
-enum class ReadStatus { Ok, Missing, NotAFile, Unreadable };
+// Larger files are not read: no catalogue comes near this size, and every
+// offset into a file that is read stays far inside 32 bits.
+inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t(1) << 30;
+
+// How long a writer waits for another program to release a file.
+inline constexpr std::chrono::seconds kLockWait{3};
+
+enum class ReadStatus { Ok, Missing, NotAFile, Unreadable, TooLarge, NoMemory };
+
+// Why a read failed, in words for a write that needed it.
+std::string_view readProblem(ReadStatus status);
 
 // The stamp of a regular file, or nullopt when there is none at the path.
 std::optional<Stamp> stampOf(const std::filesystem::path& path);
 
-// Reads a whole regular file; *stamp receives the stamp of what was read.
+// Reads a whole regular file of at most kMaxFileBytes; *stamp receives the
+// stamp of what was read. A file that another writer is rewriting in place,
+// or left half-rewritten when it died, reads as the complete new content
+// that writer put beside it first.
 ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, Stamp* stamp = nullptr);
 
-// Replaces (or creates) the file with the given bytes so that a crash at any
-// moment leaves either the old or the new content: a temporary file in the
-// same folder is written, flushed and renamed over the original, keeping the
-// original's permission bits. On failure nothing is left behind and *reason
-// says why. Callers hold the WriteLock of the folder.
-bool replaceFile(const std::filesystem::path& path, const std::string& bytes, std::string* reason);
+// True when the path is a symbolic link whose target does not lie in the
+// link's own folder or below it. Writes never follow such a link.
+bool linkLeadsOut(const std::filesystem::path& path);
 
-// Removes temporary files that crashed writers left beside the file. Only
-// for callers that hold the WriteLock of the file's folder.
-void removeStaleTemporaries(const std::filesystem::path& file);
+class WriteLock;
 
-// True for a regular file (not a folder, pipe or device).
-bool isRegularFile(const std::filesystem::path& path);
+enum class Replaced {
+    Done,
+    Failed,
+    Raced,  // another writer created the missing file meanwhile: read it and write again
+};
 
-// An exclusive advisory lock held by writers for a whole read-modify-write.
-// It is taken on the file's folder, not on the file that the rename replaces,
-// and the system drops it when the process dies.
+// Replaces (or creates) the locked file with the given bytes so that a crash
+// at any moment leaves either the old or the new content, and the file keeps
+// its owner, group, permission bits and extended attributes. Usually a
+// temporary file in the same folder is written, flushed and renamed over the
+// original. A file with other hard links, or one whose owner, group or
+// attributes this user cannot give a new file, is instead rewritten in place
+// after a complete, flushed copy of the new content is put beside it, which
+// readers and the next writer take in its stead should the rewrite stop
+// half-way. On failure *reason says why, and the file is as it was unless
+// the rewrite in place itself failed, when that copy stands in for it.
+Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reason);
+
+// A writer's hold on one file for a whole read-modify-write: an exclusive
+// advisory lock on the file itself, which the system drops when the process
+// dies. It waits at most kLockWait for another program to release the file,
+// and a file replaced while it waited is locked anew. A symbolic link is
+// followed to its target unless linkLeadsOut; a read-only file is refused.
+// A missing file is not locked: its creation cannot overwrite another's.
 class WriteLock {
 public:
-    explicit WriteLock(const std::filesystem::path& folder);
+    explicit WriteLock(const std::filesystem::path& file);
     ~WriteLock();
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
+
     bool held() const { return held_; }
+    bool busy() const { return busy_; }  // another program kept the file for the whole wait
     const std::string& reason() const { return reason_; }
+    // The file to read and write: the target when the path given is a link.
+    const std::filesystem::path& target() const { return target_; }
+    bool exists() const { return exists_; }
 
 private:
+    friend Replaced replaceFile(WriteLock&, std::string_view, std::string*);
     bool held_ = false;
+    bool busy_ = false;
+    bool exists_ = false;
     std::string reason_;
+    std::filesystem::path target_;
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else
     int fd_ = -1;
 #endif
 };
+
+// The whole content of a file, written under its lock as replaceFile does.
+bool writeFile(const std::filesystem::path& file, std::string_view bytes, std::string* reason);
+
+// True for a regular file (not a folder, pipe or device).
+bool isRegularFile(const std::filesystem::path& path);
 
 // The wall-clock time in nanoseconds, comparable with Stamp times.
 std::int64_t nowNs();

@@ -77,7 +77,9 @@ private:
         return readNs - stamp.modifiedNs >= margin;
     }
 
-    std::shared_ptr<const ProfileText> load(const std::filesystem::path& file) {
+    // Nullptr for a file that cannot be read, also for want of memory: a huge
+    // file is the file's problem and must not end the program.
+    std::shared_ptr<const ProfileText> load(const std::filesystem::path& file) try {
         std::string bytes;
         files::Stamp stamp;
         const std::int64_t readNs = files::nowNs();
@@ -100,6 +102,8 @@ private:
         slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs), currentBatch});
         bytes_ += text->byteSize();
         return text;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
     }
 
     std::mutex mutex_;
@@ -127,8 +131,21 @@ void cutLikeTheBuffer(std::string& value) {
     value.resize(end);
 }
 
-WriteOutcome failure(std::string reason, std::size_t failed = 0) {
-    return WriteOutcome{false, std::move(reason), failed};
+WriteOutcome failure(std::string_view reason, std::size_t failed = 0, bool busy = false) {
+    return WriteOutcome{false, std::string(reason), failed, busy};
+}
+
+// The file as a writer holding its lock starts from: the parse that reads
+// already hold when the file has not changed since, empty when it is missing.
+std::shared_ptr<const ProfileText> currentText(const std::filesystem::path& file, std::string* reason) {
+    if (auto cached = cache().get(file, true)) return cached;
+    std::string bytes;
+    const files::ReadStatus status = files::readWholeFile(file, bytes);
+    if (status != files::ReadStatus::Ok && status != files::ReadStatus::Missing) {
+        *reason = files::readProblem(status);
+        return nullptr;
+    }
+    return ProfileText::parse(std::move(bytes));
 }
 
 }  // namespace
@@ -141,12 +158,19 @@ ReadBatch::~ReadBatch() {
     if (--batchDepth == 0) currentBatch = 0;
 }
 
+// A lookup that runs out of memory (key lines are parsed at the first lookup
+// among them) finds nothing, and the parse it left unfinished is dropped.
 std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
                                        std::string_view key) {
     if (file.empty()) return std::nullopt;
-    auto text = cache().get(file);
-    if (!text) return std::nullopt;
-    return text->find(section, key, kMaxValueBytes);
+    try {
+        auto text = cache().get(file);
+        if (!text) return std::nullopt;
+        return text->find(section, key, kMaxValueBytes);
+    } catch (const std::bad_alloc&) {
+        cache().forget(file);
+        return std::nullopt;
+    }
 }
 
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
@@ -163,7 +187,14 @@ Snapshot::Snapshot(const std::filesystem::path& file, std::span<const std::strin
 
 const std::vector<std::string>& Snapshot::read(std::string_view section) {
     if (!text_) return values_;  // all "unknown" since construction
-    text_->findPrepared(section, keys_, kMaxValueBytes, kUnknown, values_, near_);
+    try {
+        text_->findPrepared(section, keys_, kMaxValueBytes, kUnknown, values_, near_);
+    } catch (const std::bad_alloc&) {
+        // As lookupValue: from here on the file reads as missing.
+        text_.reset();
+        for (std::string& value : values_) value = kUnknown;
+        return values_;
+    }
     for (std::string& value : values_) cutLikeTheBuffer(value);
     return values_;
 }
@@ -183,28 +214,28 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
         if (values[i].value.find('\0') != std::string_view::npos) return failure("value holds a NUL character", i);
     }
 
-    files::WriteLock lock(file.parent_path());
-    if (!lock.held()) return failure(lock.reason());
-
-    // The parse that reads already hold serves when the file has not changed since.
-    auto current = cache().get(file, true);
-    if (!current) {
-        std::string bytes;
-        switch (files::readWholeFile(file, bytes)) {
-            case files::ReadStatus::Ok:
-            case files::ReadStatus::Missing: break;
-            case files::ReadStatus::NotAFile: return failure("a folder or device stands where the file should be");
-            case files::ReadStatus::Unreadable: return failure("the file cannot be read");
+    try {
+        // A file that another writer created after this one found it missing
+        // is read and written again.
+        for (int attempt = 1;; ++attempt) {
+            files::WriteLock lock(file);
+            if (!lock.held()) return failure(lock.reason(), 0, lock.busy());
+            std::string reason;
+            std::size_t failed = 0;
+            auto current = currentText(lock.target(), &reason);
+            if (!current) return failure(reason);
+            auto updated = current->withValues(section, values, &reason, &failed);
+            if (!updated) return failure(reason, failed);
+            const files::Replaced result = files::replaceFile(lock, *updated, &reason);
+            cache().forget(lock.target());
+            cache().forget(file);
+            if (result == files::Replaced::Done) return WriteOutcome{true, {}, 0};
+            if (result == files::Replaced::Failed || attempt == 3) return failure(reason);
         }
-        current = ProfileText::parse(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        cache().forget(file);
+        return failure("not enough memory");
     }
-    std::string reason;
-    std::size_t failed = 0;
-    auto updated = current->withValues(section, values, &reason, &failed);
-    if (!updated) return failure(reason, failed);
-    const bool written = files::replaceFile(file, *updated, &reason);
-    cache().forget(file);
-    return written ? WriteOutcome{true, {}, 0} : failure(reason);
 }
 
 void forgetCachedFiles() { cache().clear(); }

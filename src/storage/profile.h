@@ -52,15 +52,18 @@ struct WriteOutcome {
     bool ok = false;
     std::string reason;      // why the write failed, empty on success
     std::size_t failed = 0;  // of several values written together: the one at fault
+    bool busy = false;       // another program kept the file locked for the whole wait
     explicit operator bool() const { return ok; }
 };
 
 // Stores the value under the key in the section of the file, creating the
 // file or section when missing. The file is replaced in one step (never left
-// half-written), other writers are locked out meanwhile, and every byte but
-// the written line stays as it was. Fails, writing nothing, for a missing or
-// read-only folder, an empty file name, names that would break the file's
-// structure, or text that the file's encoding cannot hold.
+// half-written) keeping its owner, group, permissions and links, other
+// writers are locked out meanwhile, and every byte but the written line stays
+// as it was. Fails, writing nothing, for a missing or read-only folder or
+// file, a link that leads out of its folder, a file above the size limit, an
+// empty file name, names that would break the file's structure, text that
+// the file's encoding cannot hold, or a lock held elsewhere past the wait.
 WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value);
 

@@ -21,10 +21,10 @@ bool WriteProfileValues(QWidget* parent, const std::filesystem::path& file, cons
     for (std::size_t i = 0; i < texts.size(); i += 2) pairs.push_back({texts[i], texts[i + 1]});
     const auto outcome = pumpsel::ini::writeValues(file, section.toStdString(), pairs);
     if (outcome) return true;
-    ui::showMessage(parent,
-                    QStringLiteral("写数据错误，非法条目 -> ") + section + QLatin1Char('/') +
-                        values.value(static_cast<qsizetype>(outcome.failed)).first,
-                    QStringLiteral("读取时出错"), ui::MessageStyle::Critical);
+    const QString text = outcome.busy ? QStringLiteral("目录被另一个程序锁定")
+                                      : QStringLiteral("写数据错误，非法条目 -> ") + section + QLatin1Char('/') +
+                                            values.value(static_cast<qsizetype>(outcome.failed)).first;
+    ui::showMessage(parent, text, QStringLiteral("读取时出错"), ui::MessageStyle::Critical);
     return false;
 }
 

@@ -10,8 +10,9 @@ class QWidget;
 namespace ini {
 
 // Writes the value; when the write fails the user sees
-// "写数据错误，非法条目 -> section/key" (title "读取时出错") and the caller
-// goes on, as with every write of the program.
+// "写数据错误，非法条目 -> section/key" (title "读取时出错"), or
+// "目录被另一个程序锁定" when another program kept the file locked for the
+// whole wait, and the caller goes on, as with every write of the program.
 void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section,
                        const QString& key, const QString& value);
 

@@ -11,7 +11,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QSettings>
 
 TextViewer::TextViewer(QWidget* owner, const QString& caption) : ui::Window(owner) {
@@ -66,13 +65,15 @@ QString nativePath(const std::filesystem::path& file) {
     return QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
 }
 
-// Creates the missing file with its one-line notice; true when it could.
-bool createWithNotFoundMarker(const std::filesystem::path& file, const QString& marker) {
-    QSaveFile out(QString::fromStdU16String(file.u16string()));
+// Creates the missing file with its one-line notice where it can. A link
+// standing for the file that leads out of its folder is not written
+// through; the returned line says so (empty otherwise).
+QString createWithNotFoundMarker(const std::filesystem::path& file, const QString& marker) {
+    if (pumpsel::files::linkLeadsOut(file))
+        return nativePath(file) + QStringLiteral("是指向所在文件夹以外的链接，没有写入。\n");
     const auto bytes = pumpsel::gbk::fromUtf8((marker + QStringLiteral("\r\n")).toStdString());
-    if (!bytes || !out.open(QIODevice::WriteOnly)) return false;
-    out.write(bytes->data(), static_cast<qint64>(bytes->size()));
-    return out.commit();
+    if (bytes) pumpsel::files::writeFile(file, *bytes, nullptr);
+    return {};
 }
 
 }  // namespace
@@ -98,10 +99,11 @@ QString viewerText(const std::filesystem::path& file) {
         case pumpsel::files::ReadStatus::Ok: break;
         case pumpsel::files::ReadStatus::Missing:
             // Shown all the same when the file cannot be created (a missing folder).
-            createWithNotFoundMarker(file, notFound);
-            return notFound + QLatin1Char('\n');
+            return notFound + QLatin1Char('\n') + createWithNotFoundMarker(file, notFound);
         case pumpsel::files::ReadStatus::NotAFile:
         case pumpsel::files::ReadStatus::Unreadable:
+        case pumpsel::files::ReadStatus::TooLarge:
+        case pumpsel::files::ReadStatus::NoMemory:
             return nativePath(file) + QStringLiteral("无法读取。\n");
     }
     return boxText(bytes);
