@@ -44,11 +44,19 @@ std::int64_t nowNs() {
     return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
 }
 
+namespace {
+
+constexpr std::string_view kNotAFile = "a folder or device stands where the file should be";
+constexpr std::string_view kReadOnly = "the file is read-only";
+constexpr std::string_view kLeadsOut = "the file is a link to a place outside its folder";
+
+}  // namespace
+
 std::string_view readProblem(ReadStatus status) {
     switch (status) {
         case ReadStatus::Ok: return {};
         case ReadStatus::Missing: return "the file does not exist";
-        case ReadStatus::NotAFile: return "a folder or device stands where the file should be";
+        case ReadStatus::NotAFile: return kNotAFile;
         case ReadStatus::Unreadable: return "the file cannot be read";
         case ReadStatus::TooLarge: return "the file is larger than 1 GiB";
         case ReadStatus::NoMemory: return "not enough memory to read the file";
@@ -57,9 +65,6 @@ std::string_view readProblem(ReadStatus status) {
 }
 
 namespace {
-
-constexpr std::string_view kNotAFile = "a folder or device stands where the file should be";
-constexpr std::string_view kReadOnly = "the file is read-only";
 
 fs::path folderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
@@ -566,7 +571,7 @@ WriteLock::WriteLock(const fs::path& file) {
     for (;;) {
         const Resolved link = resolveLinks(file);
         if (!link.problem.empty() || link.leadsOut) {
-            reason_ = link.leadsOut ? "the file is a link to a place outside its folder" : link.problem;
+            reason_ = link.leadsOut ? std::string(kLeadsOut) : link.problem;
             return;
         }
         target_ = link.target;
@@ -657,7 +662,7 @@ ReadStatus readWholeFile(const fs::path& path, std::string& bytes, Stamp* stamp)
     auto status = fs::status(path, ec);
     if (ec || !fs::exists(status)) return ReadStatus::Missing;
     if (!fs::is_regular_file(status)) return ReadStatus::NotAFile;
-    if (fs::file_size(path, ec) > kMaxFileBytes) return ReadStatus::TooLarge;
+    if (const auto size = fs::file_size(path, ec); !ec && size > kMaxFileBytes) return ReadStatus::TooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in) return ReadStatus::Unreadable;
     try {
@@ -711,7 +716,7 @@ Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reaso
 WriteLock::WriteLock(const fs::path& file) {
     const Resolved link = resolveLinks(file);
     if (!link.problem.empty() || link.leadsOut) {
-        reason_ = link.leadsOut ? "the file is a link to a place outside its folder" : link.problem;
+        reason_ = link.leadsOut ? std::string(kLeadsOut) : link.problem;
         return;
     }
     target_ = link.target;
@@ -723,11 +728,11 @@ WriteLock::WriteLock(const fs::path& file) {
     const DWORD attributes = ::GetFileAttributesW(target_.c_str());
     exists_ = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists_ && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        reason_ = "a folder or device stands where the file should be";
+        reason_ = kNotAFile;
         return;
     }
     if (exists_ && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        reason_ = "the file is read-only";
+        reason_ = kReadOnly;
         return;
     }
     auto lockPath = folderOf(target_) / L".pumpsel.lock";

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
@@ -33,7 +34,7 @@ namespace fs = std::filesystem;
 
 const std::string kRecord = "[1]\r\nmodel=IS50\r\nflow=12.5\r\n";
 
-// Users and a group that exist nowhere else, so that nothing of theirs can interfere.
+// Ids without accounts (the kernel needs none), far from those of real users.
 constexpr uid_t kOwner = 61001, kColleague = 61002, kOtherColleague = 61003;
 constexpr gid_t kShared = 61010;
 
@@ -74,14 +75,21 @@ std::string drain(int fd) {
     return text;
 }
 
-// Runs pumpsel-ini with the arguments, under the limit `resource` set to `limit` (none: RLIM_INFINITY).
-ToolRun pumpselIni(std::vector<std::string> args, int resource = RLIMIT_CORE, rlim_t limit = RLIM_INFINITY) {
+struct Limit {
+    int resource;
+    rlim_t value;
+};
+
+// Runs pumpsel-ini with the arguments, under the limit if one is given.
+ToolRun pumpselIni(std::vector<std::string> args, std::optional<Limit> limit = {}) {
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
     const pid_t child = ::fork();
     if (child == 0) {
-        const rlimit lower{limit, limit};
-        if (limit != RLIM_INFINITY) ::setrlimit(resource, &lower);
+        if (limit) {
+            const rlimit lower{limit->value, limit->value};
+            ::setrlimit(limit->resource, &lower);
+        }
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         std::vector<char*> argv{const_cast<char*>(PUMPSEL_INI)};
@@ -108,9 +116,7 @@ std::string failureLine(const fs::path& file, const std::string& reason) {
 class FileSystemWrite : public ::testing::Test {
 protected:
     void SetUp() override { writeBytes(file, kRecord); }
-    static void needRoot() {
-        if (::geteuid() != 0) GTEST_SKIP() << "acting as other users needs root";
-    }
+    static bool root() { return ::geteuid() == 0; }
     TempDir dir;
     fs::path file = dir / "a.dat";
 };
@@ -120,7 +126,7 @@ protected:
 // A colleague's write in a group-shared folder, and root's write of a user's
 // file, leave the file to its owner and group with its mode and attributes.
 TEST_F(FileSystemWrite, OwnerGroupModeAndAttributesStayWithTheFile) {
-    needRoot();
+    if (!root()) GTEST_SKIP() << "acting as other users needs root";
     const fs::path shared = dir / "shared";
     const fs::path data = shared / "a.dat";
     writeBytes(data, kRecord);
@@ -210,19 +216,10 @@ TEST_F(FileSystemWrite, ALockHeldElsewhereEndsTheWaitWithAReason) {
     EXPECT_EQ(ini::ReadProfileValue(file, "1", "k"), "v");
 }
 
-// Without /proc the new content cannot be named from its descriptor; names
-// too long to carry a temporary file's dot and ending still take writes.
-TEST_F(FileSystemWrite, NoProcAndTheLongestNamesFallBackToAShortNamedTemporaryFile) {
-    const auto hideProc = [] {
-        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-               ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0 && ::access("/proc/self", F_OK) != 0;
-    };
-    const int withoutProc = inChild(hideProc, [&] { return writes(file, "without proc") && writes(dir / "new.dat", "v"); });
-    if (withoutProc == 3) GTEST_SKIP() << "cannot hide /proc here (no mount namespace)";
-    EXPECT_EQ(withoutProc, 0);
-    EXPECT_EQ(ini::ReadProfileValue(file, "1", "k"), "without proc");
-    EXPECT_EQ(ini::ReadProfileValue(dir / "new.dat", "1", "k"), "v");
-
+// Names too long to carry a temporary file's dot and ending still take
+// writes; so does a system without /proc, where the new content cannot be
+// named from its descriptor.
+TEST_F(FileSystemWrite, TheLongestNamesAndNoProcFallBackToANamedTemporaryFile) {
     for (std::size_t length : {240u, 255u}) {
         const fs::path longName = dir / (std::string(length - 4, 'x') + ".dat");
         ASSERT_TRUE(writes(longName, "created")) << length;
@@ -230,6 +227,17 @@ TEST_F(FileSystemWrite, NoProcAndTheLongestNamesFallBackToAShortNamedTemporaryFi
         EXPECT_EQ(ini::ReadProfileValue(longName, "1", "k"), "replaced");
         fs::remove(longName);
     }
+    EXPECT_EQ(fileNames(dir.path()), std::vector<std::string>{"a.dat"});
+
+    const auto hideProc = [] {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0 && ::access("/proc/self", F_OK) != 0;
+    };
+    const int withoutProc = inChild(hideProc, [&] { return writes(file, "without proc") && writes(dir / "new.dat", "v"); });
+    if (withoutProc == 3) GTEST_SKIP() << "cannot hide /proc here (needs root or a mount namespace)";
+    EXPECT_EQ(withoutProc, 0);
+    EXPECT_EQ(ini::ReadProfileValue(file, "1", "k"), "without proc");
+    EXPECT_EQ(ini::ReadProfileValue(dir / "new.dat", "1", "k"), "v");
     EXPECT_EQ(fileNames(dir.path()), (std::vector<std::string>{"a.dat", "new.dat"}));
 }
 
@@ -253,7 +261,7 @@ TEST_F(FileSystemWrite, FilesAboveOneGibibyteAreRefused) {
 // A write past the file-size limit fails with its reason instead of ending
 // the program by SIGXFSZ.
 TEST_F(FileSystemWrite, TheFileSizeLimitMakesAWriteFailNotTheProgramEnd) {
-    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", std::string(5000, 'v')}, RLIMIT_FSIZE, 4096);
+    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", std::string(5000, 'v')}, Limit{RLIMIT_FSIZE, 4096});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, failureLine(file, "cannot write: File too large"));
     EXPECT_EQ(readBytes(file), kRecord);
@@ -274,13 +282,12 @@ TEST_F(FileSystemWrite, AFileLargerThanTheMemoryLeftFailsWithAReason) {
 #ifdef PUMPSEL_ASAN
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
-    writeBytes(file, kRecord);
     ASSERT_EQ(::truncate(file.c_str(), 400 << 20), 0);
-    const rlim_t limit = 200 << 20;
-    const ToolRun get = pumpselIni({"get", file.string(), "1", "model"}, RLIMIT_AS, limit);
+    const Limit limit{RLIMIT_AS, 200 << 20};
+    const ToolRun get = pumpselIni({"get", file.string(), "1", "model"}, limit);
     EXPECT_EQ(get.exitCode, 0);
     EXPECT_EQ(get.out, "unknown\n");
-    const ToolRun set = pumpselIni({"set", file.string(), "1", "k", "v"}, RLIMIT_AS, limit);
+    const ToolRun set = pumpselIni({"set", file.string(), "1", "k", "v"}, limit);
     EXPECT_EQ(set.exitCode, 1);
     EXPECT_EQ(set.err, failureLine(file, "not enough memory to read the file"));
     EXPECT_EQ(fs::file_size(file), 400u << 20);
@@ -288,7 +295,7 @@ TEST_F(FileSystemWrite, AFileLargerThanTheMemoryLeftFailsWithAReason) {
 
 // Writing a file needs search and write permission on its folder, not read permission.
 TEST_F(FileSystemWrite, AFolderThatCannotBeListedStillTakesWrites) {
-    needRoot();
+    if (!root()) GTEST_SKIP() << "acting as another user needs root";
     const fs::path folder = dir / "drop";
     writeBytes(folder / "a.dat", kRecord);
     ASSERT_EQ(::chown((folder / "a.dat").c_str(), kOwner, kOwner), 0);
