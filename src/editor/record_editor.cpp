@@ -1,6 +1,6 @@
 #include "editor/record_editor.h"
 
-#include "selection/catalogue_selection.h"
+#include "ui/catalogue_selection.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
 #include "storage/record_scan.h"

@@ -1,6 +1,6 @@
 #include "results/results_window.h"
 
-#include "selection/catalogue_selection.h"
+#include "ui/catalogue_selection.h"
 #include "storage/profile.h"
 #include "storage/record_scan.h"
 #include "ui/controls.h"
@@ -93,18 +93,43 @@ void ResultsWindow::showEvent(QShowEvent* event) {
 
 void ResultsWindow::setHeaderLine(const QString& text) { Text1->setText(text); }
 
-void ResultsWindow::addResultRows(std::vector<std::string> cells) { ListView1->addRows(std::move(cells)); }
+void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows) {
+    setHeaderLine(headerLine);
+    listRows(std::move(rows));
+    Image1->load(selection_.makerPicture());
+    RefreshRemark();
+    exec();
+}
 
-void ResultsWindow::showMakerPicture() { Image1->load(selection_.makerPicture()); }
+// Only this window knows its columns: model, flow, head, power, number.
+void ResultsWindow::listRows(std::vector<pumpsel::records::PumpRow> rows, int keep) {
+    constexpr int kColumns = 5;
+    std::vector<std::string> cells;
+    cells.reserve(kColumns * rows.size());
+    int kept = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto& row = rows[i];
+        if (row.number == keep) kept = static_cast<int>(i) + 1;
+        cells.push_back(std::move(row.model));
+        cells.push_back(std::move(row.flowRange));
+        cells.push_back(std::move(row.headRange));
+        cells.push_back(std::move(row.power));
+        cells.push_back(std::to_string(row.number));
+    }
+    ListView1->removeAllRows();
+    ListView1->addRows(std::move(cells));
+    if (kept > 0) ListView1->selectRow(kept);
+}
+
+int ResultsWindow::selectedNumber() const { return ListView1->selectedText(4).toInt(); }
 
 void ResultsWindow::RefreshRemark() {
     if (ListView1->selectedPosition() == 0) {  // the file lost its records meanwhile
         Text2->clear();
         return;
     }
-    const std::string number = ListView1->selectedText(4).toStdString();
-    Text2->setPlainText(ui::fromUtf8(pumpsel::ini::ReadProfileValue(selection_.makerDataFile(), number,
-                                                          pumpsel::catalogue::kRemarkKey)));
+    Text2->setPlainText(ui::fromUtf8(pumpsel::ini::ReadProfileValue(
+        selection_.makerDataFile(), std::to_string(selectedNumber()), pumpsel::catalogue::kRemarkKey)));
 }
 
 void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
@@ -112,34 +137,20 @@ void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
 // Lists every record of the maker again, ranges as stored, and selects the
 // pump that was selected before.
 void ResultsWindow::Command7_Click() {
-    const std::string remembered = ListView1->selectedText(4).toStdString();
-    std::vector<std::string> cells;
-    cells.reserve(5 * static_cast<std::size_t>(ListView1->rowCount() + 64));
-    int reselect = 0;
+    const int remembered = selectedNumber();
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
         const auto dataFile = selection_.makerDataFile();
         ListView1->removeAllRows();
         ListView1->hide();
         Text2->hide();
-        int listed = 0;
-        pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
-                               [&](const pumpsel::records::ScannedRecord& r) {
-                                   std::string number = std::to_string(r.number);
-                                   cells.emplace_back(r.model);
-                                   cells.push_back(pumpsel::records::joinedRange(r.flow1, r.flow2));
-                                   cells.push_back(pumpsel::records::joinedRange(r.head1, r.head2));
-                                   cells.emplace_back(r.power);
-                                   ++listed;
-                                   if (number == remembered) reselect = listed;
-                                   cells.push_back(std::move(number));
-                               });
-        ListView1->addRows(std::move(cells));
-        if (reselect > 0) ListView1->selectRow(reselect);
+        listRows(pumpsel::records::listPumps(dataFile, std::nullopt, pumpsel::records::RangeForm::AsStored,
+                                             [&](int) { progress.advance(); }),
+                 remembered);
     }
     ListView1->show();
     Text2->show();
-    if (reselect > 0) ListView1->scrollToRow(reselect);
+    if (ListView1->selectedPosition() > 0) ListView1->scrollToRow(ListView1->selectedPosition());
     RefreshRemark();
 }
 

@@ -2,6 +2,7 @@
 // The results window (form se): the pumps a search found or a browse listed,
 // the selected pump's remark, the maker's picture and the report.
 #include "results/report.h"
+#include "storage/record_scan.h"
 #include "ui/window.h"
 
 #include <string>
@@ -25,10 +26,14 @@ class ResultsWindow : public ui::Window {
 public:
     ResultsWindow(const CatalogueSelection& selection, QWidget* owner);
 
-    // What the openers fill in before showing the window.
+    // Opens the window on a listing: header line, the rows with the first
+    // selected, the maker's picture and the first pump's remark; returns when
+    // the window is closed. `rows` must not be empty.
+    void showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows);
+    // The header line as a listing sets it before its scan.
     void setHeaderLine(const QString& text);
-    void addResultRows(std::vector<std::string> cells);
-    void showMakerPicture();
+
+    // The remark of the selected row's record, read afresh.
     void RefreshRemark();
 
     QGroupBox* Frame1;
@@ -61,6 +66,9 @@ protected:
 private:
     void createControls();
     void setTabOrder();
+    // Replaces the rows; the row of record `keep` is selected when there is one.
+    void listRows(std::vector<pumpsel::records::PumpRow> rows, int keep = 0);
+    int selectedNumber() const;  // the selected row's record number, 0 without one
 
     const CatalogueSelection& selection_;
 };

@@ -214,31 +214,17 @@ void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::re
     if (!SelectionIsComplete()) return;
     ResultsWindow& results = createResultsWindow();
     results.setHeaderLine(header);
-    std::vector<std::string> cells;
+    std::vector<pumpsel::records::PumpRow> rows;
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
-        const auto dataFile = makerDataFile();
-        pumpsel::records::scan(dataFile, [&](int) { progress.advance(); },
-                               [&](const pumpsel::records::ScannedRecord& r) {
-                                   if (point && !pumpsel::records::fits(r, *point)) return;
-                                   std::string number = std::to_string(r.number);
-                                   if (cells.empty()) cells.reserve(point ? 64 : 5 * 32768);
-                                   cells.emplace_back(r.model);
-                                   cells.push_back(pumpsel::records::formattedRange(r.flow1, r.flow2));
-                                   cells.push_back(pumpsel::records::formattedRange(r.head1, r.head2));
-                                   cells.emplace_back(r.power);
-                                   cells.push_back(std::move(number));
-                               });
+        rows = pumpsel::records::listPumps(makerDataFile(), point, pumpsel::records::RangeForm::OneDecimal,
+                                           [&](int) { progress.advance(); });
     }
-    if (cells.empty()) {
+    if (rows.empty()) {
         ui::showMessage(this, messageWhenNone, QStringLiteral("对不起"), ui::MessageStyle::Exclamation);
         return;
     }
-    results.addResultRows(std::move(cells));
-    results.ListView1->selectRow(1);
-    results.showMakerPicture();
-    results.RefreshRemark();
-    results.exec();
+    results.showPumps(header, std::move(rows));
     results_.reset();  // closing unloads the window: the next listing starts empty
 }
 

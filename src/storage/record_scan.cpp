@@ -51,4 +51,16 @@ std::string formattedRange(std::string_view from, std::string_view to) {
     return joinedRange(numbers::formatOneDecimal(singleValue(from)), numbers::formatOneDecimal(singleValue(to)));
 }
 
+std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
+                               const std::function<void(int)>& onTry) {
+    const auto range = form == RangeForm::OneDecimal ? formattedRange : joinedRange;
+    std::vector<PumpRow> rows;
+    scan(dataFile, onTry, [&](const ScannedRecord& r) {
+        if (point && !fits(r, *point)) return;
+        rows.push_back({r.number, std::string(r.model), range(r.flow1, r.flow2), range(r.head1, r.head2),
+                        std::string(r.power)});
+    });
+    return rows;
+}
+
 }  // namespace pumpsel::records

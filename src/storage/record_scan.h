@@ -1,12 +1,15 @@
 #pragma once
 // The record scan: the walk over a maker data file's pump records that the
-// search and both browse commands share, and the duty-point match rule.
+// search and both browse commands share, the duty-point match rule, and the
+// listing of pumps that the search and the browse commands show.
 #include "storage/catalogue.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pumpsel::records {
 
@@ -48,5 +51,24 @@ std::string joinedRange(std::string_view from, std::string_view to);
 
 // The leading-number value of a stored text in single precision.
 float singleValue(std::string_view text);
+
+// How a listing shows a range: the search and the selection window's browse
+// write each end "0.0"; the results window's own browse writes them as stored.
+enum class RangeForm { OneDecimal, AsStored };
+
+// One listed pump. The record number is the row's key: the remark and the
+// re-selection after a browse find the record through it.
+struct PumpRow {
+    int number = 0;
+    std::string model;
+    std::string flowRange, headRange;  // in the listing's range form
+    std::string power;                 // as stored
+};
+
+// The pumps of a maker data file in record order: every record of the scan,
+// or with a duty point only those that fit it. onTry(n) is called for every
+// record number tried, as scan() calls it.
+std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
+                               const std::function<void(int)>& onTry = {});
 
 }  // namespace pumpsel::records

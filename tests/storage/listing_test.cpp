@@ -1,0 +1,67 @@
+// The listing that the search and the browse commands show: which records
+// fit a duty point, and the texts of their rows.
+#include "storage/gbk.h"
+#include "storage/record_scan.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using namespace pumpsel::records;
+using testing_support::TempDir;
+
+namespace {
+
+// Records 1 to 6 and 8: fits at the bounds, a flat range, reversed ranges,
+// texts that are no numbers, and a record after the gap at 7.
+const std::string kRecords =
+    "[1]\r\n型号=A\r\n流量1=10\r\n流量2=40\r\n扬程1=50\r\n扬程2=30\r\n功率=2.2 kW\r\n"
+    "[2]\r\n型号=Flat\r\n流量1=40\r\n流量2=40\r\n扬程1=30\r\n扬程2=30\r\n"
+    "[3]\r\n型号=Reversed flow\r\n流量1=40\r\n流量2=10\r\n扬程1=50\r\n扬程2=30\r\n"
+    "[4]\r\n型号=Rising head\r\n流量1=10\r\n流量2=40\r\n扬程1=30\r\n扬程2=50\r\n"
+    "[5]\r\n型号=Units\r\n流量1=12.25m3/h\r\n流量2=0.1\r\n扬程1=abc\r\n扬程2=-0.25\r\n"
+    "[6]\r\n型号=Tenth\r\n流量1=0.1\r\n流量2=0.1\r\n扬程1=0.1\r\n扬程2=0.1\r\n"
+    "[8]\r\n型号=Beyond the gap\r\n流量1=0\r\n流量2=100\r\n扬程1=100\r\n扬程2=0\r\n";
+
+std::vector<std::string> models(const std::vector<PumpRow>& rows) {
+    std::vector<std::string> out;
+    for (const PumpRow& row : rows) out.push_back(row.model + "#" + std::to_string(row.number));
+    return out;
+}
+
+}  // namespace
+
+TEST(Listing, ADutyPointKeepsThePumpsWhoseRangesHoldItBoundsIncluded) {
+    TempDir dir;
+    testing_support::writeBytes(dir / "a.dat", *pumpsel::gbk::fromUtf8(kRecords));
+    int tries = 0;
+    const auto all = listPumps(dir / "a.dat", std::nullopt, RangeForm::OneDecimal, [&](int) { ++tries; });
+    EXPECT_EQ(all.size(), 6u);
+    EXPECT_EQ(tries, 7);  // the missing record 7 is tried too
+    using Point = DutyPoint;
+    EXPECT_EQ(models(listPumps(dir / "a.dat", Point{40, 30}, RangeForm::OneDecimal)),
+              (std::vector<std::string>{"A#1", "Flat#2"}));
+    EXPECT_EQ(models(listPumps(dir / "a.dat", Point{10, 50}, RangeForm::OneDecimal)),
+              (std::vector<std::string>{"A#1"}));
+    EXPECT_TRUE(listPumps(dir / "a.dat", Point{9.99f, 40}, RangeForm::OneDecimal).empty());
+    // Single precision on both sides: a typed 0.1 equals a stored 0.1.
+    EXPECT_EQ(models(listPumps(dir / "a.dat", Point{singleValue("0.1"), singleValue("0.1")}, RangeForm::OneDecimal)),
+              (std::vector<std::string>{"Tenth#6"}));
+    EXPECT_TRUE(listPumps(dir / "missing.dat", Point{40, 30}, RangeForm::OneDecimal).empty());
+}
+
+TEST(Listing, RowsShowRangesInTheFormTheCallerAsksFor) {
+    TempDir dir;
+    testing_support::writeBytes(dir / "a.dat", *pumpsel::gbk::fromUtf8(kRecords));
+    const auto decimal = listPumps(dir / "a.dat", std::nullopt, RangeForm::OneDecimal);
+    const auto stored = listPumps(dir / "a.dat", std::nullopt, RangeForm::AsStored);
+    ASSERT_EQ(decimal.size(), 6u);
+    EXPECT_EQ(decimal[0].flowRange, "10.0 ～ 40.0");
+    EXPECT_EQ(decimal[0].headRange, "50.0 ～ 30.0");
+    EXPECT_EQ(decimal[0].power, "2.2 kW");
+    EXPECT_EQ(decimal[1].power, "unknown");
+    EXPECT_EQ(decimal[4].flowRange, "12.3 ～ 0.1");
+    EXPECT_EQ(decimal[4].headRange, "0.0 ～ -0.3");
+    EXPECT_EQ(stored[4].flowRange, "12.25m3/h ～ 0.1");
+    EXPECT_EQ(stored[4].headRange, "abc ～ -0.25");
+    EXPECT_EQ(stored[4].number, 5);
+}
