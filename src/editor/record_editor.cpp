@@ -1,9 +1,8 @@
 #include "editor/record_editor.h"
 
 #include "ui/catalogue_selection.h"
-#include "storage/numbers.h"
 #include "storage/profile.h"
-#include "storage/record_scan.h"
+#include "storage/record_editing.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
@@ -15,22 +14,13 @@
 #include <QKeyEvent>
 
 namespace cat = pumpsel::catalogue;
+namespace editing = pumpsel::editing;
 
 namespace {
 
 // The boxes that hold a record's seven values, in the order of the record keys.
 constexpr std::array<int, 7> kValueBoxes = {3, 4, 5, 6, 7, 8, 10};
 
-
-// Blanks at both ends removed (spaces only, as typed numbers and names have them).
-QString trimmedSpaces(const QString& text) {
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
-    return text.mid(begin, end - begin);
-}
-
-double leadingNumber(const QString& text) { return pumpsel::numbers::leadingNumber(text.toStdString()); }
 
 struct BoxPlace {
     int index, left, top, width, height;
@@ -175,60 +165,61 @@ void RecordEditor::Command2_Click() {
 // free one is refused.
 void RecordEditor::Text1_Change(int index) {
     if (index != 0) return;
-    const auto dataFile = selection_.makerDataFile();
-    const QString number = trimmedSpaces(Text1[0]->text());
-    const auto records = pumpsel::records::countRecords(dataFile);
-    if (leadingNumber(number) > records.count + 1) {
-        ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
-        return;
-    }
     pumpsel::ini::ReadBatch batch;
-    const std::string section = number.toStdString();
-    if (cat::isUnknown(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kModelKey))) return;
+    const auto dataFile = selection_.makerDataFile();
+    const std::string number = Text1[0]->text().toStdString();
+    switch (editing::numberChange(dataFile, number)) {
+        case editing::NumberChange::BeyondFirstFree:
+            ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
+            return;
+        case editing::NumberChange::Nothing: return;
+        case editing::NumberChange::Load: break;
+    }
     setText(1, selection_.selectedMaker());
     setText(2, selection_.selectedKind());
-    showRecordValues(dataFile, section);
+    showRecordValues(editing::readRecord(dataFile, editing::trimmedSpaces(number)));
 }
 
-void RecordEditor::showRecordValues(const std::filesystem::path& dataFile, const std::string& section) {
-    for (std::size_t i = 0; i < kValueBoxes.size(); ++i)
-        setText(kValueBoxes[i], ui::fromUtf8(pumpsel::ini::ReadProfileValue(dataFile, section, cat::kRecordKeys[i])));
+void RecordEditor::showRecordValues(const editing::RecordValues& values) {
+    for (std::size_t i = 0; i < kValueBoxes.size(); ++i) setText(kValueBoxes[i], ui::fromUtf8(values[i]));
 }
 
-// Saves the seven values under the typed number after the duplicate and
-// overwrite checks, then moves on to the next number.
+void RecordEditor::open(int number, const QString& maker, const QString& kind, const editing::RecordValues& record) {
+    setText(0, QString::number(number));
+    setText(1, maker);
+    setText(2, kind);
+    showRecordValues(record);
+    exec();
+}
+
+// Saves the seven values under the typed number after the limit, duplicate
+// and overwrite checks, then moves on to the next number.
 void RecordEditor::Command1_Click() {
+    pumpsel::ini::ReadBatch batch;
     const auto dataFile = selection_.makerDataFile();
-    const double value = leadingNumber(Text1[0]->text());
-    // No listing reaches a record above the counter limit: it is never written.
-    if (value > cat::kMaxCounter) {
-        ui::showRecordLimit(this);
-        return;
+    const std::string number = Text1[0]->text().toStdString();
+    editing::RecordValues record;
+    for (std::size_t i = 0; i < kValueBoxes.size(); ++i) record[i] = editing::trimmedSpaces(text(kValueBoxes[i]).toStdString());
+    switch (editing::checkSave(dataFile, number, record)) {
+        case editing::SaveCheck::BeyondLimit: ui::showRecordLimit(this); return;
+        case editing::SaveCheck::SameAsPrevious:
+            ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
+                            ui::MessageStyle::Exclamation);
+            return;
+        case editing::SaveCheck::Overwrites:
+            if (ui::showMessage(this, QStringLiteral("此记录已存在，是否覆盖?"), kAttention,
+                                ui::MessageStyle::ExclamationOkCancel) != ui::MessageAnswer::Ok)
+                return;
+            break;
+        case editing::SaveCheck::Adds: break;
     }
-    const QString written = trimmedSpaces(Text1[0]->text());
-    const std::string existing = pumpsel::numbers::formatWhole(value);
-    const std::string previous = pumpsel::numbers::formatWhole(value - 1);
-
-    QList<std::pair<QString, QString>> record;
-    bool identical = true;
-    for (std::size_t i = 0; i < kValueBoxes.size(); ++i) {
-        const QString boxText = trimmedSpaces(text(kValueBoxes[i]));
-        record.append({ui::fromUtf8(std::string(cat::kRecordKeys[i])), boxText});
-        if (ui::fromUtf8(pumpsel::ini::ReadProfileValue(dataFile, previous, cat::kRecordKeys[i])) != boxText) identical = false;
-    }
-    if (identical) {
-        ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
-                        ui::MessageStyle::Exclamation);
-        return;
-    }
-    if (!cat::isUnknown(pumpsel::ini::ReadProfileValue(dataFile, existing, cat::kModelKey)) &&
-        ui::showMessage(this, QStringLiteral("此记录已存在，是否覆盖?"), kAttention,
-                        ui::MessageStyle::ExclamationOkCancel) != ui::MessageAnswer::Ok)
-        return;
     // The seven values are stored together: a record is never left half-written.
-    if (!ini::WriteProfileValues(this, dataFile, written, record)) return;
+    QList<std::pair<QString, QString>> values;
+    for (std::size_t i = 0; i < record.size(); ++i)
+        values.append({ui::fromUtf8(std::string(cat::kRecordKeys[i])), ui::fromUtf8(record[i])});
+    if (!ini::WriteProfileValues(this, dataFile, ui::fromUtf8(editing::saveSections(number).written), values)) return;
     ui::showMessage(this, QStringLiteral("已成功添加记录到数据库"), QStringLiteral("添加记录"),
                     ui::MessageStyle::Exclamation);
-    Text1[0]->setText(ui::fromUtf8(pumpsel::numbers::numberToText(leadingNumber(Text1[0]->text()) + 1)));
+    Text1[0]->setText(ui::fromUtf8(editing::nextNumberText(number)));
     Text1[3]->setFocus();
 }

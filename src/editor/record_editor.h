@@ -1,6 +1,7 @@
 #pragma once
 // The record editor (window badd): one pump record of the selected maker's
 // data file at a time, chosen by its number, and saved back.
+#include "storage/record_editing.h"
 #include "ui/window.h"
 
 #include <array>
@@ -29,8 +30,12 @@ public:
     QString text(int index) const;
     void setText(int index, const QString& text);
     QWidget* box(int index) const;
-    // Boxes 3 to 8 and 10 := the record's seven values as stored ("unknown" when missing).
-    void showRecordValues(const std::filesystem::path& dataFile, const std::string& section);
+    // Boxes 3 to 8 and 10 := a record's seven values.
+    void showRecordValues(const pumpsel::editing::RecordValues& values);
+
+    // Opens the editor on a record number, with the maker and kind it shows
+    // and the record whose values serve as the template; returns when closed.
+    void open(int number, const QString& maker, const QString& kind, const pumpsel::editing::RecordValues& record);
 
     QGroupBox* Frame1;
     std::array<QLineEdit*, 9> Text1;  // elements 0 to 8

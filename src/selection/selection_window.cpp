@@ -254,16 +254,11 @@ void SelectionWindow::Image1_Click() {
 // with the last record's values as a template for the new one.
 void SelectionWindow::Command5_Click() {
     if (!SelectionIsComplete()) return;
-    const auto dataFile = makerDataFile();
-    const auto records = pumpsel::records::countRecords(dataFile);
-    if (records.limitReached) {
+    const auto opening = pumpsel::editing::openingFor(makerDataFile());
+    if (opening.full) {
         ui::showRecordLimit(this);
         return;
     }
     RecordEditor editor(*this, this);
-    editor.setText(0, QString::number(records.count + 1));
-    editor.setText(1, selectedMaker());
-    editor.setText(2, selectedKind());
-    editor.showRecordValues(dataFile, std::to_string(records.count));
-    editor.exec();
+    editor.open(opening.number, selectedMaker(), selectedKind(), opening.templateRecord);
 }

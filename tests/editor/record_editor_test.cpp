@@ -222,7 +222,7 @@ TEST_F(RecordEditorTest, OverwritingWithThePreviousValuesIsRefusedFirst) {
     withEditor([&](RecordEditor* e) {
         e->setText(0, "2");
         e->setText(0, "3");
-        e->showRecordValues(folder / "txt/a.dat", "2");
+        e->showRecordValues(pumpsel::editing::readRecord(folder / "txt/a.dat", "2"));
         click(e->Command1);
         ASSERT_EQ(boxes.seen.size(), 1u);
         EXPECT_EQ(boxes.seen[0].text, "此记录与上条记录完全一样，是否重复了?");
