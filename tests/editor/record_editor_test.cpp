@@ -22,8 +22,7 @@ namespace {
 
 struct FiveRecords {
     FiveRecords() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=江南泵业\n1file=a.dat\n1pic=a.png\n"
-                                         "2=新厂\n2pic=b.png\n");
+        folder.writeOneMakerIndex("2=新厂\n2pic=b.png\n");
         folder.writeRecords("txt/a.dat", 5);
         folder.writeText("txt/水泵选型.txt", "帮助\n");
     }

@@ -25,7 +25,7 @@ namespace {
 
 struct Catalogue {
     Catalogue() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=江南泵业\n1file=a.dat\n1pic=a.png\n");
+        folder.writeOneMakerIndex();
         folder.writeText("txt/a.dat",
                          "[1]\n型号=IS50\n流量1=6.3\n流量2=12.5\n扬程1=22\n扬程2=18.5\n功率=2.2\n备注=清水泵\n"
                          "[2]\n型号=IS65\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率=3\n"

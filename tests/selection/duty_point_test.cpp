@@ -19,7 +19,7 @@ namespace {
 
 struct ThreeRecords {
     ThreeRecords() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=江南泵业\n1file=a.dat\n1pic=a.png\n");
+        folder.writeOneMakerIndex();
         folder.writeRecords("txt/a.dat", 3);
     }
     CatalogueFolder folder;

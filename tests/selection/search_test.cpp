@@ -33,9 +33,7 @@ struct Listing {
 // The catalogue exists before the window that reads it at start.
 struct SearchCatalogue {
     SearchCatalogue() {
-        folder.writeText("txt/bump.dat",
-                         "[种类]\n1=离心泵\n[离心泵]\n1=江南泵业\n1file=a.dat\n1pic=a.png\n"
-                         "2=无文件厂\n2pic=a.png\n");
+        folder.writeOneMakerIndex("2=无文件厂\n2pic=a.png\n");
         folder.writePicture("images/a.png", Qt::darkCyan);
         folder.writePicture("images/sm_a.png", Qt::cyan);
     }

@@ -34,6 +34,13 @@ public:
         image.save(QString::fromStdU16String((dir_ / relative).u16string()), "PNG");
     }
 
+    // The catalogue index of one kind, 离心泵, whose first maker 江南泵业 has
+    // the data file a.dat and the picture a.png; `moreMakers` adds lines to
+    // the kind's section.
+    void writeOneMakerIndex(const std::string& moreMakers = {}) const {
+        writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=江南泵业\n1file=a.dat\n1pic=a.png\n" + moreMakers);
+    }
+
     // A maker data file of records 1..count with simple values.
     void writeRecords(const std::string& relative, int count) const {
         std::string text;
