@@ -3,6 +3,10 @@
 #include "storage/numbers.h"
 #include "storage/profile.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace pumpsel::records {
 
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
@@ -35,9 +39,16 @@ catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
 
 float singleValue(std::string_view text) { return static_cast<float>(numbers::leadingNumber(text)); }
 
+namespace {
+// The match rule: 流量1 ≤ Q ≤ 流量2 and 扬程2 ≤ H ≤ 扬程1, in single precision.
+bool holds(float flow1, float flow2, float head1, float head2, DutyPoint point) {
+    return flow1 <= point.flow && point.flow <= flow2 && point.head <= head1 && head2 <= point.head;
+}
+}  // namespace
+
 bool fits(const ScannedRecord& record, DutyPoint point) {
-    return singleValue(record.flow1) <= point.flow && point.flow <= singleValue(record.flow2) &&
-           point.head <= singleValue(record.head1) && singleValue(record.head2) <= point.head;
+    return holds(singleValue(record.flow1), singleValue(record.flow2), singleValue(record.head1),
+                 singleValue(record.head2), point);
 }
 
 std::string joinedRange(std::string_view from, std::string_view to) {
@@ -51,14 +62,39 @@ std::string formattedRange(std::string_view from, std::string_view to) {
     return joinedRange(numbers::formatOneDecimal(singleValue(from)), numbers::formatOneDecimal(singleValue(to)));
 }
 
+namespace {
+// How far the duty value lies past a bound, as a percentage of the duty value.
+double miss(double past, float duty) {
+    if (past <= 0) return 0;
+    return duty > 0 ? past / duty * 100 : std::numeric_limits<double>::infinity();
+}
+}  // namespace
+
+double Match::largestMiss() const { return std::max({flowBelowLow, flowAboveHigh, headAboveHigh, headBelowLow}); }
+
+Match matchOf(const ScannedRecord& record, DutyPoint point) {
+    Match m{singleValue(record.flow1), singleValue(record.flow2), singleValue(record.head1), singleValue(record.head2)};
+    m.fits = holds(m.flow1, m.flow2, m.head1, m.head2, point);
+    m.flowBelowLow = miss(double(m.flow1) - point.flow, point.flow);
+    m.flowAboveHigh = miss(double(point.flow) - m.flow2, point.flow);
+    m.headAboveHigh = miss(double(point.head) - m.head1, point.head);
+    m.headBelowLow = miss(double(m.head2) - point.head, point.head);
+    return m;
+}
+
 std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
-                               const std::function<void(int)>& onTry) {
+                               const std::function<void(int)>& onTry, double tolerance) {
     const auto range = form == RangeForm::OneDecimal ? formattedRange : joinedRange;
     std::vector<PumpRow> rows;
     scan(dataFile, onTry, [&](const ScannedRecord& r) {
-        if (point && !fits(r, *point)) return;
+        std::optional<Match> match;
+        if (point) {
+            if (tolerance <= 0 && !fits(r, *point)) return;  // the search's case, without the arithmetic
+            match = matchOf(r, *point);
+            if (!match->fits && !(match->largestMiss() <= tolerance)) return;
+        }
         rows.push_back({r.number, std::string(r.model), range(r.flow1, r.flow2), range(r.head1, r.head2),
-                        std::string(r.power)});
+                        std::string(r.power), match});
     });
     return rows;
 }

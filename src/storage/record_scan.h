@@ -56,6 +56,18 @@ float singleValue(std::string_view text);
 // write each end "0.0"; the results window's own browse writes them as stored.
 enum class RangeForm { OneDecimal, AsStored };
 
+// How a pump's ranges lie against a duty point. A pump that does not fit
+// misses by how far the duty point lies outside a range, as a percentage of
+// the duty flow or head (0 on the sides it does not miss).
+struct Match {
+    float flow1 = 0, flow2 = 0, head1 = 0, head2 = 0;  // single precision, as compared
+    bool fits = false;
+    double flowBelowLow = 0, flowAboveHigh = 0;  // Q below 流量1, Q above 流量2
+    double headAboveHigh = 0, headBelowLow = 0;  // H above 扬程1, H below 扬程2
+    double largestMiss() const;
+};
+Match matchOf(const ScannedRecord& record, DutyPoint point);
+
 // One listed pump. The record number is the row's key: the remark and the
 // re-selection after a browse find the record through it.
 struct PumpRow {
@@ -63,12 +75,14 @@ struct PumpRow {
     std::string model;
     std::string flowRange, headRange;  // in the listing's range form
     std::string power;                 // as stored
+    std::optional<Match> match;        // with a duty point only
 };
 
 // The pumps of a maker data file in record order: every record of the scan,
-// or with a duty point only those that fit it. onTry(n) is called for every
-// record number tried, as scan() calls it.
+// or with a duty point those that fit it and, with a tolerance above 0 (a
+// percentage), those that miss it by no more than the tolerance. onTry(n)
+// is called for every record number tried, as scan() calls it.
 std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
-                               const std::function<void(int)>& onTry = {});
+                               const std::function<void(int)>& onTry = {}, double tolerance = 0);
 
 }  // namespace pumpsel::records

@@ -1,0 +1,24 @@
+#include "storage/csv.h"
+
+namespace pumpsel::csv {
+
+std::string field(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string row(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        line += field(fields[i]);
+    }
+    return line + "\r\n";
+}
+
+}  // namespace pumpsel::csv

@@ -1,0 +1,122 @@
+#include "storage/kind_search.h"
+
+#include "storage/file_ops.h"
+#include "storage/numbers.h"
+#include "storage/profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+namespace pumpsel::ranking {
+
+namespace {
+
+constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+
+double headDeviation(const records::Match& m, records::DutyPoint point) {
+    if (point.head == 0) return kNoFigure;
+    const double head = m.flow1 == m.flow2
+                            ? std::max(m.head1, m.head2)
+                            : m.head1 + (double(m.head2) - m.head1) * (double(point.flow) - m.flow1) / (double(m.flow2) - m.flow1);
+    return (head - point.head) / std::fabs(double(point.head)) * 100;
+}
+
+double flowPosition(const records::Match& m, records::DutyPoint point) {
+    if (m.flow1 == m.flow2) return 50;
+    return (double(point.flow) - m.flow1) / (double(m.flow2) - m.flow1) * 100;
+}
+
+// A data file that exists and opens; whether it holds records is the scan's to tell.
+std::optional<FileProblem> fileProblem(const std::filesystem::path& file) {
+    if (file.empty() || !std::filesystem::exists(file)) return FileProblem::Missing;
+    if (!files::isRegularFile(file) || !std::ifstream(file, std::ios::binary)) return FileProblem::Unreadable;
+    return std::nullopt;
+}
+
+// NaN compares as "furthest": pumps without a figure go last.
+double distance(double figure, double target) {
+    return std::isnan(figure) ? std::numeric_limits<double>::infinity() : std::fabs(figure - target);
+}
+
+std::string percentText(double percent, bool sign) {
+    if (!std::isfinite(percent)) return "—";
+    std::string text = numbers::formatOneDecimal(static_cast<float>(percent));
+    if (text == "-0.0") text = "0.0";
+    if (sign && text != "0.0" && text.front() != '-') text.insert(0, "+");
+    return text + "%";
+}
+
+}  // namespace
+
+KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, records::DutyPoint point,
+                       double tolerance, const std::function<bool(int, int)>& goOn) {
+    ini::ReadBatch batch;
+    KindListing listing;
+    std::vector<std::string> makers;
+    catalogue::enumerate([&](int m) { return catalogue.makerValue(kind, m); },
+                         [&](int, const std::string& name) { makers.push_back(name); });
+    listing.makers = static_cast<int>(makers.size());
+    for (int m = 1; m <= listing.makers; ++m) {
+        if (goOn && !goOn(m - 1, listing.makers)) {
+            listing.cancelled = true;
+            break;
+        }
+        const auto file = catalogue.makerDataFile(kind, m);
+        const auto unread = [&](FileProblem problem) {
+            listing.unread.push_back({m, makers[m - 1], catalogue.makerValue(kind, m, "file"), problem});
+        };
+        if (auto problem = fileProblem(file)) {
+            unread(*problem);
+            continue;
+        }
+        if (records::countRecords(file).count == 0) {
+            unread(FileProblem::Empty);
+            continue;
+        }
+        for (auto& row : records::listPumps(file, point, records::RangeForm::OneDecimal, {}, tolerance)) {
+            const records::Match& match = *row.match;
+            listing.pumps.push_back(
+                {m, makers[m - 1], std::move(row), headDeviation(match, point), flowPosition(match, point)});
+        }
+    }
+    std::stable_sort(listing.pumps.begin(), listing.pumps.end(), ranksBefore);
+    return listing;
+}
+
+bool ranksBefore(const RankedPump& a, const RankedPump& b) {
+    const auto key = [](const RankedPump& p) {
+        return std::make_tuple(!p.row.match->fits, distance(p.headDeviation, 0), distance(p.flowPosition, 50),
+                               p.makerPosition, p.row.number);
+    };
+    return key(a) < key(b);
+}
+
+std::string deviationText(double percent) { return percentText(percent, true); }
+std::string positionText(double percent) { return percentText(percent, false); }
+
+std::string missReason(const records::Match& match) {
+    std::string reason;
+    const auto add = [&](double miss, std::string_view what) {
+        if (miss <= 0) return;
+        if (!reason.empty()) reason += "，";
+        reason.append(what).append(" ").append(percentText(miss, false));
+    };
+    add(match.flowBelowLow, "流量低于下限");
+    add(match.flowAboveHigh, "流量高于上限");
+    add(match.headAboveHigh, "扬程高于上限");
+    add(match.headBelowLow, "扬程低于下限");
+    return reason;
+}
+
+std::string problemText(FileProblem problem) {
+    switch (problem) {
+        case FileProblem::Missing: return "缺少数据文件";
+        case FileProblem::Empty: return "数据文件中没有记录";
+        case FileProblem::Unreadable: return "数据文件无法读取";
+    }
+    return {};
+}
+
+}  // namespace pumpsel::ranking
