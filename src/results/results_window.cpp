@@ -93,12 +93,18 @@ void ResultsWindow::showEvent(QShowEvent* event) {
 
 void ResultsWindow::setHeaderLine(const QString& text) { Text1->setText(text); }
 
-void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows) {
+void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows, int select) {
     setHeaderLine(headerLine);
-    listRows(std::move(rows));
+    listRows(std::move(rows), select);
+    if (select > 0) ListView1->scrollToRow(ListView1->selectedPosition());
     Image1->load(selection_.makerPicture());
     RefreshRemark();
     exec();
+}
+
+QString ResultsWindow::searchHeaderLine(const QString& maker, const QString& flowText, const QString& headText) {
+    return maker + QStringLiteral("，搜索: Q= ") + flowText + QStringLiteral(" 立方米/时，扬程H= ") + headText +
+           QStringLiteral(" 米");
 }
 
 // Only this window knows its columns: model, flow, head, power, number.

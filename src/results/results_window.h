@@ -27,9 +27,12 @@ public:
     ResultsWindow(const CatalogueSelection& selection, QWidget* owner);
 
     // Opens the window on a listing: header line, the rows with the first
-    // selected, the maker's picture and the first pump's remark; returns when
-    // the window is closed. `rows` must not be empty.
-    void showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows);
+    // selected (or the row of record `select`, when listed), the maker's
+    // picture and the selected pump's remark; returns when the window is
+    // closed. `rows` must not be empty.
+    void showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows, int select = 0);
+    // The header line of a search: the maker, then the duty point as typed.
+    static QString searchHeaderLine(const QString& maker, const QString& flowText, const QString& headText);
     // The header line as a listing sets it before its scan.
     void setHeaderLine(const QString& text);
 

@@ -1,5 +1,6 @@
 #include "selection/selection_window.h"
 
+#include "allmakers/all_makers_window.h"
 #include "editor/record_editor.h"
 #include "results/results_window.h"
 #include "storage/numbers.h"
@@ -17,7 +18,9 @@
 #include "ui/picture_box.h"
 #include "ui/publisher.h"
 
+#include <QAction>
 #include <QEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 
 namespace cat = pumpsel::catalogue;
@@ -88,6 +91,48 @@ void SelectionWindow::createControls() {
     connect(Command5, &QPushButton::clicked, this, &SelectionWindow::Command5_Click);
     connect(Image1, &ui::PictureBox::clicked, this, &SelectionWindow::Image1_Click);
     setCloseButton(Command3);
+    addAllMakersCommand();
+}
+
+// Beyond the window's own commands: the search across every maker of the
+// kind, from the lists' context menus and by a shortcut anywhere in the window.
+void SelectionWindow::addAllMakersCommand() {
+    allMakersAction = new QAction(QStringLiteral("在本类全部厂家中搜索"), this);
+    allMakersAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    allMakersAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(allMakersAction);
+    connect(allMakersAction, &QAction::triggered, this, &SelectionWindow::searchAllMakers);
+    for (ui::ListView* list : {ListView2, ListView1}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+            QMenu menu(this);
+            menu.addAction(allMakersAction);
+            menu.exec(list->viewport()->mapToGlobal(at));
+        });
+    }
+}
+
+void SelectionWindow::searchAllMakers() {
+    const QString kind = selectedKind();
+    if (ListView2->selectedPosition() == 0) {
+        ui::showMessage(this, QStringLiteral("请先选择水泵类型"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        return;
+    }
+    for (QLineEdit* box : Text1) {
+        if (pumpsel::numbers::isNumeric(box->text().trimmed().toStdString())) continue;
+        ui::showMessage(this, QStringLiteral("流量和扬程都只能为正实数"), QStringLiteral("注意"),
+                        ui::MessageStyle::Exclamation);
+        box->setFocus();
+        return;
+    }
+    if (ListView1->rowCount() == 0) {
+        ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        return;
+    }
+    allmakers::AllMakersWindow window(*this, {kind.toStdString(), Text1[0]->text().toStdString(),
+                                              Text1[1]->text().toStdString(), 10},
+                                      this);
+    if (window.search()) window.exec();
 }
 
 void SelectionWindow::setTabOrder() {
@@ -109,6 +154,11 @@ SelectionWindow::~SelectionWindow() = default;
 QString SelectionWindow::selectedKind() const { return ListView2->selectedText(); }
 int SelectionWindow::makerPosition() const { return ListView1->selectedPosition(); }
 QString SelectionWindow::selectedMaker() const { return ListView1->selectedText(); }
+
+void SelectionWindow::selectMaker(int position) {
+    ListView1->selectRow(position);
+    ListView1_ItemClick();
+}
 
 void SelectionWindow::LoadKindList() {
     pumpsel::ini::ReadBatch batch;
@@ -188,9 +238,8 @@ void SelectionWindow::Command1_Click() {
 void SelectionWindow::SearchPumps() {
     const pumpsel::records::DutyPoint point{pumpsel::records::singleValue(Text1[0]->text().toStdString()),
                                             pumpsel::records::singleValue(Text1[1]->text().toStdString())};
-    ListPumps(selectedMaker() + QStringLiteral("，搜索: Q= ") + Text1[0]->text() + QStringLiteral(" 立方米/时，扬程H= ") +
-                  Text1[1]->text() + QStringLiteral(" 米"),
-              point, QStringLiteral("泵数据库没有找到符合条件的的水泵"));
+    ListPumps(ResultsWindow::searchHeaderLine(selectedMaker(), Text1[0]->text(), Text1[1]->text()), point,
+              QStringLiteral("泵数据库没有找到符合条件的的水泵"));
 }
 
 void SelectionWindow::Command6_Click() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,7 @@ public:
     QString selectedKind() const override;
     int makerPosition() const override;
     QString selectedMaker() const override;
+    void selectMaker(int position) override;
 
     // The results window while it exists (after a search or browse without
     // result it stays, hidden and empty, until the next one).
@@ -75,6 +77,11 @@ public:
     void Command6_Click();
     void Image1_Click();
 
+    // The search across every maker of the selected kind (Ctrl+F, or the
+    // lists' context menus): opens the window "全部厂家选型".
+    QAction* allMakersAction = nullptr;
+    void searchAllMakers();
+
     // The path of the picture last shown or opened.
     const std::filesystem::path& picturePath() const { return picturePath_; }
 
@@ -83,6 +90,7 @@ protected:
 
 private:
     void createControls();
+    void addAllMakersCommand();
     void setTabOrder();
     void LoadKindList();
     void LoadMakerList();

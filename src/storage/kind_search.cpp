@@ -1,5 +1,6 @@
 #include "storage/kind_search.h"
 
+#include "storage/csv.h"
 #include "storage/file_ops.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
@@ -117,6 +118,26 @@ std::string problemText(FileProblem problem) {
         case FileProblem::Unreadable: return "数据文件无法读取";
     }
     return {};
+}
+
+std::vector<std::string> rowTexts(const RankedPump& pump) {
+    return {pump.maker,
+            pump.row.model,
+            pump.row.flowRange,
+            pump.row.headRange,
+            pump.row.power,
+            deviationText(pump.headDeviation),
+            positionText(pump.flowPosition),
+            missReason(*pump.row.match)};
+}
+
+std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps) {
+    std::string text(csv::kUtf8Bom);
+    text += csv::row({"水泵类型", terms.kind, "流量Q(m3/h)", terms.flow, "扬程H(m)", terms.head, "容差",
+                      numbers::formatWhole(terms.tolerance) + "%"});
+    text += csv::row(std::vector<std::string>(kColumns.begin(), kColumns.end()));
+    for (const RankedPump* pump : pumps) text += csv::row(rowTexts(*pump));
+    return text;
 }
 
 }  // namespace pumpsel::ranking

@@ -6,6 +6,7 @@
 #include "storage/catalogue.h"
 #include "storage/record_scan.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -61,5 +62,21 @@ std::string missReason(const records::Match& match);
 
 // "缺少数据文件", "数据文件中没有记录", "数据文件无法读取".
 std::string problemText(FileProblem problem);
+
+// The listing's columns, and a pump's texts in them.
+inline constexpr std::array<std::string_view, 8> kColumns = {"厂家",   "型号",    "流量(m3/h)", "扬程(m)",
+                                                            "功率(kw)", "扬程偏差", "流量位置",   "说明"};
+std::vector<std::string> rowTexts(const RankedPump& pump);
+
+// What was searched, as the header line of an export names it.
+struct Terms {
+    std::string kind, flow, head;  // the duty point as typed
+    double tolerance = 0;
+};
+
+// The listing as a CSV file (UTF-8 with byte-order mark): a line naming the
+// kind, duty point and tolerance, the column headers, then the pumps in the
+// order given.
+std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps);
 
 }  // namespace pumpsel::ranking

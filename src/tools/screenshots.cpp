@@ -1,5 +1,6 @@
 // pumpsel-screenshots DIR: renders every window on the catalogue beside the
 // program, without a screen, into DIR as PNG files (the README's pictures).
+#include "allmakers/all_makers_window.h"
 #include "results/results_window.h"
 #include "selection/selection_window.h"
 #include "ui/fonts.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QTableView>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -64,6 +66,9 @@ int main(int argc, char** argv) {
     selection.Text1[1]->setText(QStringLiteral("20"));
     saveModal(QStringLiteral("se"), [&] { selection.Command1_Click(); }, [](QWidget* w) {
         if (auto* results = qobject_cast<ResultsWindow*>(w)) results->ListView1->selectRow(2);
+    });
+    saveModal(QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); }, [](QWidget* w) {
+        if (auto* window = qobject_cast<allmakers::AllMakersWindow*>(w)) window->table->selectRow(1);
     });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });

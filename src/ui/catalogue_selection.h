@@ -13,6 +13,8 @@ public:
     virtual QString selectedKind() const = 0;
     virtual int makerPosition() const = 0;  // 1-based; 0 when no maker is selected
     virtual QString selectedMaker() const = 0;
+    // Makes maker m of the kind the selected one, as a click on its row does.
+    virtual void selectMaker(int position) = 0;
 
     // Resolved afresh from the catalogue index at every call.
     std::filesystem::path makerDataFile() const {

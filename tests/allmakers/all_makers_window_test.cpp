@@ -1,0 +1,201 @@
+// The search across all makers of a kind, as a user meets it: opened from the
+// selection window, its ranked rows, near misses, sorting, tolerance, the
+// chart, the way into the results window, and the export.
+#include "allmakers/all_makers_window.h"
+#include "allmakers/pump_chart.h"
+#include "results/results_window.h"
+#include "selection/selection_window.h"
+#include "support/catalogue_fixture.h"
+#include "support/gui.h"
+#include "support/list_gestures.h"
+#include "support/message_boxes.h"
+#include "ui/list_view.h"
+
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using allmakers::AllMakersWindow;
+
+namespace {
+
+std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2,
+                   const std::string& h1, const std::string& h2) {
+    return "[" + std::to_string(n) + "]\n型号=" + model + "\n流量1=" + f1 + "\n流量2=" + f2 + "\n扬程1=" + h1 +
+           "\n扬程2=" + h2 + "\n功率=1.5\n备注=" + model + " 的备注\n";
+}
+
+// Three makers of 离心泵, the second without its data file; duty point 100 m³/h at 50 m.
+struct ThreeMakers {
+    ThreeMakers() {
+        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
+                                         "2=乙厂\n2file=b.dat\n3=丙厂\n3file=c.dat\n3pic=c.png\n");
+        folder.writeText("txt/a.dat", record(1, "A-off", "10", "20", "90", "80") +
+                                          record(2, "A-high", "100", "200", "60", "40") +
+                                          record(3, "A-centre", "50", "150", "60", "40"));
+        folder.writeText("txt/c.dat", record(1, "C-near", "50", "90", "60", "40") +
+                                          record(2, "C-close", "0", "200", "70", "30.5"));
+        folder.writePicture("images/c.png", Qt::darkYellow);
+    }
+    CatalogueFolder folder;
+};
+
+class AllMakersTest : public ::testing::Test, protected ThreeMakers {
+protected:
+    AllMakersTest() {
+        EXPECT_TRUE(activate(&w));
+        w.Text1[0]->setText("100");
+        w.Text1[1]->setText("50");
+    }
+    // Opens the window by the shortcut and runs `inside` in it.
+    void withWindow(const std::function<void(AllMakersWindow*)>& inside) {
+        OnModal<AllMakersWindow> on([&](AllMakersWindow* a) {
+            EXPECT_TRUE(activate(a));
+            inside(a);
+        });
+        key(w.ListView1, Qt::Key_F, Qt::ControlModifier);
+        ASSERT_TRUE(on.ran());
+    }
+    static QStringList column(AllMakersWindow* a, int column) {
+        QStringList texts;
+        for (int row = 0; row < a->table->model()->rowCount(); ++row)
+            texts << a->table->model()->index(row, column).data().toString();
+        return texts;
+    }
+
+    SelectionWindow w{folder.root()};
+    MessageBoxes boxes;
+};
+
+}  // namespace
+
+TEST_F(AllMakersTest, TheShortcutOpensTheRankedFitsAndNamesTheMakerWithoutFile) {
+    withWindow([&](AllMakersWindow* a) {
+        EXPECT_EQ(a->windowTitle(), "全部厂家选型");
+        EXPECT_EQ(a->dutyLine->text(), "离心泵，Q= 100 立方米/时，扬程H= 50 米");
+        EXPECT_EQ(a->toleranceBox->value(), 10);
+        // Fits by smallest head deviation, then the near miss after them.
+        EXPECT_EQ(column(a, 1), (QStringList{"A-centre", "C-close", "A-high", "C-near"}));
+        EXPECT_EQ(column(a, 0), (QStringList{"甲厂", "丙厂", "甲厂", "丙厂"}));
+        EXPECT_EQ(column(a, 2), (QStringList{"50.0 ～ 150.0", "0.0 ～ 200.0", "100.0 ～ 200.0", "50.0 ～ 90.0"}));
+        EXPECT_EQ(column(a, 5), (QStringList{"0.0%", "+0.5%", "+20.0%", "-30.0%"}));
+        EXPECT_EQ(column(a, 6), (QStringList{"50.0%", "50.0%", "0.0%", "125.0%"}));
+        EXPECT_EQ(column(a, 7), (QStringList{"", "", "", "流量高于上限 10.0%"}));
+        const QModelIndex near = a->table->model()->index(3, 1);
+        EXPECT_EQ(near.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+        EXPECT_FALSE(a->table->model()->index(0, 1).data(Qt::ForegroundRole).isValid());
+        EXPECT_EQ(a->statusLine->text(), "1 个厂家的数据文件无法读取: 乙厂（b.dat，缺少数据文件）");
+        EXPECT_EQ(a->closeButton->text(), "");
+        key(a->table, Qt::Key_Escape);
+        EXPECT_FALSE(a->isVisible());
+    });
+}
+
+TEST_F(AllMakersTest, TheListsContextMenuOpensItToo) {
+    OnModal<AllMakersWindow> opened([](AllMakersWindow* a) { EXPECT_EQ(a->shownRows(), 4); });
+    QTimer menuWatch;
+    QString menuText;
+    QObject::connect(&menuWatch, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || menu->actions().isEmpty()) return;
+        menuText = menu->actions().first()->text() + " " + menu->actions().first()->shortcut().toString();
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    menuWatch.start(5);
+    QTest::mouseClick(w.windowHandle(), Qt::RightButton, {}, rowPoint(w.ListView2, 1));
+    EXPECT_EQ(menuText, "在本类全部厂家中搜索 Ctrl+F");
+    EXPECT_TRUE(opened.ran());
+}
+
+TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
+    withWindow([&](AllMakersWindow* a) {
+        a->toleranceBox->setValue(0);
+        EXPECT_EQ(column(a, 1), (QStringList{"A-centre", "C-close", "A-high"}));
+        a->toleranceBox->setValue(10);
+        EXPECT_EQ(a->shownRows(), 4);
+
+        // A click on a header sorts by that column, the figures by value.
+        const QHeaderView* header = a->table->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(6) + 5, header->height() / 2));
+        EXPECT_EQ(column(a, 6), (QStringList{"0.0%", "50.0%", "50.0%", "125.0%"}));
+        EXPECT_EQ(column(a, 1).first(), "A-high");
+
+        // The chart draws the rows in the order shown and follows the selection, and back.
+        ASSERT_EQ(a->chart->lineCount(), 4);
+        EXPECT_EQ(a->chart->lineName(0), "甲厂 A-high");
+        emit a->chart->line(0)->hovered(QPointF(150, 50), true);
+        EXPECT_EQ(QToolTip::text(), "甲厂 A-high");
+        a->table->selectRow(3);
+        EXPECT_EQ(a->chart->highlighted(), 3);
+        emit a->chart->line(1)->clicked(QPointF(100, 50));
+        EXPECT_EQ(a->table->currentIndex().row(), 1);
+        EXPECT_EQ(a->chart->highlighted(), 1);
+    });
+}
+
+TEST_F(AllMakersTest, EnterOpensTheResultsWindowOnTheRowsMakerAndPump) {
+    withWindow([&](AllMakersWindow* a) {
+        a->table->setFocus();
+        a->table->selectRow(1);  // C-close, record 2 of 丙厂
+        QString header, model, remark;
+        OnModal<ResultsWindow> results([&](ResultsWindow* r) {
+            header = r->Text1->text();
+            model = r->ListView1->selectedText(0);
+            remark = r->Text2->toPlainText();
+        });
+        key(a->table, Qt::Key_Return);
+        ASSERT_TRUE(results.ran());
+        EXPECT_EQ(w.selectedMaker(), "丙厂");
+        EXPECT_EQ(header, "丙厂，搜索: Q= 100 立方米/时，扬程H= 50 米");
+        EXPECT_EQ(model, "C-close");
+        EXPECT_EQ(remark, "C-close 的备注");
+    });
+}
+
+TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
+    withWindow([&](AllMakersWindow* a) {
+        a->askExportFile = [&](QWidget*, const QString& suggested) {
+            EXPECT_EQ(suggested, "离心泵-全部厂家选型.csv");
+            return QString::fromStdU16String((folder / "out").u16string());
+        };
+        click(a->exportButton);
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].title, "导出");
+    });
+    EXPECT_EQ(readBytes(folder / "out.csv"),
+              "\xEF\xBB\xBF"
+              "水泵类型,离心泵,流量Q(m3/h),100,扬程H(m),50,容差,10%\r\n"
+              "厂家,型号,流量(m3/h),扬程(m),功率(kw),扬程偏差,流量位置,说明\r\n"
+              "甲厂,A-centre,50.0 ～ 150.0,60.0 ～ 40.0,1.5,0.0%,50.0%,\r\n"
+              "丙厂,C-close,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,\r\n"
+              "甲厂,A-high,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,\r\n"
+              "丙厂,C-near,50.0 ～ 90.0,60.0 ～ 40.0,1.5,-30.0%,125.0%,流量高于上限 10.0%\r\n");
+    const QImage chart(QString::fromStdU16String((folder / "out.png").u16string()));
+    EXPECT_FALSE(chart.isNull());
+    EXPECT_GT(chart.width(), 400);
+}
+
+TEST_F(AllMakersTest, NoMakersOrRejectedDutyPointsAreSaid) {
+    w.Text1[1]->setText("");
+    w.searchAllMakers();
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "流量和扬程都只能为正实数");
+    w.Text1[1]->setText("50");
+    w.ListView2->selectRow(2);
+    w.ListView2_ItemClick();
+    w.searchAllMakers();
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].text, "此类水泵没有厂家");
+}
