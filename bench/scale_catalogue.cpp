@@ -64,6 +64,8 @@ void copyDemoPictures(const std::filesystem::path& images, int count) {
 
 }  // namespace
 
+std::string wideFileName(int maker) { return maker == 1 ? "scale.dat" : "wide" + std::to_string(maker) + ".dat"; }
+
 std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
     constexpr int kKinds = 200, kMakers = 100;
     std::string index = "[种类]\r\n";
@@ -79,6 +81,16 @@ std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
                      "yb=9" + std::to_string(10000 + m) + "\r\n" + n + "tel=0571-555" + std::to_string(1000 + m) +
                      "\r\n" + n + "file=" + file + "\r\n" + n + "pic=p" + std::to_string(m % 10) + ".png\r\n";
         }
+    }
+    // One kind more, for the search across all makers: 100 makers of 1,000
+    // records each, and the maker of 32,766 records first.
+    index.insert(index.find("[第1类离心泵]"), std::to_string(kKinds + 1) + "=" + std::string(kWideKind) + "\r\n");
+    index += "[" + std::string(kWideKind) + "]\r\n";
+    for (int m = 1; m <= kWideMakers; ++m) {
+        const std::string n = std::to_string(m);
+        index += n + "=第" + n + "泵业有限公司\r\n" + n + "file=" + wideFileName(m) + "\r\n" + n + "pic=p" +
+                 std::to_string(m % 10) + ".png\r\n";
+        if (m > 1) writeMakerFile(root / "txt" / wideFileName(m), 1000);
     }
     writeGbk(root / "txt" / "bump.dat", index);
     for (int i = 0; i < 10; ++i) writeMakerFile(root / "txt" / ("small" + std::to_string(i) + ".dat"), 20);

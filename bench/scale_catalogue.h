@@ -1,6 +1,8 @@
 #pragma once
 // Generated catalogue files at the scale the counters allow, for benchmarks.
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace pumpsel::bench {
 
@@ -15,8 +17,14 @@ namespace pumpsel::bench {
 // The largest catalogue the counters allow in practice: 200 kinds of 100
 // makers each. Maker 1 of kind 1 has a data file of 32,766 records; every
 // other maker has a small one; every maker has a picture and a thumbnail
-// of the size makers ship.
+// of the size makers ship. Kind 201, kWideKind, has kWideMakers makers of
+// 1,000 records each, the first of them the maker of 32,766 records.
 // Returns the path of the large data file.
 std::filesystem::path writeScaleCatalogue(const std::filesystem::path& programFolder);
+
+inline constexpr std::string_view kWideKind = "全部厂家离心泵";
+inline constexpr int kWideMakers = 101;
+// The data file of maker m of kWideKind, in txt/.
+std::string wideFileName(int maker);
 
 }  // namespace pumpsel::bench

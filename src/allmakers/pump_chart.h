@@ -16,7 +16,7 @@ class PumpChart : public QChartView {
     Q_OBJECT
 public:
     // More lines than this make the chart unreadable and slow: the first ones shown are drawn.
-    static constexpr int kMaxLines = 300;
+    static constexpr int kMaxLines = 100;
 
     explicit PumpChart(QWidget* parent);
 

@@ -6,6 +6,12 @@
 #include "storage/profile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -51,35 +57,100 @@ std::string percentText(double percent, bool sign) {
 
 }  // namespace
 
+namespace {
+
+// One maker's part of the listing.
+struct MakerScan {
+    std::filesystem::path file;
+    std::optional<FileProblem> problem;
+    std::vector<records::PumpRow> rows;
+};
+
+void scanMaker(MakerScan& maker, records::DutyPoint point, double tolerance) {
+    if ((maker.problem = fileProblem(maker.file))) return;
+    int tried = 0;  // a file whose first try finds nothing holds no records
+    maker.rows = records::listPumps(maker.file, point, records::RangeForm::OneDecimal, [&](int) { ++tried; },
+                                    tolerance);
+    if (tried == 1) maker.problem = FileProblem::Empty;
+}
+
+// The makers' files are scanned by two threads at once where the machine has
+// two cores: each takes the next maker not yet taken. Only the calling
+// thread asks goOn, between makers and while it waits for the other.
+bool scanAll(std::vector<MakerScan>& makers, records::DutyPoint point, double tolerance,
+             const std::function<bool(int, int)>& goOn) {
+    const int total = static_cast<int>(makers.size());
+    std::atomic<int> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    std::exception_ptr failure;
+    std::mutex mutex;
+    std::condition_variable finished;
+    auto work = [&](bool asking) {
+        ini::ReadBatch batch;  // each file is checked once, by the thread that scans it
+        for (int i; !stop && (i = next++) < total;) {
+            if (asking && goOn && !goOn(done, total)) {
+                stop = true;
+                break;
+            }
+            scanMaker(makers[static_cast<std::size_t>(i)], point, tolerance);
+            std::lock_guard lock(mutex);
+            ++done;
+            finished.notify_all();
+        }
+    };
+    std::thread helper;
+    if (std::thread::hardware_concurrency() > 1 && total > 1)
+        helper = std::thread([&] {
+            try {
+                work(false);
+            } catch (...) {
+                failure = std::current_exception();
+                stop = true;
+            }
+        });
+    try {
+        work(true);
+        std::unique_lock lock(mutex);
+        while (!stop && done < total) {
+            finished.wait_for(lock, std::chrono::milliseconds(50));
+            lock.unlock();
+            if (goOn && !goOn(done, total)) stop = true;
+            lock.lock();
+        }
+    } catch (...) {
+        stop = true;
+        if (helper.joinable()) helper.join();
+        throw;
+    }
+    if (helper.joinable()) helper.join();
+    if (failure) std::rethrow_exception(failure);
+    return done == total;
+}
+
+}  // namespace
+
 KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, records::DutyPoint point,
                        double tolerance, const std::function<bool(int, int)>& goOn) {
     ini::ReadBatch batch;
     KindListing listing;
-    std::vector<std::string> makers;
+    std::vector<std::string> names;
     catalogue::enumerate([&](int m) { return catalogue.makerValue(kind, m); },
-                         [&](int, const std::string& name) { makers.push_back(name); });
-    listing.makers = static_cast<int>(makers.size());
+                         [&](int, const std::string& name) { names.push_back(name); });
+    listing.makers = static_cast<int>(names.size());
+    std::vector<MakerScan> makers(names.size());
+    for (int m = 1; m <= listing.makers; ++m) makers[m - 1].file = catalogue.makerDataFile(kind, m);
+    listing.cancelled = !scanAll(makers, point, tolerance, goOn);
+    if (listing.cancelled) return listing;
     for (int m = 1; m <= listing.makers; ++m) {
-        if (goOn && !goOn(m - 1, listing.makers)) {
-            listing.cancelled = true;
-            break;
-        }
-        const auto file = catalogue.makerDataFile(kind, m);
-        const auto unread = [&](FileProblem problem) {
-            listing.unread.push_back({m, makers[m - 1], catalogue.makerValue(kind, m, "file"), problem});
-        };
-        if (auto problem = fileProblem(file)) {
-            unread(*problem);
+        MakerScan& maker = makers[m - 1];
+        if (maker.problem) {
+            listing.unread.push_back({m, names[m - 1], catalogue.makerValue(kind, m, "file"), *maker.problem});
             continue;
         }
-        if (records::countRecords(file).count == 0) {
-            unread(FileProblem::Empty);
-            continue;
-        }
-        for (auto& row : records::listPumps(file, point, records::RangeForm::OneDecimal, {}, tolerance)) {
+        for (auto& row : maker.rows) {
             const records::Match& match = *row.match;
             listing.pumps.push_back(
-                {m, makers[m - 1], std::move(row), headDeviation(match, point), flowPosition(match, point)});
+                {m, names[m - 1], std::move(row), headDeviation(match, point), flowPosition(match, point)});
         }
     }
     std::stable_sort(listing.pumps.begin(), listing.pumps.end(), ranksBefore);

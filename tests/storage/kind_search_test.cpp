@@ -102,10 +102,10 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
 
     int asked = 0;
     const auto cancelled = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0,
-                                               [&](int done, int total) {
+                                               [&](int, int total) {
                                                    EXPECT_EQ(total, 6);
-                                                   return ++asked <= 1 && done == 0;
+                                                   return ++asked <= 1;
                                                });
     EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_EQ(listed(cancelled), (std::vector<std::string>{"A-centre", "A-flat", "A-high"}));
+    EXPECT_TRUE(cancelled.pumps.empty());
 }
