@@ -2,8 +2,8 @@
 // without a screen: start-up, a kind click, search and browse over a maker of
 // 32,766 records, the results window's browse, the record editor's launch,
 // a change of its number, a save at the end of the file, the raw file in
-// the text viewer, and the search across the 101 makers of a kind. Each action is set against its floor: one plain read and
-// line split of the files it touches.
+// the text viewer, and the search across the 101 makers of a kind. Each action is set against its floor: one plain read
+// and line split of the files it touches.
 #include "allmakers/all_makers_window.h"
 #include "editor/record_editor.h"
 #include "results/results_window.h"
@@ -14,6 +14,7 @@
 #include "ui/list_view.h"
 #include "viewers/text_viewer.h"
 
+#include <sys/resource.h>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sys/resource.h>
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
@@ -252,9 +252,10 @@ int main(int argc, char** argv) {
         pumpsel::ini::ReadProfileValue(large, "1", "型号");
         parses.push_back(ms(start, Clock::now()));
     }
-    std::printf("catalogue: 200 kinds x 100 makers (index %.1f MB); maker file of 32,766 records (%.1f MB), "
-                "first read of one value %.1f ms; the all-makers search lists %d pumps\n\n",
-                fs::file_size(index) / 1048576.0, fs::file_size(large) / 1048576.0, median(parses), ranked);
+    std::printf(
+        "catalogue: 200 kinds x 100 makers (index %.1f MB); maker file of 32,766 records (%.1f MB), "
+        "first read of one value %.1f ms; the all-makers search lists %d pumps\n\n",
+        fs::file_size(index) / 1048576.0, fs::file_size(large) / 1048576.0, median(parses), ranked);
     std::printf("| action | first (ms) | median of %d (ms) | floor (ms) | median / floor | peak memory (MB) |\n",
                 kRuns);
     std::printf("|---|---|---|---|---|---|\n");

@@ -54,8 +54,7 @@ int main() {
             ++scanned;
         }
     });
-    std::printf("maker data file: %d records, %.1f MB\n", kRecords,
-                std::filesystem::file_size(file) / 1048576.0);
+    std::printf("maker data file: %d records, %.1f MB\n", kRecords, std::filesystem::file_size(file) / 1048576.0);
     std::printf("first read of one value:   %8.1f ms\n", parseMs);
     std::printf("record scan (%d x 5 reads): %8.1f ms  = %.1f first reads\n", scanned, scanMs, scanMs / parseMs);
     std::printf("re-reading the file per value would take about %.0f s\n", parseMs * 5 * (kRecords + 1) / 1000);

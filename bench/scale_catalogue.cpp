@@ -13,10 +13,9 @@ namespace pumpsel::bench {
 void writeMakerFile(const std::filesystem::path& file, int records) {
     std::mt19937 rng(20261207);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const char* remarks[] = {"转速2900r/min，效率高，运行平稳，适用于清水输送。",
-                             "机械密封，泵体铸铁，叶轮不锈钢，适合城市供水。",
-                             "低噪声设计，安装方便，可用于高层建筑给水及消防。",
-                             "耐腐蚀材质，适用于工业循环水及温度不超过80℃的介质。"};
+    const char* remarks[] = {
+        "转速2900r/min，效率高，运行平稳，适用于清水输送。", "机械密封，泵体铸铁，叶轮不锈钢，适合城市供水。",
+        "低噪声设计，安装方便，可用于高层建筑给水及消防。", "耐腐蚀材质，适用于工业循环水及温度不超过80℃的介质。"};
     std::ostringstream text;
     for (int n = 1; n <= records; ++n) {
         double flow1 = 2 + unit(rng) * 400;
@@ -28,8 +27,7 @@ void writeMakerFile(const std::filesystem::path& file, int records) {
         std::snprintf(line, sizeof line,
                       "[%d]\r\n型号=IS%d-%d-%d\r\n流量1=%.1f\r\n流量2=%.1f\r\n扬程1=%.1f\r\n扬程2=%.1f\r\n"
                       "功率=%.1f\r\n备注=%s\r\n",
-                      n, 50 + n % 150, 32 + n % 90, 125 + n % 200, flow1, flow2, head1, head2, power,
-                      remarks[n % 4]);
+                      n, 50 + n % 150, 32 + n % 90, 125 + n % 200, flow1, flow2, head1, head2, power, remarks[n % 4]);
         text << line;
     }
     std::filesystem::create_directories(file.parent_path());
@@ -57,8 +55,8 @@ void copyDemoPictures(const std::filesystem::path& images, int count) {
         const auto& picture = pictures.at(static_cast<std::size_t>(i) % pictures.size());
         const std::string name = "p" + std::to_string(i) + ".png";
         std::filesystem::copy_file(picture, images / name, copy);
-        std::filesystem::copy_file(picture.parent_path() / ("sm_" + picture.filename().string()), images / ("sm_" + name),
-                                   copy);
+        std::filesystem::copy_file(picture.parent_path() / ("sm_" + picture.filename().string()),
+                                   images / ("sm_" + name), copy);
     }
 }
 
@@ -70,16 +68,16 @@ std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
     constexpr int kKinds = 200, kMakers = 100;
     std::string index = "[种类]\r\n";
     for (int k = 1; k <= kKinds; ++k)
-        index += std::to_string(k) + "=第" + std::to_string(k) + "类离心泵\r\n" + std::to_string(k) +
-                 "mem=第" + std::to_string(k) + "类泵的说明：单级单吸，适用于清水输送，介质温度不高于80℃。\r\n";
+        index += std::to_string(k) + "=第" + std::to_string(k) + "类离心泵\r\n" + std::to_string(k) + "mem=第" +
+                 std::to_string(k) + "类泵的说明：单级单吸，适用于清水输送，介质温度不高于80℃。\r\n";
     for (int k = 1; k <= kKinds; ++k) {
         index += "[第" + std::to_string(k) + "类离心泵]\r\n";
         for (int m = 1; m <= kMakers; ++m) {
             const std::string n = std::to_string(m);
             const std::string file = k == 1 && m == 1 ? "scale.dat" : "small" + std::to_string(m % 10) + ".dat";
-            index += n + "=第" + n + "泵业有限公司\r\n" + n + "add=某省某市工业园区" + n + "号\r\n" + n +
-                     "yb=9" + std::to_string(10000 + m) + "\r\n" + n + "tel=0571-555" + std::to_string(1000 + m) +
-                     "\r\n" + n + "file=" + file + "\r\n" + n + "pic=p" + std::to_string(m % 10) + ".png\r\n";
+            index += n + "=第" + n + "泵业有限公司\r\n" + n + "add=某省某市工业园区" + n + "号\r\n" + n + "yb=9" +
+                     std::to_string(10000 + m) + "\r\n" + n + "tel=0571-555" + std::to_string(1000 + m) + "\r\n" + n +
+                     "file=" + file + "\r\n" + n + "pic=p" + std::to_string(m % 10) + ".png\r\n";
         }
     }
     // One kind more, for the search across all makers: 100 makers of 1,000

@@ -58,17 +58,19 @@ AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms t
 
 void AllMakersWindow::createControls() {
     auto* frame = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 工况点"), 78, 156, 13344, 8100);
-    dutyLine = ui::makeTextBox(frame, QStringLiteral("dutyLine"),
-                               fromUtf8(terms_.kind) + QStringLiteral("，Q= ") + fromUtf8(terms_.flow) +
-                                   QStringLiteral(" 立方米/时，扬程H= ") + fromUtf8(terms_.head) + QStringLiteral(" 米"),
-                               120, 285, 9000, 270);
+    dutyLine =
+        ui::makeTextBox(frame, QStringLiteral("dutyLine"),
+                        fromUtf8(terms_.kind) + QStringLiteral("，Q= ") + fromUtf8(terms_.flow) +
+                            QStringLiteral(" 立方米/时，扬程H= ") + fromUtf8(terms_.head) + QStringLiteral(" 米"),
+                        120, 285, 9000, 270);
     dutyLine->setReadOnly(true);
     ui::makeLabel(frame, QStringLiteral("toleranceLabel"), QStringLiteral("近似容差(%):"), 9450, 330, 1200, 180);
     toleranceBox = new QSpinBox(frame);
     toleranceBox->setObjectName(QStringLiteral("toleranceBox"));
     toleranceBox->setRange(0, 50);
     toleranceBox->setValue(static_cast<int>(terms_.tolerance));
-    toleranceBox->setToolTip(QStringLiteral("流量和扬程与工况点相差不超过此百分比的水泵，以灰色列在符合条件的水泵之后"));
+    toleranceBox->setToolTip(
+        QStringLiteral("流量和扬程与工况点相差不超过此百分比的水泵，以灰色列在符合条件的水泵之后"));
     ui::place(toleranceBox, 10700, 270, 900, 300);
 
     model_ = new RankedModel(this);
@@ -125,12 +127,12 @@ bool AllMakersWindow::search() {
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);  // a scan that ends sooner shows nothing
-    auto listing = ranking::searchKind(selection_.catalogue(), terms_.kind, point_, terms_.tolerance,
-                                       [&](int done, int total) {
-                                           progress.setMaximum(total);
-                                           progress.setValue(done);
-                                           return !progress.wasCanceled();
-                                       });
+    auto listing =
+        ranking::searchKind(selection_.catalogue(), terms_.kind, point_, terms_.tolerance, [&](int done, int total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
     if (listing.cancelled) return false;
     showListing(std::move(listing));
     return true;
@@ -213,8 +215,9 @@ void AllMakersWindow::openSelectedPump() {
     }
     const QString maker = fromUtf8(pump.maker);
     ResultsWindow results(selection_, this);
-    results.showPumps(fits ? ResultsWindow::searchHeaderLine(maker, fromUtf8(terms_.flow), fromUtf8(terms_.head)) : maker,
-                      std::move(rows), pump.row.number);
+    results.showPumps(
+        fits ? ResultsWindow::searchHeaderLine(maker, fromUtf8(terms_.flow), fromUtf8(terms_.head)) : maker,
+        std::move(rows), pump.row.number);
 }
 
 // The table as shown (fits, near misses, in the shown order) as CSV, and the
@@ -231,13 +234,13 @@ void AllMakersWindow::exportClicked() {
         chart->grab().save(&buffer, "PNG");
     }
     if (!writeFile(path, QByteArray::fromStdString(csv)) || !writeFile(picture, png)) {
-        ui::showMessage(this, QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path)), QStringLiteral("导出失败"),
-                        ui::MessageStyle::Critical);
+        ui::showMessage(this, QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path)),
+                        QStringLiteral("导出失败"), ui::MessageStyle::Critical);
         return;
     }
-    ui::showMessage(this,
-                    QStringLiteral("已导出 %1 和 %2").arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(picture)),
-                    QStringLiteral("导出"), ui::MessageStyle::Plain);
+    ui::showMessage(
+        this, QStringLiteral("已导出 %1 和 %2").arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(picture)),
+        QStringLiteral("导出"), ui::MessageStyle::Plain);
 }
 
 }  // namespace allmakers

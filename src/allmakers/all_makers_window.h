@@ -39,7 +39,7 @@ public:
     QLineEdit* dutyLine;     // kind and duty point
     QSpinBox* toleranceBox;  // near misses, in percent
     QTableView* table;
-    QLabel* statusLine;      // makers whose files gave nothing
+    QLabel* statusLine;  // makers whose files gave nothing
     PumpChart* chart;
     QPushButton* exportButton;
     QPushButton* closeButton;

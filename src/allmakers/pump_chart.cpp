@@ -25,8 +25,10 @@ QValueAxis* axis(const QString& title, double low, double high) {
 // A pointer resting on the line shows its name: maker and model.
 void nameOnHover(QLineSeries* series) {
     QObject::connect(series, &QLineSeries::hovered, series, [series](const QPointF&, bool state) {
-        if (state) QToolTip::showText(QCursor::pos(), series->name());
-        else QToolTip::hideText();
+        if (state)
+            QToolTip::showText(QCursor::pos(), series->name());
+        else
+            QToolTip::hideText();
     });
 }
 

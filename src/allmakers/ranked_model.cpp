@@ -39,15 +39,19 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     const ranking::RankedPump& pump = pumps_[row];
     switch (role) {
-        case Qt::DisplayRole: return texts_[row].value(index.column());
-        case Qt::ForegroundRole: return pump.row.match->fits ? QVariant() : QVariant(QColor(Qt::gray));
-        case Qt::ToolTipRole: return pump.row.match->fits ? QVariant() : texts_[row].last();
+        case Qt::DisplayRole:
+            return texts_[row].value(index.column());
+        case Qt::ForegroundRole:
+            return pump.row.match->fits ? QVariant() : QVariant(QColor(Qt::gray));
+        case Qt::ToolTipRole:
+            return pump.row.match->fits ? QVariant() : texts_[row].last();
         case kSortRole:
             // Figures sort by size, a pump without one last; the rest by text.
             if (index.column() == kDeviationColumn) return std::isnan(pump.headDeviation) ? 1e300 : pump.headDeviation;
             if (index.column() == kPositionColumn) return pump.flowPosition;
             return texts_[row].value(index.column());
-        default: return {};
+        default:
+            return {};
     }
 }
 

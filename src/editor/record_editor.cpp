@@ -1,8 +1,8 @@
 #include "editor/record_editor.h"
 
-#include "ui/catalogue_selection.h"
 #include "storage/profile.h"
 #include "storage/record_editing.h"
+#include "ui/catalogue_selection.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
@@ -20,7 +20,6 @@ namespace {
 
 // The boxes that hold a record's seven values, in the order of the record keys.
 constexpr std::array<int, 7> kValueBoxes = {3, 4, 5, 6, 7, 8, 10};
-
 
 struct BoxPlace {
     int index, left, top, width, height;
@@ -67,8 +66,8 @@ void RecordEditor::createControls() {
             Text1_10 = ui::makeMemo(Frame1, QStringLiteral("Text1") + element, p.left, p.top, p.width, p.height);
             Text1_10->setPlainText(QStringLiteral("Text1"));
         } else {
-            Text1[p.index] = ui::makeTextBox(Frame1, QStringLiteral("Text1") + element, QStringLiteral("Text1"),
-                                             p.left, p.top, p.width, p.height);
+            Text1[p.index] = ui::makeTextBox(Frame1, QStringLiteral("Text1") + element, QStringLiteral("Text1"), p.left,
+                                             p.top, p.width, p.height);
             connect(Text1[p.index], &QLineEdit::textChanged, this, [this, i = p.index] { Text1_Change(i); });
         }
         box(p.index)->installEventFilter(this);
@@ -101,13 +100,13 @@ QWidget* RecordEditor::box(int index) const {
     return index == 10 ? static_cast<QWidget*>(Text1_10) : static_cast<QWidget*>(Text1.at(index));
 }
 
-QString RecordEditor::text(int index) const {
-    return index == 10 ? Text1_10->toPlainText() : Text1.at(index)->text();
-}
+QString RecordEditor::text(int index) const { return index == 10 ? Text1_10->toPlainText() : Text1.at(index)->text(); }
 
 void RecordEditor::setText(int index, const QString& text) {
-    if (index == 10) Text1_10->setPlainText(text);
-    else Text1.at(index)->setText(text);
+    if (index == 10)
+        Text1_10->setPlainText(text);
+    else
+        Text1.at(index)->setText(text);
 }
 
 int RecordEditor::indexOf(QObject* watched) const {
@@ -126,15 +125,18 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
         return true;
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        const Qt::KeyboardModifiers mods =
+            key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
         // The key code and shift state as the key handler takes them: A is 65, Ctrl alone is 2.
         const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
                           (mods & Qt::AltModifier ? 4 : 0);
         Text1_KeyDown(index, key->key(), shift);
         // In the remark box Enter saves too; Ctrl+Enter types the line break.
         if (index == 10 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            if (mods == Qt::ControlModifier) Text1_10->insertPlainText(QStringLiteral("\n"));
-            else Command1->click();
+            if (mods == Qt::ControlModifier)
+                Text1_10->insertPlainText(QStringLiteral("\n"));
+            else
+                Command1->click();
             return true;
         }
     }
@@ -144,8 +146,10 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
 void RecordEditor::Text1_GotFocus(int index) {
     if (index == 10) return;
     // The model box keeps its text unselected, so that a model is amended rather than retyped.
-    if (index == 3) Text1[3]->deselect();
-    else lwModule1::SelectAllText(Text1.at(index));
+    if (index == 3)
+        Text1[3]->deselect();
+    else
+        lwModule1::SelectAllText(Text1.at(index));
 }
 
 void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
@@ -153,9 +157,7 @@ void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
     if (keyCode == Qt::Key_A && shift == 2) ShowDataFile();
 }
 
-void RecordEditor::ShowDataFile() {
-    txt::ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile());
-}
+void RecordEditor::ShowDataFile() { txt::ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile()); }
 
 void RecordEditor::Command2_Click() {
     txt::ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().textFile("水泵选型.txt"));
@@ -172,8 +174,10 @@ void RecordEditor::Text1_Change(int index) {
         case editing::NumberChange::BeyondFirstFree:
             ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
             return;
-        case editing::NumberChange::Nothing: return;
-        case editing::NumberChange::Load: break;
+        case editing::NumberChange::Nothing:
+            return;
+        case editing::NumberChange::Load:
+            break;
     }
     setText(1, selection_.selectedMaker());
     setText(2, selection_.selectedKind());
@@ -199,9 +203,12 @@ void RecordEditor::Command1_Click() {
     const auto dataFile = selection_.makerDataFile();
     const std::string number = Text1[0]->text().toStdString();
     editing::RecordValues record;
-    for (std::size_t i = 0; i < kValueBoxes.size(); ++i) record[i] = editing::trimmedSpaces(text(kValueBoxes[i]).toStdString());
+    for (std::size_t i = 0; i < kValueBoxes.size(); ++i)
+        record[i] = editing::trimmedSpaces(text(kValueBoxes[i]).toStdString());
     switch (editing::checkSave(dataFile, number, record)) {
-        case editing::SaveCheck::BeyondLimit: ui::showRecordLimit(this); return;
+        case editing::SaveCheck::BeyondLimit:
+            ui::showRecordLimit(this);
+            return;
         case editing::SaveCheck::SameAsPrevious:
             ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
                             ui::MessageStyle::Exclamation);
@@ -211,7 +218,8 @@ void RecordEditor::Command1_Click() {
                                 ui::MessageStyle::ExclamationOkCancel) != ui::MessageAnswer::Ok)
                 return;
             break;
-        case editing::SaveCheck::Adds: break;
+        case editing::SaveCheck::Adds:
+            break;
     }
     // The seven values are stored together: a record is never left half-written.
     QList<std::pair<QString, QString>> values;

@@ -58,7 +58,8 @@ bool openInTextEditor(const std::filesystem::path& file) {
     wchar_t folder[MAX_PATH];
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
-        const QString notepad = QString::fromWCharArray(folder, static_cast<int>(length)) + QStringLiteral("\\NOTEPAD.EXE");
+        const QString notepad =
+            QString::fromWCharArray(folder, static_cast<int>(length)) + QStringLiteral("\\NOTEPAD.EXE");
         // The path is one argument, blanks and all.
         if (QProcess::startDetached(notepad, {path})) return true;
     }

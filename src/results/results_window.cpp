@@ -1,14 +1,14 @@
 #include "results/results_window.h"
 
-#include "ui/catalogue_selection.h"
 #include "storage/profile.h"
 #include "storage/record_scan.h"
+#include "ui/catalogue_selection.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
-#include "ui/picture_box.h"
 #include "ui/message_box.h"
+#include "ui/picture_box.h"
 #include "ui/scan_progress.h"
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
@@ -17,7 +17,6 @@
 #include <QPlainTextEdit>
 
 namespace {
-
 
 void greyBackground(QWidget* box) {
     QPalette pal = box->palette();
@@ -38,7 +37,8 @@ ResultsWindow::ResultsWindow(const CatalogueSelection& selection, QWidget* owner
 
 void ResultsWindow::createControls() {
     Frame1 = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 产品参数"), 78, 156, 9216, 4380);
-    Label1 = ui::makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("请稍等，正在检索数据...."), 5205, 2115, 2160, 180);
+    Label1 = ui::makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("请稍等，正在检索数据...."), 5205, 2115,
+                           2160, 180);
     Label1->adjustSize();
     Text1 = ui::makeTextBox(Frame1, QStringLiteral("Text1"), QString(), 2868, 285, 6240, 270);
     Text1->setReadOnly(true);
@@ -174,8 +174,12 @@ void ResultsWindow::Command2_Click() {
 // be written is said so, and the old one is not opened in its place.
 void ResultsWindow::Command1_Click() {
     if (ListView1->selectedPosition() == 0) return;
-    const report::Pump pump{Text1->text(),          ListView1->selectedText(0), ListView1->selectedText(1),
-                            ListView1->selectedText(2), ListView1->selectedText(3), Text2->toPlainText()};
+    const report::Pump pump{Text1->text(),
+                            ListView1->selectedText(0),
+                            ListView1->selectedText(1),
+                            ListView1->selectedText(2),
+                            ListView1->selectedText(3),
+                            Text2->toPlainText()};
     const auto file = selection_.catalogue().reportPath();
     const QString path = QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
     QString reason;

@@ -40,7 +40,7 @@ public:
     void RefreshRemark();
 
     QGroupBox* Frame1;
-    QLineEdit* Text1;       // header line
+    QLineEdit* Text1;  // header line
     ui::ListView* ListView1;
     QPlainTextEdit* Text2;  // remark
     QGroupBox* Frame2;
@@ -51,7 +51,7 @@ public:
     QPushButton* Command2;  // help
     QPushButton* Command3;  // close
     ui::Hyperlink* Hyperlink1;
-    QLabel* Label2;         // progress label
+    QLabel* Label2;  // progress label
 
     void Form_Load();
     void Command1_Click();

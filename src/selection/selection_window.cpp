@@ -5,18 +5,18 @@
 #include "results/results_window.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
-#include "ui/focus_guard.h"
-#include "ui/lw_module1.h"
-#include "ui/message_box.h"
-#include "ui/scan_progress.h"
-#include "viewers/picture_viewer.h"
-#include "viewers/text_viewer.h"
 #include "ui/controls.h"
+#include "ui/focus_guard.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
+#include "ui/lw_module1.h"
+#include "ui/message_box.h"
 #include "ui/picture_box.h"
 #include "ui/publisher.h"
+#include "ui/scan_progress.h"
+#include "viewers/picture_viewer.h"
+#include "viewers/text_viewer.h"
 
 #include <QAction>
 #include <QEvent>
@@ -57,13 +57,16 @@ void SelectionWindow::createControls() {
     Frame2 = ui::makeFrame(Frame1, QStringLiteral("Frame2"), QString(), 7740, 1980, 1362, 2040);
     Image1 = new ui::PictureBox(Frame2, QStringLiteral("Image1"));
     ui::place(Image1, 60, 150, 1245, 1845);
-    Label1[0] = ui::makeLabel(Frame1, QStringLiteral("Label1(0)"), QStringLiteral("流量(立米/时):"), 120, 3510, 1260, 180);
+    Label1[0] =
+        ui::makeLabel(Frame1, QStringLiteral("Label1(0)"), QStringLiteral("流量(立米/时):"), 120, 3510, 1260, 180);
     Text1[0] = ui::makeTextBox(Frame1, QStringLiteral("Text1(0)"), QStringLiteral("50"), 1680, 3450, 1635, 270);
-    Label1[1] = ui::makeLabel(Frame1, QStringLiteral("Label1(1)"), QStringLiteral("扬     程(米):"), 120, 3810, 1260, 180);
+    Label1[1] =
+        ui::makeLabel(Frame1, QStringLiteral("Label1(1)"), QStringLiteral("扬     程(米):"), 120, 3810, 1260, 180);
     Text1[1] = ui::makeTextBox(Frame1, QStringLiteral("Text1(1)"), QStringLiteral("40"), 1680, 3750, 1635, 270);
-    Command4 = ui::makeButton(Frame1, QStringLiteral("Command4"),
-                              QStringLiteral("愿加入本数据库的水泵厂商，可与我公司联系:") + ui::publisher::kContactEmail,
-                              15, 4080, 9180, 300);
+    Command4 =
+        ui::makeButton(Frame1, QStringLiteral("Command4"),
+                       QStringLiteral("愿加入本数据库的水泵厂商，可与我公司联系:") + ui::publisher::kContactEmail, 15,
+                       4080, 9180, 300);
     Command5 = ui::makeButton(this, QStringLiteral("Command5"), QStringLiteral("添加"), 2880, 4980, 960, 330);
     Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("搜索"), 4185, 4980, 960, 330);
     Command6 = ui::makeButton(this, QStringLiteral("Command6"), QStringLiteral("浏览"), 5490, 4980, 960, 330);
@@ -115,7 +118,8 @@ void SelectionWindow::addAllMakersCommand() {
 void SelectionWindow::searchAllMakers() {
     const QString kind = selectedKind();
     if (ListView2->selectedPosition() == 0) {
-        ui::showMessage(this, QStringLiteral("请先选择水泵类型"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        ui::showMessage(this, QStringLiteral("请先选择水泵类型"), QStringLiteral("注意"),
+                        ui::MessageStyle::Exclamation);
         return;
     }
     for (QLineEdit* box : Text1) {
@@ -126,17 +130,17 @@ void SelectionWindow::searchAllMakers() {
         return;
     }
     if (ListView1->rowCount() == 0) {
-        ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+        ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), QStringLiteral("注意"),
+                        ui::MessageStyle::Exclamation);
         return;
     }
-    allmakers::AllMakersWindow window(*this, {kind.toStdString(), Text1[0]->text().toStdString(),
-                                              Text1[1]->text().toStdString(), 10},
-                                      this);
+    allmakers::AllMakersWindow window(
+        *this, {kind.toStdString(), Text1[0]->text().toStdString(), Text1[1]->text().toStdString(), 10}, this);
     if (window.search()) window.exec();
 }
 
 void SelectionWindow::setTabOrder() {
-    const QList<QWidget*> order = {ListView2, ListView1, Text1[0], Text1[1], Command5, Command2,
+    const QList<QWidget*> order = {ListView2, ListView1,  Text1[0], Text1[1], Command5, Command2,
                                    Command3,  Hyperlink1, Command6, Command1, Text2,    Command4};
     ui::setTabOrder(order);
 }
@@ -166,8 +170,10 @@ void SelectionWindow::LoadKindList() {
     cat::enumerate([&](int k) { return catalogue_.kindName(k); },
                    [&](int, const std::string& name) { kinds.push_back(name); });
     ListView2->addRows(std::move(kinds));
-    if (ListView2->rowCount() == 0) ShowCatalogueProblem();
-    else ListView2_ItemClick();
+    if (ListView2->rowCount() == 0)
+        ShowCatalogueProblem();
+    else
+        ListView2_ItemClick();
 }
 
 // Without kinds there is nothing to choose: the description box says where
@@ -249,7 +255,8 @@ void SelectionWindow::Command6_Click() {
 // Without a kind and a maker there is no data file to search.
 bool SelectionWindow::SelectionIsComplete() {
     if (ListView2->selectedPosition() != 0 && makerPosition() != 0) return true;
-    ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), QStringLiteral("注意"), ui::MessageStyle::Exclamation);
+    ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), QStringLiteral("注意"),
+                    ui::MessageStyle::Exclamation);
     return false;
 }
 

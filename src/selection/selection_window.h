@@ -2,8 +2,8 @@
 // The selection window (form bump): the start window. Pump kinds, the makers
 // of the selected kind, the duty point, and the commands that search, browse
 // and open the other windows.
-#include "ui/catalogue_selection.h"
 #include "storage/record_scan.h"
+#include "ui/catalogue_selection.h"
 #include "ui/window.h"
 
 #include <array>
@@ -51,17 +51,17 @@ public:
     ui::ListView* ListView1;  // makers
     QPlainTextEdit* Text2;    // kind description
     QGroupBox* Frame2;
-    ui::PictureBox* Image1;   // thumbnail
+    ui::PictureBox* Image1;  // thumbnail
     std::array<QLabel*, 2> Label1;
     std::array<QLineEdit*, 2> Text1;  // flow Q, head H
-    QPushButton* Command4;    // invitation to makers
-    QPushButton* Command5;    // add (hidden)
-    QPushButton* Command1;    // search
-    QPushButton* Command6;    // browse
-    QPushButton* Command2;    // help
-    QPushButton* Command3;    // close
+    QPushButton* Command4;            // invitation to makers
+    QPushButton* Command5;            // add (hidden)
+    QPushButton* Command1;            // search
+    QPushButton* Command6;            // browse
+    QPushButton* Command2;            // help
+    QPushButton* Command3;            // close
     ui::Hyperlink* Hyperlink1;
-    QLabel* Label2;           // progress label
+    QLabel* Label2;  // progress label
 
     // Handlers.
     void Form_Load();

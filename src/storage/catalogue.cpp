@@ -13,15 +13,11 @@ const std::string_view kReportFile = "水泵选型结果.txt";
 const std::string_view kThumbnailPrefix = "sm_";
 }  // namespace
 
-std::string numberedKey(int number, std::string_view word) {
-    return std::to_string(number).append(word);
-}
+std::string numberedKey(int number, std::string_view word) { return std::to_string(number).append(word); }
 
 bool isUnknown(std::string_view value) { return value == ini::kUnknown; }
 
-std::string orNotGiven(std::string value) {
-    return isUnknown(value) ? std::string(kNotGiven) : value;
-}
+std::string orNotGiven(std::string value) { return isUnknown(value) ? std::string(kNotGiven) : value; }
 
 Enumeration enumerate(const std::function<std::string(int)>& nameOf,
                       const std::function<void(int, const std::string&)>& onItem) {
@@ -47,9 +43,9 @@ std::filesystem::path insideFolder(const std::filesystem::path& folder, std::str
         std::size_t end = storedName.find_first_of("\\/", start);
         if (end == std::string_view::npos) end = storedName.size();
         std::string_view part = storedName.substr(start, end - start);
-        if (end == 0 && end < storedName.size()) return {};             // leading separator: absolute
-        if (part == "..") return {};                                      // climbs out
-        if (part.size() >= 2 && part[1] == ':') return {};                // a drive letter
+        if (end == 0 && end < storedName.size()) return {};  // leading separator: absolute
+        if (part == "..") return {};                         // climbs out
+        if (part.size() >= 2 && part[1] == ':') return {};   // a drive letter
         if (part.find('\0') != std::string_view::npos) return {};
         if (!part.empty() && part != ".") {
             result /= files::pathFromUtf8(part);
@@ -67,9 +63,7 @@ std::filesystem::path Catalogue::textFile(std::string_view name) const {
     return programFolder_ / files::pathFromUtf8(kTxtFolder) / files::pathFromUtf8(name);
 }
 
-std::filesystem::path Catalogue::reportPath() const {
-    return programFolder_ / files::pathFromUtf8(kReportFile);
-}
+std::filesystem::path Catalogue::reportPath() const { return programFolder_ / files::pathFromUtf8(kReportFile); }
 
 std::string Catalogue::kindName(int k) const {
     return ini::ReadProfileValue(indexPath(), kKindsSection, numberedKey(k));

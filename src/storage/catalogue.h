@@ -24,8 +24,8 @@ inline constexpr std::string_view kHead2Key = "扬程2";
 inline constexpr std::string_view kPowerKey = "功率";
 inline constexpr std::string_view kRemarkKey = "备注";
 // The seven values of a pump record, in the order they are compared and written.
-inline constexpr std::array<std::string_view, 7> kRecordKeys = {
-    kModelKey, kFlow1Key, kFlow2Key, kHead1Key, kHead2Key, kPowerKey, kRemarkKey};
+inline constexpr std::array<std::string_view, 7> kRecordKeys = {kModelKey, kFlow1Key, kFlow2Key, kHead1Key,
+                                                                kHead2Key, kPowerKey, kRemarkKey};
 
 // Shown instead of a missing address, postcode, telephone or kind description.
 inline constexpr std::string_view kNotGiven = "不详";
@@ -60,8 +60,8 @@ public:
 
     const std::filesystem::path& programFolder() const { return programFolder_; }
     const std::filesystem::path& indexPath() const { return indexPath_; }  // txt/bump.dat
-    std::filesystem::path textFile(std::string_view name) const;   // txt/<name>
-    std::filesystem::path reportPath() const;                      // 水泵选型结果.txt
+    std::filesystem::path textFile(std::string_view name) const;           // txt/<name>
+    std::filesystem::path reportPath() const;                              // 水泵选型结果.txt
 
     // Kind k's name and its description ("不详" when missing).
     std::string kindName(int k) const;

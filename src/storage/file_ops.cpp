@@ -12,17 +12,17 @@
 #include <windows.h>
 #include <fstream>
 #else
-#include <condition_variable>
-#include <csignal>
 #include <fcntl.h>
-#include <memory>
-#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
+#include <condition_variable>
+#include <csignal>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 #endif
 
@@ -30,9 +30,7 @@ namespace pumpsel::files {
 
 namespace fs = std::filesystem;
 
-fs::path pathFromUtf8(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
+fs::path pathFromUtf8(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 bool isRegularFile(const fs::path& path) {
     std::error_code ec;
@@ -54,21 +52,25 @@ constexpr std::string_view kLeadsOut = "the file is a link to a place outside it
 
 std::string_view readProblem(ReadStatus status) {
     switch (status) {
-        case ReadStatus::Ok: return {};
-        case ReadStatus::Missing: return "the file does not exist";
-        case ReadStatus::NotAFile: return kNotAFile;
-        case ReadStatus::Unreadable: return "the file cannot be read";
-        case ReadStatus::TooLarge: return "the file is larger than 1 GiB";
-        case ReadStatus::NoMemory: return "not enough memory to read the file";
+        case ReadStatus::Ok:
+            return {};
+        case ReadStatus::Missing:
+            return "the file does not exist";
+        case ReadStatus::NotAFile:
+            return kNotAFile;
+        case ReadStatus::Unreadable:
+            return "the file cannot be read";
+        case ReadStatus::TooLarge:
+            return "the file is larger than 1 GiB";
+        case ReadStatus::NoMemory:
+            return "not enough memory to read the file";
     }
     return "the file cannot be read";
 }
 
 namespace {
 
-fs::path folderOf(const fs::path& file) {
-    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
-}
+fs::path folderOf(const fs::path& file) { return file.parent_path().empty() ? fs::path(".") : file.parent_path(); }
 
 std::u8string u8(std::string_view text) { return std::u8string(text.begin(), text.end()); }
 
@@ -297,7 +299,8 @@ public:
             named_ = fd_ >= 0;
         }
         if (fd_ < 0) {
-            reason_ = errno == ENOENT ? "the folder does not exist" : systemReason("cannot create a file in the folder");
+            reason_ =
+                errno == ENOENT ? "the folder does not exist" : systemReason("cannot create a file in the folder");
             return;
         }
         // A copy left by a rewrite in place that died belongs to a file gone
@@ -412,7 +415,8 @@ Replaced writeInPlace(int fd, const struct stat& original, const fs::path& targe
         if (::fchown(copy.fd(), static_cast<uid_t>(-1), original.st_gid) != 0) mode &= 0606;
         if (::fchmod(copy.fd(), mode) != 0) return fail(reason, systemReason("cannot set permissions"));
         if (!copy.fill(bytes, reason)) return Replaced::Failed;
-        if (int error = copy.moveTo(journal, true)) return fail(reason, systemReason("cannot name the new content", error));
+        if (int error = copy.moveTo(journal, true))
+            return fail(reason, systemReason("cannot name the new content", error));
     }
     syncFolder(target);
     // Room for a longer content is taken before the rewrite, which then cannot run out of space half-way.
@@ -474,8 +478,7 @@ LockWait lockWithin(int fd, std::chrono::steady_clock::duration limit, std::stri
     try {
         std::thread([wait, helperFd] {
             int rc;
-            while ((rc = ::flock(helperFd, LOCK_EX)) != 0 && errno == EINTR) {
-            }
+            while ((rc = ::flock(helperFd, LOCK_EX)) != 0 && errno == EINTR) {}
             const int error = rc == 0 ? 0 : errno;
             std::lock_guard guard(wait->mutex);
             if (wait->state == Wait::Waiting) {
@@ -530,8 +533,8 @@ ReadStatus readWholeFile(const fs::path& path, std::string& bytes, Stamp* stamp)
         if (::fstat(fd.get(), &after) != 0) return ReadStatus::Unreadable;
         // A file that changed while it was read, or whose rewrite in place
         // began meanwhile, is read again.
-        const bool whole = fromJournal ||
-                           (stampFrom(before) == stampFrom(after) && ::access(journal.c_str(), F_OK) != 0);
+        const bool whole =
+            fromJournal || (stampFrom(before) == stampFrom(after) && ::access(journal.c_str(), F_OK) != 0);
         if (whole || attempt == 2) {
             if (stamp) *stamp = stampFrom(after);
             return ReadStatus::Ok;
@@ -555,7 +558,8 @@ Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reaso
         if (fresh.fd() < 0) return fail(reason, fresh.reason());
         if (takeIdentity(fresh.fd(), lock.fd_, original)) {
             if (!fresh.fill(bytes, reason)) return Replaced::Failed;
-            if (int error = fresh.moveTo(target, true)) return fail(reason, systemReason("cannot replace the file", error));
+            if (int error = fresh.moveTo(target, true))
+                return fail(reason, systemReason("cannot replace the file", error));
             syncFolder(target);
             // A copy left by a rewrite in place that died belonged to the file just replaced.
             ::unlink(journalOf(target, original.st_ino).c_str());
@@ -604,11 +608,16 @@ WriteLock::WriteLock(const fs::path& file) {
             return;
         }
         switch (lockWithin(fd_, deadline - std::chrono::steady_clock::now(), &reason_)) {
-            case LockWait::Locked: break;
-            case LockWait::Busy: busy_ = true; return;
-            case LockWait::Failed: return;
+            case LockWait::Locked:
+                break;
+            case LockWait::Busy:
+                busy_ = true;
+                return;
+            case LockWait::Failed:
+                return;
         }
-        struct stat locked {}, now {};
+        struct stat locked {
+        }, now{};
         if (::fstat(fd_, &locked) == 0 && ::stat(target_.c_str(), &now) == 0 && sameFile(locked, now)) {
             held_ = exists_ = true;
             return;
@@ -634,13 +643,11 @@ std::string lastErrorReason(const char* what) {
 }  // namespace
 
 std::optional<Stamp> stampOf(const fs::path& path) {
-    HANDLE h = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
-    bool ok = ::GetFileInformationByHandle(h, &info) &&
-              !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    bool ok = ::GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     ::CloseHandle(h);
     if (!ok) return std::nullopt;
     Stamp s;
@@ -689,8 +696,7 @@ Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reaso
     for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec))
         if (isTemporaryOf(it->path(), target)) fs::remove(it->path(), ec);
     const auto temp = temporaryBeside(target);
-    HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_HIDDEN, nullptr);
+    HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         if (reason) *reason = lastErrorReason("cannot create a file in the folder");
         return Replaced::Failed;
@@ -701,10 +707,12 @@ Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reaso
     ::CloseHandle(h);
     // A new file never replaces one that another writer created meanwhile.
     const DWORD how = lock.exists() ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH : MOVEFILE_WRITE_THROUGH;
-    ok = ok && ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL) && ::MoveFileExW(temp.c_str(), target.c_str(), how);
+    ok = ok && ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL) &&
+         ::MoveFileExW(temp.c_str(), target.c_str(), how);
     if (ok) return Replaced::Done;
     const bool raced = !lock.exists() && ::GetLastError() == ERROR_ALREADY_EXISTS;
-    if (reason) *reason = raced ? "another program created the file meanwhile" : lastErrorReason("cannot replace the file");
+    if (reason)
+        *reason = raced ? "another program created the file meanwhile" : lastErrorReason("cannot replace the file");
     ::DeleteFileW(temp.c_str());
     return raced ? Replaced::Raced : Replaced::Failed;
 }
@@ -737,8 +745,8 @@ WriteLock::WriteLock(const fs::path& file) {
     }
     auto lockPath = folderOf(target_) / L".pumpsel.lock";
     HANDLE h = ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OVERLAPPED, nullptr);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         reason_ = lastErrorReason("cannot open the lock file");
         return;
@@ -755,8 +763,9 @@ WriteLock::WriteLock(const fs::path& file) {
     }
     if (ov.hEvent) ::CloseHandle(ov.hEvent);
     if (!locked) {
-        reason_ = busy_ ? "another program has kept the folder locked for " + std::to_string(kLockWait.count()) + " seconds"
-                        : lastErrorReason("cannot lock");
+        reason_ =
+            busy_ ? "another program has kept the folder locked for " + std::to_string(kLockWait.count()) + " seconds"
+                  : lastErrorReason("cannot lock");
         ::CloseHandle(h);
         return;
     }

@@ -40,8 +40,7 @@ std::string utf16ToUtf8Units(const UChar* units, int32_t count) {
     std::string out(static_cast<std::size_t>(count) * 3, '\0');
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, units, count, 0xFFFD,
-                       nullptr, &status);
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, units, count, 0xFFFD, nullptr, &status);
     out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
     return out;
 }
@@ -64,8 +63,8 @@ std::string toUtf8(std::string_view gbkBytes) {
     ucnv_reset(conv);
     std::vector<UChar> units(gbkBytes.size() + 1);
     UErrorCode status = U_ZERO_ERROR;
-    int32_t count = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()),
-                                  gbkBytes.data(), static_cast<int32_t>(gbkBytes.size()), &status);
+    int32_t count = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()), gbkBytes.data(),
+                                  static_cast<int32_t>(gbkBytes.size()), &status);
     if (U_FAILURE(status)) return std::string();
     return utf16ToUtf8Units(units.data(), count);
 }
@@ -216,8 +215,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepres
             UChar back[4];
             status = U_ZERO_ERROR;
             int32_t backCount = ucnv_toUChars(conv, back, 4, bytes, len, &status);
-            ok = U_SUCCESS(status) && backCount == unitCount &&
-                 std::equal(back, back + backCount, units);
+            ok = U_SUCCESS(status) && backCount == unitCount && std::equal(back, back + backCount, units);
         }
         if (!ok) {
             if (unrepresentable) *unrepresentable = std::string(utf8.substr(start, i - start));

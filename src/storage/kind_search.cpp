@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
-#include <cmath>
 #include <fstream>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 namespace pumpsel::ranking {
 
@@ -24,9 +24,9 @@ constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
 
 double headDeviation(const records::Match& m, records::DutyPoint point) {
     if (point.head == 0) return kNoFigure;
-    const double head = m.flow1 == m.flow2
-                            ? std::max(m.head1, m.head2)
-                            : m.head1 + (double(m.head2) - m.head1) * (double(point.flow) - m.flow1) / (double(m.flow2) - m.flow1);
+    const double head = m.flow1 == m.flow2 ? std::max(m.head1, m.head2)
+                                           : m.head1 + (double(m.head2) - m.head1) * (double(point.flow) - m.flow1) /
+                                                           (double(m.flow2) - m.flow1);
     return (head - point.head) / std::fabs(double(point.head)) * 100;
 }
 
@@ -69,8 +69,8 @@ struct MakerScan {
 void scanMaker(MakerScan& maker, records::DutyPoint point, double tolerance) {
     if ((maker.problem = fileProblem(maker.file))) return;
     int tried = 0;  // a file whose first try finds nothing holds no records
-    maker.rows = records::listPumps(maker.file, point, records::RangeForm::OneDecimal, [&](int) { ++tried; },
-                                    tolerance);
+    maker.rows = records::listPumps(
+        maker.file, point, records::RangeForm::OneDecimal, [&](int) { ++tried; }, tolerance);
     if (tried == 1) maker.problem = FileProblem::Empty;
 }
 
@@ -184,9 +184,12 @@ std::string missReason(const records::Match& match) {
 
 std::string problemText(FileProblem problem) {
     switch (problem) {
-        case FileProblem::Missing: return "缺少数据文件";
-        case FileProblem::Empty: return "数据文件中没有记录";
-        case FileProblem::Unreadable: return "数据文件无法读取";
+        case FileProblem::Missing:
+            return "缺少数据文件";
+        case FileProblem::Empty:
+            return "数据文件中没有记录";
+        case FileProblem::Unreadable:
+            return "数据文件无法读取";
     }
     return {};
 }

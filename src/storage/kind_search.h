@@ -18,7 +18,7 @@ namespace pumpsel::ranking {
 struct RankedPump {
     int makerPosition = 0;  // the maker's place in the kind's list
     std::string maker;
-    records::PumpRow row;   // ranges "0.0"; row.match is always set
+    records::PumpRow row;  // ranges "0.0"; row.match is always set
     // The pump's head at the duty flow, on the line from (流量1, 扬程1) to
     // (流量2, 扬程2), minus the duty head, in percent of the duty head (the
     // higher head for a flat range); not a number when the duty head is 0.
@@ -64,8 +64,8 @@ std::string missReason(const records::Match& match);
 std::string problemText(FileProblem problem);
 
 // The listing's columns, and a pump's texts in them.
-inline constexpr std::array<std::string_view, 8> kColumns = {"厂家",   "型号",    "流量(m3/h)", "扬程(m)",
-                                                            "功率(kw)", "扬程偏差", "流量位置",   "说明"};
+inline constexpr std::array<std::string_view, 8> kColumns = {"厂家",     "型号",     "流量(m3/h)", "扬程(m)",
+                                                             "功率(kw)", "扬程偏差", "流量位置",   "说明"};
 std::vector<std::string> rowTexts(const RankedPump& pump);
 
 // What was searched, as the header line of an export names it.

@@ -37,7 +37,7 @@ std::size_t numberLength(std::string_view s) {
 // the power of ten are then exact doubles, and their quotient is the
 // correctly rounded value that from_chars would give, sooner.
 std::optional<double> shortDecimal(std::string_view number) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::uint64_t digits = 0;
     int count = 0, decimals = 0;
@@ -65,7 +65,8 @@ long long firstDigitPower(std::string_view number) {
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t first = mantissa.find_first_of("123456789");
     if (first == std::string_view::npos) return 0;
-    long long power = first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
+    long long power =
+        first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
     long long exponent = 0;
     std::string_view digits = e < number.size() ? number.substr(e + 1) : std::string_view();
     const bool negativeExponent = !digits.empty() && digits.front() == '-';
@@ -120,7 +121,7 @@ void sevenDigits(float magnitude, std::uint64_t& mantissa, int& exponent) {
     const double x = magnitude;
     if (x >= 1e-3 && x < 1e7) {
         static constexpr double kScale[] = {1e9, 1e8, 1e7, 1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};  // 10^(6 - exponent)
-        exponent = x >= 1 ? 0 : -3;  // from 1 on, the first digit lies at 10^0 or higher
+        exponent = x >= 1 ? 0 : -3;                          // from 1 on, the first digit lies at 10^0 or higher
         while (x * kScale[exponent + 3] >= 1e7) ++exponent;  // the first digit lies higher; x < 1e7 stops it at 6
         // The product is exact and below 2^53: its whole part and fraction
         // are too, and rounding them by hand (half to even, as nearbyint in

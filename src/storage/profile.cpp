@@ -173,8 +173,7 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
     }
 }
 
-std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
-                             std::string_view key) {
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section, std::string_view key) {
     std::string value = lookupValue(file, section, key).value_or(std::string(kUnknown));
     cutLikeTheBuffer(value);
     return value;

@@ -29,8 +29,7 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
 // absence. The value passes through a 1000-byte buffer that is trimmed as a
 // whole, so a value that begins with blanks keeps them and loses as many
 // characters at its end.
-std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
-                             std::string_view key);
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section, std::string_view key);
 
 // One file as a user action reads it many times over (a record scan): it is
 // checked on disk once, when the snapshot is made, and every read returns
@@ -64,8 +63,8 @@ struct WriteOutcome {
 // file, a link that leads out of its folder, a file above the size limit, an
 // empty file name, names that would break the file's structure, text that
 // the file's encoding cannot hold, or a lock held elsewhere past the wait.
-WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section,
-                        std::string_view key, std::string_view value);
+WriteOutcome writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                        std::string_view value);
 
 // While a ReadBatch lives on a thread, each file read on that thread is
 // checked on disk once, at its first read in the batch, instead of at every
@@ -82,8 +81,7 @@ public:
 
 // Writes several values into one section in a single replacement of the
 // file: either all of them are stored or, on failure, none.
-WriteOutcome writeValues(const std::filesystem::path& file, std::string_view section,
-                         std::span<const KeyValue> values);
+WriteOutcome writeValues(const std::filesystem::path& file, std::string_view section, std::span<const KeyValue> values);
 
 // Drops every cached file (benchmarks measure cold reads with it).
 void forgetCachedFiles();

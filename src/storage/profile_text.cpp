@@ -114,9 +114,9 @@ const std::optional<std::string>& encodedName(std::string_view utf8) {
 }  // namespace
 
 std::string storedForm(std::string_view value) {
-    const bool readsBackAsIs = trimmed(value) == value && value.find_first_of("\r\n") == std::string_view::npos &&
-                               !(value.size() >= 2 && value.front() == value.back() &&
-                                 (value.front() == '"' || value.front() == '\''));
+    const bool readsBackAsIs =
+        trimmed(value) == value && value.find_first_of("\r\n") == std::string_view::npos &&
+        !(value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''));
     if (readsBackAsIs) return std::string(value);
     // Line breaks and "\n" or "\r" need the escapes; UTF-8 puts no backslash
     // inside a character, so escaping bytes here is escaping characters.
@@ -124,10 +124,14 @@ std::string storedForm(std::string_view value) {
                          value.find("\\n") != std::string_view::npos || value.find("\\r") != std::string_view::npos;
     std::string out = "\"";
     for (char c : value) {
-        if (escaped && c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out.push_back(c);
+        if (escaped && c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out.push_back(c);
     }
     out.push_back('"');
     return out;
@@ -308,7 +312,8 @@ const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view 
 // Tries the section after the one found last before the index.
 const ProfileText::Section* ProfileText::findSectionNear(std::string_view foldedName, std::uint32_t& near) const {
     const std::uint32_t next = near + 1;
-    if (next < sections_.size() && sections_[next].firstOfName && nameOf(sections_[next].name, sectionNames_) == foldedName) {
+    if (next < sections_.size() && sections_[next].firstOfName &&
+        nameOf(sections_[next].name, sectionNames_) == foldedName) {
         near = next;
         return &sections_[next];
     }
@@ -376,8 +381,10 @@ void ProfileText::valueCut(const Entry& entry, std::size_t maxGbkBytes, std::str
         if (cut + len > maxGbkBytes) break;
         cut += len;
     }
-    if (gbk::isAscii(value.substr(0, cut))) out.assign(value.substr(0, cut));
-    else out = gbk::toUtf8(value.substr(0, cut));
+    if (gbk::isAscii(value.substr(0, cut)))
+        out.assign(value.substr(0, cut));
+    else
+        out = gbk::toUtf8(value.substr(0, cut));
 }
 
 std::vector<std::optional<std::string>> ProfileText::prepareNames(std::span<const std::string_view> names) const {
@@ -399,8 +406,10 @@ void ProfileText::findPrepared(std::string_view section, const std::vector<std::
     const Keys sectionKeys = keysOf(*s);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const Entry* e = keys[i] ? findEntry(sectionKeys, *keys[i]) : nullptr;
-        if (e) valueCut(*e, maxGbkBytes, values[i]);
-        else values[i].assign(absent);
+        if (e)
+            valueCut(*e, maxGbkBytes, values[i]);
+        else
+            values[i].assign(absent);
     }
 }
 
@@ -419,10 +428,14 @@ std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::st
 
 std::string ProfileText::encodeFile(const std::string& working) const {
     switch (encoding_) {
-        case Encoding::Gbk: return working;
-        case Encoding::Utf8: return "\xEF\xBB\xBF" + working;
-        case Encoding::Utf16LE: return "\xFF\xFE" + gbk::utf8ToUtf16(working, false);
-        case Encoding::Utf16BE: return "\xFE\xFF" + gbk::utf8ToUtf16(working, true);
+        case Encoding::Gbk:
+            return working;
+        case Encoding::Utf8:
+            return "\xEF\xBB\xBF" + working;
+        case Encoding::Utf16LE:
+            return "\xFF\xFE" + gbk::utf8ToUtf16(working, false);
+        case Encoding::Utf16BE:
+            return "\xFE\xFF" + gbk::utf8ToUtf16(working, true);
     }
     return working;
 }
@@ -479,8 +492,7 @@ std::optional<std::string> ProfileText::withValues(std::string_view section, std
     } else if (!added.empty()) {
         // A new section goes at the end of the file, without a blank line before it.
         const bool needsBreak = !text_.empty() && text_.back() != '\n' && text_.back() != '\r';
-        edits.push_back({text_.size(), text_.size(),
-                         (needsBreak ? "\r\n[" : "[") + *sectionW + "]\r\n" + added});
+        edits.push_back({text_.size(), text_.size(), (needsBreak ? "\r\n[" : "[") + *sectionW + "]\r\n" + added});
     }
     std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
     std::string out;

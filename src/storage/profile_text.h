@@ -39,8 +39,7 @@ public:
     // The stored value, as UTF-8, of the first matching key in the first
     // matching section, cut to at most maxGbkBytes bytes of GBK; nullopt when
     // the section or key does not exist. Names are UTF-8.
-    std::optional<std::string> find(std::string_view section, std::string_view key,
-                                    std::size_t maxGbkBytes) const;
+    std::optional<std::string> find(std::string_view section, std::string_view key, std::size_t maxGbkBytes) const;
 
     // Several keys looked up in one section, in the order given: names
     // prepared once (prepareNames) for a file serve every section read. Each
@@ -88,9 +87,9 @@ private:
     struct Page {
         std::uint32_t firstSection = 0;
         std::vector<Entry> entries;
-        std::vector<std::uint32_t> starts;  // each section's first entry, then the end
+        std::vector<std::uint32_t> starts;               // each section's first entry, then the end
         std::vector<std::unique_ptr<KeyIndex>> indexes;  // for each long section, read key by key
-        std::string names;  // the key names that folding changes, folded
+        std::string names;                               // the key names that folding changes, folded
     };
     struct Keys {
         std::span<const Entry> entries;
@@ -123,10 +122,10 @@ private:
     std::string encodeFile(const std::string& working) const;
 
     Encoding encoding_ = Encoding::Gbk;
-    bool faithful_ = true;  // false when a UTF-16 file would not survive a rewrite
-    std::string text_;   // GBK bytes, or UTF-8 for files with a byte-order mark
+    bool faithful_ = true;      // false when a UTF-16 file would not survive a rewrite
+    std::string text_;          // GBK bytes, or UTF-8 for files with a byte-order mark
     std::string sectionNames_;  // the section names that folding changes, folded
-    std::uint64_t id_ = 0;  // tells parsed texts apart, also one at a freed one's address
+    std::uint64_t id_ = 0;      // tells parsed texts apart, also one at a freed one's address
     std::vector<Section> sections_;
     std::unordered_map<std::string_view, std::uint32_t> sectionIndex_;  // first section of each name
 

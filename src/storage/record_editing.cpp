@@ -30,10 +30,11 @@ Opening openingFor(const std::filesystem::path& dataFile) {
 
 NumberChange numberChange(const std::filesystem::path& dataFile, std::string_view numberText) {
     const std::string number = trimmedSpaces(numberText);
-    if (numbers::leadingNumber(number) > records::countRecords(dataFile).count + 1) return NumberChange::BeyondFirstFree;
+    if (numbers::leadingNumber(number) > records::countRecords(dataFile).count + 1)
+        return NumberChange::BeyondFirstFree;
     // The section named by the text itself: "04" and "4.0" name no record.
     return catalogue::isUnknown(ini::ReadProfileValue(dataFile, number, catalogue::kModelKey)) ? NumberChange::Nothing
-                                                                                                 : NumberChange::Load;
+                                                                                               : NumberChange::Load;
 }
 
 SaveSections saveSections(std::string_view numberText) {

@@ -12,10 +12,11 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: pumpsel-ini get FILE SECTION KEY\n"
-               "       pumpsel-ini set FILE SECTION KEY VALUE\n"
-               "Arguments and output are UTF-8; the files are GBK text.\n",
-               stderr);
+    std::fputs(
+        "usage: pumpsel-ini get FILE SECTION KEY\n"
+        "       pumpsel-ini set FILE SECTION KEY VALUE\n"
+        "Arguments and output are UTF-8; the files are GBK text.\n",
+        stderr);
     return 2;
 }
 

@@ -11,8 +11,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QTableView>
 #include <QPixmap>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -64,12 +64,16 @@ int main(int argc, char** argv) {
     save(&selection, QStringLiteral("bump"));
     selection.Text1[0]->setText(QStringLiteral("25"));
     selection.Text1[1]->setText(QStringLiteral("20"));
-    saveModal(QStringLiteral("se"), [&] { selection.Command1_Click(); }, [](QWidget* w) {
-        if (auto* results = qobject_cast<ResultsWindow*>(w)) results->ListView1->selectRow(2);
-    });
-    saveModal(QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); }, [](QWidget* w) {
-        if (auto* window = qobject_cast<allmakers::AllMakersWindow*>(w)) window->table->selectRow(1);
-    });
+    saveModal(
+        QStringLiteral("se"), [&] { selection.Command1_Click(); },
+        [](QWidget* w) {
+            if (auto* results = qobject_cast<ResultsWindow*>(w)) results->ListView1->selectRow(2);
+        });
+    saveModal(
+        QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); },
+        [](QWidget* w) {
+            if (auto* window = qobject_cast<allmakers::AllMakersWindow*>(w)) window->table->selectRow(1);
+        });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });
     saveModal(QStringLiteral("badd"), [&] { selection.Command5_Click(); });

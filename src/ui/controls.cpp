@@ -45,8 +45,8 @@ Control* named(Control* control, const QString& name, int left, int top, int wid
 }
 }  // namespace
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                        int width, int height) {
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
+                        int height) {
     return named(new QPushButton(caption, parent), name, left, top, width, height);
 }
 
@@ -94,8 +94,8 @@ void makeSeparator(QWidget* parent) {
 void loadWindow(QDialog* window, int clientWidth, int clientHeight, Hyperlink* banner, int bannerTop,
                 QPushButton* closeButton) {
     window->setWindowIcon(programIcon());
-    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(px(clientWidth), px(clientHeight));
     banner->move(px(210), px(bannerTop));
     // A font wider than the one the layout was made for must not cut the address short.

@@ -19,8 +19,8 @@ class Hyperlink;
 QIcon programIcon();
 QPixmap closePicture();
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                        int width, int height);
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
+                        int height);
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                   int height);
 QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,

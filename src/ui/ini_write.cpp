@@ -5,8 +5,8 @@
 
 namespace ini {
 
-void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section,
-                       const QString& key, const QString& value) {
+void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section, const QString& key,
+                       const QString& value) {
     WriteProfileValues(parent, file, section, {{key, value}});
 }
 

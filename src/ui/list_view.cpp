@@ -25,8 +25,10 @@ public:
         cells.resize(cells.size() - cells.size() % columns);
         const int first = rowCount();
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(cells.size() / columns) - 1);
-        if (cells_.empty()) cells_ = std::move(cells);
-        else cells_.insert(cells_.end(), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
+        if (cells_.empty())
+            cells_ = std::move(cells);
+        else
+            cells_.insert(cells_.end(), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
         endInsertRows();
     }
     void clear() {
@@ -107,7 +109,9 @@ int ListView::selectedPosition() const {
 
 QString ListView::selectedText(int column) const { return text(selectedPosition(), column); }
 
-QString ListView::headerText(int column) const { return rows_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
+QString ListView::headerText(int column) const {
+    return rows_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
 
 QRect ListView::rowRect(int position) const { return visualRect(rows_->index(position - 1, 0)); }
 

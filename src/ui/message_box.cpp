@@ -13,9 +13,15 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& t
     box.setText(text);
     switch (style) {
         case MessageStyle::Exclamation:
-        case MessageStyle::ExclamationOkCancel: box.setIcon(QMessageBox::Warning); break;
-        case MessageStyle::Critical: box.setIcon(QMessageBox::Critical); break;
-        case MessageStyle::Plain: box.setIcon(QMessageBox::NoIcon); break;
+        case MessageStyle::ExclamationOkCancel:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageStyle::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageStyle::Plain:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     if (style == MessageStyle::ExclamationOkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -31,7 +37,8 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& t
 }
 
 void showRecordLimit(QWidget* parent) {
-    showMessage(parent, QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(pumpsel::catalogue::kMaxCounter),
+    showMessage(parent,
+                QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(pumpsel::catalogue::kMaxCounter),
                 QStringLiteral("注意"), MessageStyle::Exclamation);
 }
 

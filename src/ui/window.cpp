@@ -21,8 +21,10 @@ bool Window::isNewFocus(const QEvent* focusIn) const {
 }
 
 void Window::reject() {
-    if (closeButton_) closeButton_->click();
-    else close();
+    if (closeButton_)
+        closeButton_->click();
+    else
+        close();
 }
 
 // A dialog's own close event would go through reject() and so press the

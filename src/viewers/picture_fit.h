@@ -5,10 +5,10 @@
 namespace picshow {
 
 struct Fit {
-    int maximum = 0;     // scroll range (0 when the picture fits)
-    int largeStep = 0;   // a click in the scroll bar's track
-    int smallStep = 0;   // a click on an arrow
-    double offset = 0;   // the picture's edge inside the area when first shown
+    int maximum = 0;    // scroll range (0 when the picture fits)
+    int largeStep = 0;  // a click in the scroll bar's track
+    int smallStep = 0;  // a click on an arrow
+    double offset = 0;  // the picture's edge inside the area when first shown
 };
 
 // One direction: the picture's and the area's extent. Rounding goes to the

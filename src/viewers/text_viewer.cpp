@@ -54,7 +54,8 @@ void TextViewer::showEvent(QShowEvent* event) {
 
 void TextViewer::Command1_Click() {
     QGuiApplication::clipboard()->setText(Text1->toPlainText());
-    ui::showMessage(this, QStringLiteral("上面的文本已拷贝到剪贴板"), QStringLiteral("拷贝成功"), ui::MessageStyle::Plain);
+    ui::showMessage(this, QStringLiteral("上面的文本已拷贝到剪贴板"), QStringLiteral("拷贝成功"),
+                    ui::MessageStyle::Plain);
 }
 
 namespace txt {
@@ -96,7 +97,8 @@ QString viewerText(const std::filesystem::path& file) {
     const QString notFound = nativePath(file) + QStringLiteral("文件不存在。");
     std::string bytes;
     switch (pumpsel::files::readWholeFile(file, bytes)) {
-        case pumpsel::files::ReadStatus::Ok: break;
+        case pumpsel::files::ReadStatus::Ok:
+            break;
         case pumpsel::files::ReadStatus::Missing:
             // Shown all the same when the file cannot be created (a missing folder).
             return notFound + QLatin1Char('\n') + createWithNotFoundMarker(file, notFound);

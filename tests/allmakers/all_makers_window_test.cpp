@@ -11,6 +11,7 @@
 #include "support/message_boxes.h"
 #include "ui/list_view.h"
 
+#include <gtest/gtest.h>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -22,15 +23,14 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QToolTip>
-#include <gtest/gtest.h>
 
 using namespace testing_support;
 using allmakers::AllMakersWindow;
 
 namespace {
 
-std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2,
-                   const std::string& h1, const std::string& h2) {
+std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2, const std::string& h1,
+                   const std::string& h2) {
     return "[" + std::to_string(n) + "]\n型号=" + model + "\n流量1=" + f1 + "\n流量2=" + f2 + "\n扬程1=" + h1 +
            "\n扬程2=" + h2 + "\n功率=1.5\n备注=" + model + " 的备注\n";
 }
@@ -38,13 +38,14 @@ std::string record(int n, const std::string& model, const std::string& f1, const
 // Three makers of 离心泵, the second without its data file; duty point 100 m³/h at 50 m.
 struct ThreeMakers {
     ThreeMakers() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
-                                         "2=乙厂\n2file=b.dat\n3=丙厂\n3file=c.dat\n3pic=c.png\n");
+        folder.writeText("txt/bump.dat",
+                         "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
+                         "2=乙厂\n2file=b.dat\n3=丙厂\n3file=c.dat\n3pic=c.png\n");
         folder.writeText("txt/a.dat", record(1, "A-off", "10", "20", "90", "80") +
                                           record(2, "A-high", "100", "200", "60", "40") +
                                           record(3, "A-centre", "50", "150", "60", "40"));
-        folder.writeText("txt/c.dat", record(1, "C-near", "50", "90", "60", "40") +
-                                          record(2, "C-close", "0", "200", "70", "30.5"));
+        folder.writeText("txt/c.dat",
+                         record(1, "C-near", "50", "90", "60", "40") + record(2, "C-close", "0", "200", "70", "30.5"));
         folder.writePicture("images/c.png", Qt::darkYellow);
     }
     CatalogueFolder folder;

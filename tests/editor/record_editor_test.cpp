@@ -10,11 +10,11 @@
 #include "ui/list_view.h"
 #include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace testing_support;
 
@@ -195,7 +195,7 @@ TEST_F(RecordEditorTest, SavingANewRecordAdvancesTheNumber) {
 TEST_F(RecordEditorTest, OverwritingAsksAndCancelWritesNothing) {
     const std::string before = readBytes(folder / "txt/a.dat");
     withEditor([&](RecordEditor* e) {
-        e->setText(0, "3");   // loads record 3
+        e->setText(0, "3");  // loads record 3
         e->setText(3, "NEW");
         boxes.willAnswer(QMessageBox::Cancel);
         click(e->Command1);
@@ -281,8 +281,8 @@ TEST_F(RecordEditorTest, AnUnusableNumberIsRefusedByTheWrite) {
             e->setText(3, "X");
             click(e->Command1);
             ASSERT_FALSE(boxes.seen.empty()) << number;
-            EXPECT_EQ(boxes.seen.back().text,
-                      "写数据错误，非法条目 -> " + QString(number).trimmed() + "/型号") << number;
+            EXPECT_EQ(boxes.seen.back().text, "写数据错误，非法条目 -> " + QString(number).trimmed() + "/型号")
+                << number;
             EXPECT_EQ(boxes.seen.back().title, "读取时出错");
             EXPECT_EQ(boxes.seen.back().icon, QMessageBox::Critical);
         }

@@ -13,14 +13,14 @@
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <zlib.h>
 
 using namespace testing_support;
 
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(BadCatalogue, InvalidGbkNulAndLongLinesInTheIndex) {
     std::string index = "[\xD6\xD6\xC0\xE0]\r\n1=\xFF\x81\x7F\r\n2=\xC0\xEB\xD0\xC4";
-    index += std::string("\0\xB1\xC3", 3);           // a NUL ends the value
+    index += std::string("\0\xB1\xC3", 3);                              // a NUL ends the value
     index += "\r\n3=" + std::string(10 << 20, 'x') + "\r\n4=last\r\n";  // a 10 MB line
     writeBytes(folder / "txt/bump.dat", index);
     SelectionWindow w(folder.root());
@@ -75,7 +75,8 @@ TEST_F(BadCatalogue, InvalidGbkNulAndLongLinesInTheIndex) {
 }
 
 TEST_F(BadCatalogue, LinesWithoutEqualsAndBracketsWithoutEnd) {
-    folder.writeText("txt/bump.dat", "garbage before\n[种类\n1=not in a section\n[种类]\nno equals here\n1=甲\n[2=乙\n");
+    folder.writeText("txt/bump.dat",
+                     "garbage before\n[种类\n1=not in a section\n[种类]\nno equals here\n1=甲\n[2=乙\n");
     SelectionWindow w(folder.root());
     EXPECT_EQ(kinds(w), (QStringList{"甲"}));
 }

@@ -10,11 +10,11 @@
 #include "support/message_boxes.h"
 #include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace testing_support;
 

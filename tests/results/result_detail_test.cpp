@@ -13,11 +13,11 @@
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace testing_support;
 
@@ -107,7 +107,8 @@ TEST_F(ResultDetailTest, PictureClickOpensTheMakerPictureEnlarged) {
     withResults([&](ResultsWindow* r) {
         clickRow(r, 2);
         QColor shown;
-        OnModal<PictureViewer> viewer([&](PictureViewer* v) { shown = v->Image1->pixmap().toImage().pixelColor(1, 1); });
+        OnModal<PictureViewer> viewer(
+            [&](PictureViewer* v) { shown = v->Image1->pixmap().toImage().pixelColor(1, 1); });
         click(r->Image1);
         EXPECT_TRUE(viewer.ran());
         EXPECT_EQ(shown, QColor(Qt::magenta));
@@ -140,7 +141,7 @@ TEST_F(ResultDetailTest, ReportHoldsTheSelectedPumpByteForByte) {
                     stamp == report::generalDateTime(QDateTime::currentDateTime()))
             << stamp.toStdString();
         EXPECT_EQ(bytes.substr(firstBreak), gbk("\r\n\r\n厂家: 江南泵业\r\n型号: IS50\r\n流量: 6.3 ～ 12.5立方米/时\r\n"
-                                               "扬程: 22.0 ～ 18.5米\r\n功率: 2.2千瓦\r\n备注: 清水泵"));
+                                                "扬程: 22.0 ～ 18.5米\r\n功率: 2.2千瓦\r\n备注: 清水泵"));
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0], folder / "水泵选型结果.txt");
     });
@@ -168,8 +169,8 @@ TEST_F(ResultDetailTest, UnwritableReportIsSaidAndTheOldOneIsNotOpened) {
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(report(), "old report");
     ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_TRUE(boxes.seen[0].text.startsWith(
-        "无法写入结果文件 " + QString::fromStdU16String((folder / "水泵选型结果.txt").u16string())))
+    EXPECT_TRUE(boxes.seen[0].text.startsWith("无法写入结果文件 " +
+                                              QString::fromStdU16String((folder / "水泵选型结果.txt").u16string())))
         << boxes.seen[0].text.toStdString();
     EXPECT_EQ(boxes.seen[0].title, "输出失败");
     EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);

@@ -6,11 +6,11 @@
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;

@@ -9,12 +9,12 @@
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 using namespace testing_support;
 
@@ -22,8 +22,9 @@ namespace {
 
 struct TwoMakers {
     TwoMakers() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
-                                         "2=乙厂\n2file=b.dat\n2pic=b.png\n");
+        folder.writeText("txt/bump.dat",
+                         "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
+                         "2=乙厂\n2file=b.dat\n2pic=b.png\n");
         folder.writeRecords("txt/a.dat", 3);
         folder.writeText("txt/水泵选型.txt", "帮助第一行\n");
         folder.writeText("txt/水泵厂商.txt", "欢迎加入\n");

@@ -7,11 +7,11 @@
 #include "support/message_boxes.h"
 #include "ui/list_view.h"
 
+#include <gtest/gtest.h>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace testing_support;
 

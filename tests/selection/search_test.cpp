@@ -9,11 +9,11 @@
 #include "ui/list_view.h"
 #include "ui/picture_box.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using testing_support::CatalogueFolder;
 using testing_support::MessageBoxes;

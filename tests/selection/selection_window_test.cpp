@@ -8,13 +8,13 @@
 #include "ui/list_view.h"
 #include "ui/picture_box.h"
 
+#include <gtest/gtest.h>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using testing_support::CatalogueFolder;
 
@@ -53,9 +53,7 @@ protected:
         QRect rect = list->rowRect(position);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    static QColor shownColour(const ui::PictureBox* box) {
-        return box->pixmap().toImage().pixelColor(5, 5);
-    }
+    static QColor shownColour(const ui::PictureBox* box) { return box->pixmap().toImage().pixelColor(5, 5); }
 
     CatalogueFolder folder;
 };
@@ -238,7 +236,7 @@ TEST_F(SelectionWindowTest, FocusStartsOnTheKindsAndTabFollowsTheDesignOrder) {
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     EXPECT_EQ(QApplication::focusWidget(), w.ListView2);
-    const QList<QWidget*> expected = {w.ListView1, w.Text1[0], w.Text1[1], w.Command2, w.Command3,
+    const QList<QWidget*> expected = {w.ListView1,  w.Text1[0], w.Text1[1], w.Command2, w.Command3,
                                       w.Hyperlink1, w.Command6, w.Command1, w.Text2,    w.Command4};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

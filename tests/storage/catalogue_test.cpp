@@ -89,7 +89,10 @@ TEST(CatalogueLayout, MissingIndexListsNothing) {
 
 TEST(Enumeration, StopsCleanlyAtTheCounterLimit) {
     int calls = 0;
-    auto result = catalogue::enumerate([&](int) { ++calls; return std::string("x"); });
+    auto result = catalogue::enumerate([&](int) {
+        ++calls;
+        return std::string("x");
+    });
     EXPECT_EQ(result.count, 32767);
     EXPECT_TRUE(result.limitReached);
     EXPECT_EQ(calls, 32767);

@@ -3,18 +3,18 @@
 // A writer killed in the instant between naming its finished temporary file
 // and renaming it over the original leaves that file; the next write, under
 // the lock, removes it.
-#include "storage/profile.h"
 #include "storage/gbk.h"
+#include "storage/profile.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace pumpsel;
 using testing_support::readBytes;
@@ -43,7 +43,8 @@ TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
     const auto file = dir / "a.dat";
     std::string others;
     for (int n = 2; n <= 2000; ++n)
-        others += "[" + std::to_string(n) + "]\r\nmodel=P" + std::to_string(n) + "\r\nflow=" + std::to_string(n) + "\r\n";
+        others +=
+            "[" + std::to_string(n) + "]\r\nmodel=P" + std::to_string(n) + "\r\nflow=" + std::to_string(n) + "\r\n";
     std::string first = "[1]\r\n";
     for (const char* key : kKeys) first += *gbk::fromUtf8(key) + "=v0\r\n";
     testing_support::writeBytes(file, "[status]\r\nkills=0\r\n" + first + others);
@@ -51,8 +52,8 @@ TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
     // Kills land anywhere within a few writes' time, however fast this build writes.
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(ini::writeValue(file, "status", "kills", "0").ok);
-    const auto writeMicros = std::chrono::duration_cast<std::chrono::microseconds>(
-                                 std::chrono::steady_clock::now() - start).count() / 5;
+    const auto writeMicros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count() / 5;
     std::mt19937 rng(20261207);
     int leftBehind = 0;
     for (int kill = 1; kill <= 300; ++kill) {

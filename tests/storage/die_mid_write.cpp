@@ -3,11 +3,11 @@
 // go to other files) stores half of its bytes, then the process is killed,
 // leaving the file as a power cut in the middle of the rewrite could.
 #include <dlfcn.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 

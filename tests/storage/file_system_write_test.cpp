@@ -9,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <functional>
-#include <optional>
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
@@ -21,6 +18,9 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <csignal>
+#include <functional>
+#include <optional>
 
 using namespace pumpsel;
 using testing_support::fileNames;
@@ -136,9 +136,10 @@ TEST_F(FileSystemWrite, OwnerGroupModeAndAttributesStayWithTheFile) {
     ASSERT_EQ(::chmod(data.c_str(), 0660), 0);
 
     EXPECT_EQ(inChild(asUser(kColleague, {kShared}), [&] { return writes(data, "by colleague"); }), 0);
-    EXPECT_EQ(inChild(asUser(kOtherColleague, {kShared}), [&] {
-                  return ini::ReadProfileValue(data, "1", "k") == "by colleague" && writes(data, "by another");
-              }), 0);
+    EXPECT_EQ(
+        inChild(asUser(kOtherColleague, {kShared}),
+                [&] { return ini::ReadProfileValue(data, "1", "k") == "by colleague" && writes(data, "by another"); }),
+        0);
     EXPECT_EQ(inChild(asUser(kOwner, {kShared}), [&] { return writes(data, "by the owner"); }), 0);
     Stat after(data);
     EXPECT_EQ(after.st_uid, kOwner);
@@ -233,7 +234,8 @@ TEST_F(FileSystemWrite, TheLongestNamesAndNoProcFallBackToANamedTemporaryFile) {
         return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0 && ::access("/proc/self", F_OK) != 0;
     };
-    const int withoutProc = inChild(hideProc, [&] { return writes(file, "without proc") && writes(dir / "new.dat", "v"); });
+    const int withoutProc =
+        inChild(hideProc, [&] { return writes(file, "without proc") && writes(dir / "new.dat", "v"); });
     if (withoutProc == 3) GTEST_SKIP() << "cannot hide /proc here (needs root or a mount namespace)";
     EXPECT_EQ(withoutProc, 0);
     EXPECT_EQ(ini::ReadProfileValue(file, "1", "k"), "without proc");
@@ -301,9 +303,9 @@ TEST_F(FileSystemWrite, AFolderThatCannotBeListedStillTakesWrites) {
     ASSERT_EQ(::chown((folder / "a.dat").c_str(), kOwner, kOwner), 0);
     ASSERT_EQ(::chown(folder.c_str(), kOwner, kOwner), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0333), 0);
-    EXPECT_EQ(inChild(asUser(kOwner), [&] {
-                  return writes(folder / "a.dat", "replaced") && writes(folder / "new.dat", "created");
-              }), 0);
+    EXPECT_EQ(inChild(asUser(kOwner),
+                      [&] { return writes(folder / "a.dat", "replaced") && writes(folder / "new.dat", "created"); }),
+              0);
     EXPECT_EQ(ini::ReadProfileValue(folder / "a.dat", "1", "k"), "replaced");
     EXPECT_EQ(ini::ReadProfileValue(folder / "new.dat", "1", "k"), "created");
     EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"a.dat", "new.dat"}));

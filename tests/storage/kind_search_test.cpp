@@ -1,7 +1,7 @@
 // Selection across the makers of a kind: what is listed, in which order,
 // with which figures, and which makers could not be read.
-#include "storage/gbk.h"
 #include "storage/kind_search.h"
+#include "storage/gbk.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +17,8 @@ void writeGbk(const TempDir& dir, const std::string& name, const std::string& ut
     testing_support::writeBytes(dir / name, *gbk::fromUtf8(utf8));
 }
 
-std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2,
-                   const std::string& h1, const std::string& h2) {
+std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2, const std::string& h1,
+                   const std::string& h2) {
     return "[" + std::to_string(n) + "]\r\n型号=" + model + "\r\n流量1=" + f1 + "\r\n流量2=" + f2 + "\r\n扬程1=" + h1 +
            "\r\n扬程2=" + h2 + "\r\n功率=1\r\n";
 }
@@ -30,16 +30,16 @@ struct ThreeMakers {
                  "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n"
                  "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat\r\n");
         writeGbk(dir, "txt/a.dat",
-                 record(1, "A-centre", "50", "150", "60", "40") +   // head 50 at Q 100: deviation 0, position 50
-                 record(2, "A-high", "100", "200", "60", "40") +    // head 60: +20 %, position 0
-                 record(3, "A-flat", "100", "100", "55", "45") +    // flat: the higher head 55, +10 %, position 50
-                 record(5, "A-after-gap", "0", "1000", "100", "0"));
+                 record(1, "A-centre", "50", "150", "60", "40") +     // head 50 at Q 100: deviation 0, position 50
+                     record(2, "A-high", "100", "200", "60", "40") +  // head 60: +20 %, position 0
+                     record(3, "A-flat", "100", "100", "55", "45") +  // flat: the higher head 55, +10 %, position 50
+                     record(5, "A-after-gap", "0", "1000", "100", "0"));
         writeGbk(dir, "txt/b.dat",
-                 record(1, "B-centre", "0", "200", "70", "30") +    // head 50: deviation 0, position 50
-                 record(2, "B-near", "50", "90", "60", "40") +      // Q above 流量2 by 10 %
-                 record(3, "B-far", "50", "89", "60", "40") +       // 11 %: beyond a 10 % tolerance
-                 record(4, "B-reversed", "150", "50", "60", "40") + // never fits: 流量1 > 流量2
-                 record(5, "B-low-head", "50", "150", "47.5", "40"));  // H above 扬程1 by 5 %
+                 record(1, "B-centre", "0", "200", "70", "30") +           // head 50: deviation 0, position 50
+                     record(2, "B-near", "50", "90", "60", "40") +         // Q above 流量2 by 10 %
+                     record(3, "B-far", "50", "89", "60", "40") +          // 11 %: beyond a 10 % tolerance
+                     record(4, "B-reversed", "150", "50", "60", "40") +    // never fits: 流量1 > 流量2
+                     record(5, "B-low-head", "50", "150", "47.5", "40"));  // H above 扬程1 by 5 %
         writeGbk(dir, "txt/c.dat", "; no records\r\n");
         writeGbk(dir, "txt/e.dat", record(1, "E", "0", "1", "1", "0"));
     }
@@ -89,7 +89,8 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
     std::filesystem::create_directory(cat.dir / "txt/e.dat.folder");
     writeGbk(cat.dir, "txt/bump.dat",
              "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n"
-             "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat.folder\r\n6=己厂\r\n6file=..\\x.dat\r\n");
+             "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat.folder\r\n6=己厂\r\n6file=..\\x."
+             "dat\r\n");
     const auto listing = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0);
     ASSERT_EQ(listing.unread.size(), 4u);
     EXPECT_EQ(listing.unread[0].maker, "丙厂");
@@ -101,11 +102,11 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
     EXPECT_EQ(listing.unread[3].problem, ranking::FileProblem::Missing);
 
     int asked = 0;
-    const auto cancelled = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0,
-                                               [&](int, int total) {
-                                                   EXPECT_EQ(total, 6);
-                                                   return ++asked <= 1;
-                                               });
+    const auto cancelled =
+        ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0, [&](int, int total) {
+            EXPECT_EQ(total, 6);
+            return ++asked <= 1;
+        });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_TRUE(cancelled.pumps.empty());
 }

@@ -62,7 +62,8 @@ TEST(LeadingNumber, EdgesOfTheRangeFollowTheFirstSignificantDigit) {
     EXPECT_EQ(leadingNumber("1e-" + std::string(30, '9')), 0.0);
     EXPECT_EQ(leadingNumber("1e" + zeros + "2"), 100.0);
     EXPECT_EQ(leadingNumber("0e" + std::string(30, '9')), 0.0);
-    EXPECT_EQ(leadingNumber("1." + std::string(500, '3')), std::strtod(("1." + std::string(500, '3')).c_str(), nullptr));
+    EXPECT_EQ(leadingNumber("1." + std::string(500, '3')),
+              std::strtod(("1." + std::string(500, '3')).c_str(), nullptr));
 }
 
 // Short decimals take a quicker road than long ones and exponents; both must
@@ -74,7 +75,8 @@ TEST(LeadingNumber, EveryDecimalReadsAsStrtodReadsIt) {
         const int whole = static_cast<int>(rng() % 18), fraction = static_cast<int>(rng() % 18);
         for (int i = 0; i < whole; ++i) text.push_back(static_cast<char>('0' + rng() % 10));
         if (fraction > 0 || whole == 0) text.push_back('.');
-        for (int i = 0; i < std::max(fraction, whole == 0 ? 1 : 0); ++i) text.push_back(static_cast<char>('0' + rng() % 10));
+        for (int i = 0; i < std::max(fraction, whole == 0 ? 1 : 0); ++i)
+            text.push_back(static_cast<char>('0' + rng() % 10));
         if (rng() % 5 == 0) text += "e" + std::to_string(static_cast<int>(rng() % 41) - 20);
         const double expected = std::strtod(text.c_str(), nullptr);
         ASSERT_EQ(leadingNumber(text), expected) << text;
@@ -84,8 +86,8 @@ TEST(LeadingNumber, EveryDecimalReadsAsStrtodReadsIt) {
 TEST(IsNumeric, AcceptsOneDecimalNumberBetweenBlanks) {
     for (const char* ok : {"12.5", " 12.5 ", "-3", "0", "1e3", "+7", "1E+3", ".5", "5.", "\t8\t", "1e-2"})
         EXPECT_TRUE(isNumeric(ok)) << ok;
-    for (const char* bad : {"abc", "12a", "1.2.3", "1e", "", "  ", ".", "+", "1 2", "1,000", "&H10", "(5)", "5-",
-                            "1d2", "0x10", "１２"})
+    for (const char* bad :
+         {"abc", "12a", "1.2.3", "1e", "", "  ", ".", "+", "1 2", "1,000", "&H10", "(5)", "5-", "1d2", "0x10", "１２"})
         EXPECT_FALSE(isNumeric(bad)) << bad;
 }
 
@@ -143,8 +145,10 @@ std::string oneDecimalByDigits(float value) {
     if (digits[point + 1] >= '5') {
         int i = static_cast<int>(kept.size()) - 1;
         while (i >= 0 && kept[i] == '9') kept[i--] = '0';
-        if (i < 0) kept.insert(0, 1, '1'), ++point;
-        else ++kept[i];
+        if (i < 0)
+            kept.insert(0, 1, '1'), ++point;
+        else
+            ++kept[i];
     }
     std::string whole = kept.substr(0, kept.size() - 1);
     whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));

@@ -1,9 +1,9 @@
 // Reading values: every kind of absence reads "unknown", names match like the
 // Windows services match them, and GBK double-byte characters never confuse
 // the parser.
+#include "storage/gbk.h"
 #include "storage/profile.h"
 #include "support/temp_dir.h"
-#include "storage/gbk.h"
 
 #include <QString>
 #include <array>
@@ -33,10 +33,10 @@ protected:
 };
 
 // GBK bytes of a few characters whose second byte is ASCII.
-const std::string kLai = "\xB0\x5D";   // 癩: second byte "]"
-const std::string kDao = "\xB6\x5C";   // 禱: second byte "\"
-const std::string kLao = "\xB0\x41";   // 癆: second byte "A"
-const std::string kYin = "\xB0\x61";   // 癮: second byte "a"
+const std::string kLai = "\xB0\x5D";  // 癩: second byte "]"
+const std::string kDao = "\xB6\x5C";  // 禱: second byte "\"
+const std::string kLao = "\xB0\x41";  // 癆: second byte "A"
+const std::string kYin = "\xB0\x61";  // 癮: second byte "a"
 
 }  // namespace
 
@@ -185,7 +185,10 @@ TEST_F(ProfileRead, LeadingBlanksCostCharactersAtTheEnd) {
     EXPECT_EQ(read(file, "s", "b"), "  t");
     EXPECT_EQ(read(file, "s", "c"), "");
     EXPECT_EQ(read(file, "s", "d"), "trail  ");
-    EXPECT_EQ(read("[s]\r\n" "a=\" \xD6\xD0\xCE\xC4\"\r\n", "s", "a"), " 中");  // characters, not bytes
+    EXPECT_EQ(read("[s]\r\n"
+                   "a=\" \xD6\xD0\xCE\xC4\"\r\n",
+                   "s", "a"),
+              " 中");  // characters, not bytes
 }
 
 TEST_F(ProfileRead, LongValuesAreCutTo999BytesWithoutSplittingACharacter) {
@@ -199,9 +202,8 @@ TEST_F(ProfileRead, LongValuesAreCutTo999BytesWithoutSplittingACharacter) {
 }
 
 TEST_F(ProfileRead, DoubleByteCharactersWithAsciiSecondBytes) {
-    const std::string file =
-        "[" + kLai + "]\r\n" + kDao + "=" + kLai + kDao + "\r\n" + kLao + "=capital\r\n" +
-        "[" + kLai + " x ] after\r\n" + "k=second\r\n";
+    const std::string file = "[" + kLai + "]\r\n" + kDao + "=" + kLai + kDao + "\r\n" + kLao + "=capital\r\n" + "[" +
+                             kLai + " x ] after\r\n" + "k=second\r\n";
     EXPECT_EQ(read(file, "癩", "禱"), "癩禱");
     EXPECT_EQ(read(file, "癩", "癆"), "capital");
     // ASCII folding of the trail byte "A" would turn 癆 into 癮.
@@ -211,7 +213,7 @@ TEST_F(ProfileRead, DoubleByteCharactersWithAsciiSecondBytes) {
 }
 
 TEST_F(ProfileRead, FullWidthLettersAreNotFolded) {
-    EXPECT_EQ(read("[s]\r\n\xA3\xC1=full\r\n", "s", "Ａ"), "full");   // Ａ
+    EXPECT_EQ(read("[s]\r\n\xA3\xC1=full\r\n", "s", "Ａ"), "full");  // Ａ
     EXPECT_EQ(read("[s]\r\n\xA3\xC1=full\r\n", "s", "ａ"), "unknown");
 }
 
@@ -227,7 +229,7 @@ TEST_F(ProfileRead, NulEndsAValueAndInvalidBytesNeverCrash) {
     // 0xFF is a private-use character in code page 936; a lone lead byte is invalid.
     EXPECT_EQ(read("[s]\r\nk=\xFF\x81\r\n", "s", "k"), "\xEF\xA3\xB5\xEF\xBF\xBD");
     EXPECT_EQ(read("[s]\r\nk=v\xB0", "s", "k"), "v\xEF\xBF\xBD");  // a lead byte ends the file
-    EXPECT_EQ(read("[s]\r\nk=\x80\r\n", "s", "k"), "€");            // 0x80 is the euro sign
+    EXPECT_EQ(read("[s]\r\nk=\x80\r\n", "s", "k"), "€");           // 0x80 is the euro sign
 }
 
 TEST_F(ProfileRead, ByteOrderMarksChooseTheEncoding) {

@@ -33,13 +33,16 @@ std::string utf8(const QJsonValue& v) { return v.toString().toStdString(); }
 std::string printable(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n\n";
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n\n";
         else if (c < 0x20 || c >= 0x80) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\x%02x", c);
             out += buf;
-        } else out.push_back(static_cast<char>(c));
+        } else
+            out.push_back(static_cast<char>(c));
     }
     return out;
 }
@@ -76,8 +79,7 @@ TEST(ProfileVectors, WritesAgreeWithTheWindowsServices) {
         const QJsonArray ops = v["ops"].toArray(), ok = v["ok"].toArray();
         for (int i = 0; i < ops.size(); ++i) {
             const QJsonArray op = ops[i].toArray();
-            EXPECT_EQ(static_cast<bool>(ini::writeValue(file, utf8(op[0]), utf8(op[1]), utf8(op[2]))),
-                      ok[i].toBool());
+            EXPECT_EQ(static_cast<bool>(ini::writeValue(file, utf8(op[0]), utf8(op[1]), utf8(op[2]))), ok[i].toBool());
         }
         if (v["after"].isNull()) {
             EXPECT_FALSE(std::filesystem::exists(file));

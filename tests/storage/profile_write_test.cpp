@@ -174,8 +174,7 @@ TEST_F(ProfileWrite, TwoProcessesWritingOneFileLoseNothing) {
         ASSERT_GE(children[c], 0);
         if (children[c] == 0) {
             for (int i = 0; i < kKeys; ++i)
-                if (!ini::writeValue(file, "s", "p" + std::to_string(c) + "_" + std::to_string(i), "v").ok)
-                    _exit(1);
+                if (!ini::writeValue(file, "s", "p" + std::to_string(c) + "_" + std::to_string(i), "v").ok) _exit(1);
             _exit(0);
         }
     }

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 using testing_support::readBytes;
 using testing_support::TempDir;

@@ -1,6 +1,6 @@
 // The record editor's rules, without its window.
-#include "storage/gbk.h"
 #include "storage/record_editing.h"
+#include "storage/gbk.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,10 @@ namespace {
 std::string records() {
     std::string text;
     for (const char* n : {"1", "2", "3", "5"})
-        text += std::string("[") + n + "]\r\n型号=P" + n + "\r\n流量1=" + n + "\r\n流量2=10\r\n扬程1=20\r\n扬程2=1\r\n"
-                "功率=1\r\n备注=r" + n + "\r\n";
+        text += std::string("[") + n + "]\r\n型号=P" + n + "\r\n流量1=" + n +
+                "\r\n流量2=10\r\n扬程1=20\r\n扬程2=1\r\n"
+                "功率=1\r\n备注=r" +
+                n + "\r\n";
     return *pumpsel::gbk::fromUtf8(text);
 }
 

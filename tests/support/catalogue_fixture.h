@@ -47,7 +47,8 @@ public:
         for (int n = 1; n <= count; ++n) {
             const std::string s = std::to_string(n);
             text += "[" + s + "]\n型号=P" + s + "\n流量1=" + s + "\n流量2=" + std::to_string(n + 10) +
-                    "\n扬程1=" + std::to_string(n + 20) + "\n扬程2=" + s + "\n功率=" + s + ".5\n备注=remark " + s + "\n";
+                    "\n扬程1=" + std::to_string(n + 20) + "\n扬程2=" + s + "\n功率=" + s + ".5\n备注=remark " + s +
+                    "\n";
         }
         writeText(relative, text);
     }

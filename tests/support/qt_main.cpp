@@ -1,11 +1,11 @@
 // Runs GoogleTest inside a QApplication, without a screen unless told.
 #include "ui/fonts.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 QtMessageHandler standardHandler = nullptr;

@@ -13,9 +13,9 @@ namespace testing_support {
 class ReadOnly {
 public:
     explicit ReadOnly(std::filesystem::path path) : path_(std::move(path)) {
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_write |
-                                                std::filesystem::perms::group_write |
-                                                std::filesystem::perms::others_write,
+        std::filesystem::permissions(path_,
+                                     std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
                                      std::filesystem::perm_options::remove);
         if (::access(path_.c_str(), W_OK) != 0) {
             effective_ = true;
@@ -27,8 +27,8 @@ public:
     ~ReadOnly() {
         if (immutable_) setImmutable(false);
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                     ec);
     }
     ReadOnly(const ReadOnly&) = delete;
     ReadOnly& operator=(const ReadOnly&) = delete;

@@ -10,10 +10,10 @@
 #include "ui/lw_module1.h"
 #include "ui/message_box.h"
 
+#include <gtest/gtest.h>
 #include <QDesktopServices>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using testing_support::MessageBoxes;
 

@@ -1,14 +1,14 @@
 // The picture viewer: natural size, scroll ranges and steps, centring.
+#include "viewers/picture_viewer.h"
 #include "support/catalogue_fixture.h"
 #include "support/gui.h"
 #include "ui/hyperlink.h"
 #include "viewers/picture_fit.h"
-#include "viewers/picture_viewer.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;

@@ -1,17 +1,17 @@
 // The text viewer: the file's lines, the missing-file notice, copying.
+#include "viewers/text_viewer.h"
 #include "support/catalogue_fixture.h"
 #include "support/gui.h"
 #include "support/message_boxes.h"
 #include "ui/hyperlink.h"
-#include "viewers/text_viewer.h"
 
+#include <gtest/gtest.h>
 #include <QClipboard>
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QPushButton>
 #include <QSettings>
-#include <gtest/gtest.h>
+#include <QTextDocument>
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;
