@@ -34,22 +34,13 @@ QString reportText(const QDateTime& moment, const Pump& pump) {
            pump.remark;
 }
 
-bool writeReport(const std::filesystem::path& file, const QString& text, QString* reason) {
+pumpsel::Outcome writeReport(const std::filesystem::path& file, const QString& text) {
     std::string bad;
     const auto bytes = pumpsel::gbk::fromUtf8(text.toStdString(), &bad);
-    if (!bytes) {
-        *reason = QStringLiteral("“%1”无法以 GBK 编码保存").arg(QString::fromStdString(bad));
-        return false;
-    }
+    if (!bytes) return pumpsel::Outcome::failed("“" + bad + "”无法以 GBK 编码保存");
     // A link planted in the report's place must not carry the report out of the program folder.
-    if (pumpsel::files::linkLeadsOut(file)) {
-        *reason = QStringLiteral("它是指向程序文件夹以外的链接");
-        return false;
-    }
-    std::string why;
-    if (pumpsel::files::writeFile(file, *bytes, &why)) return true;
-    *reason = QString::fromStdString(why);
-    return false;
+    if (pumpsel::files::linkLeadsOut(file)) return pumpsel::Outcome::failed("它是指向程序文件夹以外的链接");
+    return pumpsel::files::writeFile(file, *bytes);
 }
 
 bool openInTextEditor(const std::filesystem::path& file) {

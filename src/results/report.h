@@ -1,6 +1,8 @@
 #pragma once
 // The result report: the selected pump written to a short text file that
 // opens in the system text editor.
+#include "storage/outcome.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -22,9 +24,9 @@ QString generalDateTime(const QDateTime& moment, const QLocale& locale = QLocale
 QString reportText(const QDateTime& moment, const Pump& pump);
 
 // Replaces the report file in one step (GBK), as the catalogue's files are
-// replaced; false with a reason when it cannot, leaving any earlier report
+// replaced; a failure with its reason when it cannot, leaving any earlier report
 // as it was. A link in the report's place is followed only inside its folder.
-bool writeReport(const std::filesystem::path& file, const QString& text, QString* reason);
+pumpsel::Outcome writeReport(const std::filesystem::path& file, const QString& text);
 
 // Opens a file in the system text editor without waiting: NOTEPAD.EXE from
 // the Windows folder on Windows, the desktop's application for text files

@@ -182,10 +182,11 @@ void ResultsWindow::Command1_Click() {
                             Text2->toPlainText()};
     const auto file = selection_.catalogue().reportPath();
     const QString path = QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
-    QString reason;
-    if (!report::writeReport(file, report::reportText(QDateTime::currentDateTime(), pump), &reason)) {
-        ui::showMessage(this, QStringLiteral("无法写入结果文件 %1：%2").arg(path, reason), QStringLiteral("输出失败"),
-                        ui::MessageStyle::Critical);
+    const auto written = report::writeReport(file, report::reportText(QDateTime::currentDateTime(), pump));
+    if (!written) {
+        ui::showMessage(this,
+                        QStringLiteral("无法写入结果文件 %1：%2").arg(path, QString::fromStdString(written.reason)),
+                        QStringLiteral("输出失败"), ui::MessageStyle::Critical);
         return;
     }
     if (!openEditor(file))

@@ -146,19 +146,18 @@ Resolved resolveLinks(const fs::path& path) {
 
 bool linkLeadsOut(const fs::path& path) { return resolveLinks(path).leadsOut; }
 
-bool writeFile(const fs::path& file, std::string_view bytes, std::string* reason) {
+Outcome writeFile(const fs::path& file, std::string_view bytes) {
     // A file created by another writer after this one found it missing is
     // written again, now over that one's content.
+    std::string reason;
     for (int attempt = 0; attempt < 3; ++attempt) {
         WriteLock lock(file);
-        if (!lock.held()) {
-            if (reason) *reason = lock.reason();
-            return false;
-        }
-        const Replaced result = replaceFile(lock, bytes, reason);
-        if (result != Replaced::Raced) return result == Replaced::Done;
+        if (!lock.held()) return Outcome::failed(lock.reason());
+        const Replaced result = replaceFile(lock, bytes, &reason);
+        if (result == Replaced::Done) return Outcome::done();
+        if (result == Replaced::Failed) return Outcome::failed(reason);
     }
-    return false;
+    return Outcome::failed("other programs kept creating the file anew");
 }
 
 #ifndef _WIN32

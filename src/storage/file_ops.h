@@ -2,6 +2,8 @@
 // The few file-system services the profile files need, in one place so that
 // the platform differences stay here: change stamps, whole-file reads,
 // crash-safe replacement and the writers' lock.
+#include "storage/outcome.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -102,7 +104,7 @@ private:
 };
 
 // The whole content of a file, written under its lock as replaceFile does.
-bool writeFile(const std::filesystem::path& file, std::string_view bytes, std::string* reason);
+Outcome writeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // True for a regular file (not a folder, pipe or device).
 bool isRegularFile(const std::filesystem::path& path);

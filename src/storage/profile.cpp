@@ -132,7 +132,7 @@ void cutLikeTheBuffer(std::string& value) {
 }
 
 WriteOutcome failure(std::string_view reason, std::size_t failed = 0, bool busy = false) {
-    return WriteOutcome{false, std::string(reason), failed, busy};
+    return WriteOutcome{Outcome::failed(std::string(reason)), failed, busy};
 }
 
 // The file as a writer holding its lock starts from: the parse that reads
@@ -228,7 +228,7 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
             const files::Replaced result = files::replaceFile(lock, *updated, &reason);
             cache().forget(lock.target());
             cache().forget(file);
-            if (result == files::Replaced::Done) return WriteOutcome{true, {}, 0};
+            if (result == files::Replaced::Done) return WriteOutcome{};
             if (result == files::Replaced::Failed || attempt == 3) return failure(reason);
         }
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,7 @@
 #pragma once
 // Named values in profile files: the only way the program reads and writes
 // the catalogue. Names and values are UTF-8; files are GBK text.
+#include "storage/outcome.h"
 #include "storage/profile_text.h"
 
 #include <filesystem>
@@ -47,12 +48,9 @@ private:
     std::uint32_t near_ = 0;  // where the last section was found
 };
 
-struct WriteOutcome {
-    bool ok = false;
-    std::string reason;      // why the write failed, empty on success
+struct WriteOutcome : Outcome {
     std::size_t failed = 0;  // of several values written together: the one at fault
     bool busy = false;       // another program kept the file locked for the whole wait
-    explicit operator bool() const { return ok; }
 };
 
 // Stores the value under the key in the section of the file, creating the

@@ -73,7 +73,7 @@ QString createWithNotFoundMarker(const std::filesystem::path& file, const QStrin
     if (pumpsel::files::linkLeadsOut(file))
         return nativePath(file) + QStringLiteral("是指向所在文件夹以外的链接，没有写入。\n");
     const auto bytes = pumpsel::gbk::fromUtf8((marker + QStringLiteral("\r\n")).toStdString());
-    if (bytes) pumpsel::files::writeFile(file, *bytes, nullptr);
+    if (bytes) pumpsel::files::writeFile(file, *bytes);
     return {};
 }
 
