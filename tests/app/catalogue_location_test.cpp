@@ -1,0 +1,91 @@
+// Where the program finds its catalogue: given folder, portable folder, the
+// user's copy of the installed catalogue. Real folders in a temporary HOME.
+#include "app/catalogue_location.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <QByteArray>
+
+namespace fs = std::filesystem;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+namespace {
+
+class CatalogueLocation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+        user = app::userCatalogue();
+        ASSERT_EQ(user.lexically_relative(home.path()).begin()->string(), ".qttest") << user;
+    }
+    void TearDown() override { qputenv("HOME", savedHome); }
+
+    // An installed program: prefix/bin, and the catalogue in prefix/share/pumpsel.
+    void install() {
+        writeBytes(installed / "txt" / "bump.dat", "[种类]\r\n1=离心泵\r\n");
+        writeBytes(installed / "txt" / "a.dat", "[1]\r\n型号=IS50\r\n");
+        writeBytes(installed / "images" / "sm_a.jpg", "picture");
+        fs::permissions(installed / "txt" / "a.dat", fs::perms::owner_read | fs::perms::group_read);
+    }
+
+    QByteArray savedHome;
+    TempDir home, prefix;
+    fs::path program = prefix.path() / "bin";
+    fs::path installed = prefix.path() / "share" / "pumpsel";
+    fs::path user;
+};
+
+}  // namespace
+
+TEST_F(CatalogueLocation, AGivenFolderWinsThenAPortableFolder) {
+    install();
+    fs::create_directories(program);
+    const fs::path given = prefix.path() / "elsewhere";
+    auto location = app::locateCatalogue(given, program);
+    EXPECT_EQ(location.folder, given);
+    EXPECT_FALSE(location.found);
+    EXPECT_EQ(location.looked, std::vector<fs::path>{given});
+
+    writeBytes(program / "txt" / "bump.dat", "[种类]\r\n");
+    location = app::locateCatalogue(std::nullopt, program);
+    EXPECT_EQ(location.folder, program);
+    EXPECT_TRUE(location.found);
+    EXPECT_FALSE(fs::exists(user)) << "a portable folder makes no copy";
+}
+
+TEST_F(CatalogueLocation, FirstStartCopiesTheInstalledCatalogueAndLaterStartsKeepTheUsersFiles) {
+    install();
+    fs::create_directories(program);
+    auto location = app::locateCatalogue(std::nullopt, program);
+    ASSERT_TRUE(location.found) << location.problem.toStdString();
+    EXPECT_EQ(location.folder, user);
+    EXPECT_EQ(location.looked, (std::vector<fs::path>{program, user, installed}));
+    for (const char* file : {"txt/bump.dat", "txt/a.dat", "images/sm_a.jpg"})
+        EXPECT_EQ(readBytes(user / file), readBytes(installed / file)) << file;
+    EXPECT_NE(fs::status(user / "txt" / "a.dat").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(testing_support::fileNames(user.parent_path()), std::vector<std::string>{"pumpsel"});
+
+    // The user's edits and report stay; an index removed by hand comes back.
+    writeBytes(user / "txt" / "a.dat", "edited");
+    writeBytes(user / "水泵选型结果.txt", "report");
+    location = app::locateCatalogue(std::nullopt, program);
+    EXPECT_EQ(location.looked, (std::vector<fs::path>{program, user}));
+    fs::remove(user / "txt" / "bump.dat");
+    location = app::locateCatalogue(std::nullopt, program);
+    EXPECT_TRUE(location.found);
+    EXPECT_EQ(readBytes(user / "txt" / "a.dat"), "edited");
+    EXPECT_EQ(readBytes(user / "水泵选型结果.txt"), "report");
+    EXPECT_EQ(readBytes(user / "txt" / "bump.dat"), readBytes(installed / "txt" / "bump.dat"));
+}
+
+TEST_F(CatalogueLocation, WithNothingInstalledTheProgramFolderIsNamed) {
+    fs::create_directories(program);
+    const auto location = app::locateCatalogue(std::nullopt, program);
+    EXPECT_FALSE(location.found);
+    EXPECT_EQ(location.folder, program);
+    EXPECT_EQ(location.looked, (std::vector<fs::path>{program, user, installed}));
+    EXPECT_FALSE(fs::exists(user));
+}
