@@ -1,43 +1,96 @@
-// pumpsel-ini: reads and writes catalogue values from the command line,
-// exactly as the program does.
-//   pumpsel-ini get FILE SECTION KEY
-//   pumpsel-ini set FILE SECTION KEY VALUE
+// pumpsel-ini: the catalogue maintainers' command-line tool. It reads,
+// writes, checks and searches the catalogue exactly as the program does.
 #include "storage/file_ops.h"
 #include "storage/profile.h"
+#include "tools/command_line.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
+namespace pumpsel::tool {
 namespace {
 
-int usage() {
-    std::fputs(
-        "usage: pumpsel-ini get FILE SECTION KEY\n"
-        "       pumpsel-ini set FILE SECTION KEY VALUE\n"
-        "Arguments and output are UTF-8; the files are GBK text.\n",
-        stderr);
-    return 2;
+int runGet(const Arguments& args) {
+    const auto& a = args.positional;
+    print(ini::ReadProfileValue(files::pathFromUtf8(a[0]), a[1], a[2]) + "\n");
+    return kDone;
+}
+
+int runSet(const Arguments& args) {
+    const auto& a = args.positional;
+    auto outcome = ini::writeValue(files::pathFromUtf8(a[0]), a[1], a[2], a[3]);
+    if (outcome) return kDone;
+    return failWith(kRefused, "cannot write " + a[1] + "/" + a[2] + " to " + a[0] + ": " + outcome.reason);
+}
+
+const std::vector<const Command*>& commands() {
+    static const std::vector<const Command*> all = {&getCommand(), &setCommand(), &searchCommand()};
+    return all;
+}
+
+int usage(std::FILE* to) {
+    std::string text = "usage:\n";
+    for (const Command* command : commands()) text.append("  pumpsel-ini ").append(command->usage).append("\n");
+    text +=
+        "'pumpsel-ini COMMAND --help' describes a command. Arguments and output are UTF-8; the catalogue's files\n"
+        "are GBK text. Exit status: 0 done, 1 problems found, no rows or refused, 2 bad arguments or cannot run.\n";
+    std::fputs(text.c_str(), to);
+    return to == stdout ? kDone : kCannotRun;
 }
 
 }  // namespace
 
+const Command& getCommand() {
+    static const Command command{"get",
+                                 "get FILE SECTION KEY",
+                                 "Prints the value as the program reads it; \"unknown\" when it is missing.\n",
+                                 {},
+                                 {},
+                                 3,
+                                 3,
+                                 runGet};
+    return command;
+}
+
+const Command& setCommand() {
+    static const Command command{"set",
+                                 "set FILE SECTION KEY VALUE",
+                                 "Writes the value as the program writes it: one atomic replacement of the file\n"
+                                 "under the catalogue lock. Exit 1 with the reason when it cannot.\n",
+                                 {},
+                                 {},
+                                 4,
+                                 4,
+                                 runSet};
+    return command;
+}
+
+}  // namespace pumpsel::tool
+
 int main(int argc, char** argv) {
-    using namespace pumpsel;
-    if (argc < 2) return usage();
-    const std::string_view command = argv[1];
-    if (command == "get" && argc == 5) {
-        std::string value = ini::ReadProfileValue(files::pathFromUtf8(argv[2]), argv[3], argv[4]);
-        std::fwrite(value.data(), 1, value.size(), stdout);
-        std::fputc('\n', stdout);
-        return 0;
+    using namespace pumpsel::tool;
+    const std::string_view name = argc > 1 ? argv[1] : "";
+    if (name == "--help" || name == "-h") return usage(stdout);
+    for (const Command* command : commands()) {
+        if (command->name != name) continue;
+        const std::span<char* const> rest(argv + 2, static_cast<std::size_t>(argc - 2));
+        if (std::find_if(rest.begin(), rest.end(), [](const char* a) { return std::string_view(a) == "--help"; }) !=
+            rest.end()) {
+            print("usage: pumpsel-ini " + std::string(command->usage) + "\n" + std::string(command->help));
+            return kDone;
+        }
+        std::string error;
+        Arguments args = parseArguments(*command, rest, &error);
+        if (!error.empty()) {
+            printError(std::string(name) + ": " + error);
+            std::fprintf(stderr, "usage: pumpsel-ini %s\n", std::string(command->usage).c_str());
+            return kCannotRun;
+        }
+        args.programFolder = programFolder(argv[0]);
+        return command->run(args);
     }
-    if (command == "set" && argc == 6) {
-        auto outcome = ini::writeValue(files::pathFromUtf8(argv[2]), argv[3], argv[4], argv[5]);
-        if (outcome) return 0;
-        std::fprintf(stderr, "pumpsel-ini: cannot write %s/%s to %s: %s\n", argv[3], argv[4], argv[2],
-                     outcome.reason.c_str());
-        return 1;
-    }
-    return usage();
+    if (!name.empty()) printError("unknown command " + std::string(name));
+    return usage(stderr);
 }

@@ -1,0 +1,63 @@
+#pragma once
+// What the commands of pumpsel-ini share: their arguments split into
+// positional ones, flags and options, UTF-8 output, and the exit codes.
+#include <filesystem>
+#include <map>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pumpsel::tool {
+
+// Exit codes: done; found problems, no rows or refused; bad arguments or cannot run.
+inline constexpr int kDone = 0;
+inline constexpr int kRefused = 1;
+inline constexpr int kCannotRun = 2;
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::set<std::string, std::less<>> flags;                 // "--csv"
+    std::map<std::string, std::string, std::less<>> options;  // "--tolerance" -> "10"
+    std::filesystem::path programFolder;                      // the folder holding pumpsel-ini
+    bool has(std::string_view flag) const { return flags.contains(flag); }
+    const std::string* option(std::string_view name) const;
+};
+
+// One command: its name, its usage line, its help text, the flags and
+// options it takes, how many positional arguments, and what it runs.
+struct Command {
+    std::string_view name;
+    std::string_view usage;
+    std::string_view help;
+    std::vector<std::string_view> flags;
+    std::vector<std::string_view> options;
+    std::size_t minPositional = 0, maxPositional = 0;
+    int (*run)(const Arguments&) = nullptr;
+};
+
+// Splits the arguments after the command name by the command's flags and
+// options; an argument that starts with "-" and is not a number must be one
+// of them, and "--" ends them. Empty *error when they fit the command.
+Arguments parseArguments(const Command& command, std::span<char* const> args, std::string* error);
+
+// The folder of the running program (where the catalogue lies beside it).
+std::filesystem::path programFolder(const char* argv0);
+
+// Text to stdout or stderr as it is (UTF-8).
+void print(std::string_view text);
+void printError(std::string_view text);  // prefixed with "pumpsel-ini: ", a line break added
+
+// Prints the reason to stderr and gives the exit code back.
+int failWith(int exitCode, std::string_view reason);
+
+// A path as UTF-8, for messages.
+std::string displayPath(const std::filesystem::path& path);
+
+// The commands of this tool, each defined beside its kind of work.
+const Command& getCommand();
+const Command& setCommand();
+const Command& searchCommand();
+
+}  // namespace pumpsel::tool
