@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
     w.ListView2_ItemClick();
     int ranked = 0;
     for (int run = 0; run < kRuns; ++run) {
-        WhenShown<allmakers::AllMakersWindow> shown([&](allmakers::AllMakersWindow* a) { ranked = a->shownRows(); });
+        WhenShown<ui::AllMakersWindow> shown([&](ui::AllMakersWindow* a) { ranked = a->shownRows(); });
         const auto start = Clock::now();
         w.allMakersAction->trigger();
         allMakers.times.push_back(ms(start, shown.at));

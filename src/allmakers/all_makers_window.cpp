@@ -8,6 +8,7 @@
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 #include "ui/message_box.h"
+#include "ui/text.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -20,18 +21,11 @@
 #include <QSpinBox>
 #include <QTableView>
 
-namespace allmakers {
+namespace ui {
 
 namespace ranking = pumpsel::ranking;
 
 namespace {
-
-// The window is laid out in twips, as every window of the program.
-constexpr int kClientWidth = 13500;
-constexpr int kClientHeight = 9000;
-constexpr int kBannerTop = 8600;
-
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
 QString defaultAsk(QWidget* parent, const QString& suggested) {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), suggested, QStringLiteral("CSV 文件 (*.csv)"));
@@ -45,15 +39,14 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms terms, QWidget* owner)
-    : ui::Window(owner),
+    : Window(owner, QStringLiteral("allmakers"), QStringLiteral("全部厂家选型")),
       askExportFile(defaultAsk),
       selection_(selection),
       terms_(std::move(terms)),
       point_{pumpsel::records::singleValue(terms_.flow), pumpsel::records::singleValue(terms_.head)} {
-    setObjectName(QStringLiteral("allmakers"));
-    setWindowTitle(QStringLiteral("全部厂家选型"));
     createControls();
-    ui::loadWindow(this, kClientWidth, kClientHeight, banner, kBannerTop, closeButton);
+    orderTabs();
+    loadChrome();
 }
 
 void AllMakersWindow::createControls() {
@@ -100,12 +93,17 @@ void AllMakersWindow::createControls() {
     ui::place(chart, 120, 4320, 13104, 3660);
 
     exportButton = ui::makeButton(this, QStringLiteral("exportButton"), QStringLiteral("导出"), 10980, 8560, 960, 330);
-    closeButton = ui::makeButton(this, QStringLiteral("closeButton"), QString(), 12300, 8560, 960, 330);
+    addChrome({.clientWidth = 13500,
+               .clientHeight = 9000,
+               .banner = {210, 8600, 3252, 228},
+               .bannerTop = 8600,
+               .closeName = QStringLiteral("closeButton"),
+               .closeButton = {12300, 8560, 960, 330},
+               .separatorTop = 8380,
+               .separatorRight = 13404});
+    closeButton = chromeCloseButton();
+    banner = chromeBanner();
     for (QPushButton* button : {exportButton, closeButton}) button->setAutoDefault(false);
-    ui::makeLine(this, QStringLiteral("Line1(0)"), 96, 13404, 8380, QColor(128, 128, 128));
-    ui::makeLine(this, QStringLiteral("Line1(1)"), 96, 13404, 8392, Qt::white);
-    banner = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
-    ui::place(banner, 210, kBannerTop, 3252, 228);
 
     connect(toleranceBox, &QSpinBox::valueChanged, this, &AllMakersWindow::toleranceChanged);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &AllMakersWindow::rowChanged);
@@ -114,11 +112,9 @@ void AllMakersWindow::createControls() {
     connect(chart, &PumpChart::pumpClicked, this, &AllMakersWindow::lineClicked);
     connect(exportButton, &QPushButton::clicked, this, &AllMakersWindow::exportClicked);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
-    setCloseButton(closeButton);
-    QWidget::setTabOrder(table, toleranceBox);
-    QWidget::setTabOrder(toleranceBox, exportButton);
-    QWidget::setTabOrder(exportButton, closeButton);
 }
+
+void AllMakersWindow::orderTabs() { setFocusOrder({table, toleranceBox, exportButton, closeButton, banner}); }
 
 bool AllMakersWindow::search() {
     terms_.tolerance = toleranceBox->value();
@@ -243,4 +239,4 @@ void AllMakersWindow::exportClicked() {
         QStringLiteral("导出"), ui::MessageStyle::Plain);
 }
 
-}  // namespace allmakers
+}  // namespace ui

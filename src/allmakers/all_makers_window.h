@@ -8,7 +8,6 @@
 #include <QString>
 #include <functional>
 
-class CatalogueSelection;
 class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -17,15 +16,13 @@ class QTableView;
 class QLabel;
 
 namespace ui {
+
+class CatalogueSelection;
 class Hyperlink;
-}
-
-namespace allmakers {
-
 class PumpChart;
 class RankedModel;
 
-class AllMakersWindow : public ui::Window {
+class AllMakersWindow : public Window {
     Q_OBJECT
 public:
     // The kind and the duty point (as typed, already checked) come from the
@@ -65,6 +62,7 @@ protected:
 
 private:
     void createControls();
+    void orderTabs();
     void showListing(pumpsel::ranking::KindListing listing);
     void showUnreadMakers(const std::vector<pumpsel::ranking::UnreadMaker>& unread);
     void drawChart();
@@ -78,4 +76,4 @@ private:
     QSortFilterProxyModel* sorted_;
 };
 
-}  // namespace allmakers
+}  // namespace ui

@@ -7,7 +7,7 @@
 #include <QToolTip>
 #include <QValueAxis>
 
-namespace allmakers {
+namespace ui {
 
 namespace {
 
@@ -112,4 +112,4 @@ void PumpChart::style(int index) {
     line(index)->setPen(pen);
 }
 
-}  // namespace allmakers
+}  // namespace ui

@@ -10,7 +10,7 @@
 
 class QLineSeries;
 
-namespace allmakers {
+namespace ui {
 
 class PumpChart : public QChartView {
     Q_OBJECT
@@ -41,4 +41,4 @@ private:
     int highlighted_ = -1;
 };
 
-}  // namespace allmakers
+}  // namespace ui

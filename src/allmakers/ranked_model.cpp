@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace allmakers {
+namespace ui {
 
 namespace ranking = pumpsel::ranking;
 
@@ -61,4 +61,4 @@ QVariant RankedModel::headerData(int section, Qt::Orientation orientation, int r
                              static_cast<qsizetype>(ranking::kColumns.at(static_cast<std::size_t>(section)).size()));
 }
 
-}  // namespace allmakers
+}  // namespace ui

@@ -6,7 +6,7 @@
 
 #include <QAbstractTableModel>
 
-namespace allmakers {
+namespace ui {
 
 class RankedModel : public QAbstractTableModel {
 public:
@@ -28,4 +28,4 @@ private:
     std::vector<QStringList> texts_;  // made once: rows are drawn and sorted many times
 };
 
-}  // namespace allmakers
+}  // namespace ui

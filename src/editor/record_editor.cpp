@@ -6,12 +6,15 @@
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
-#include "ui/ini_write.h"
-#include "ui/lw_module1.h"
 #include "ui/message_box.h"
+#include "ui/select_all_text.h"
+#include "ui/text.h"
+#include "ui/write_with_message.h"
 #include "viewers/text_viewer.h"
 
 #include <QKeyEvent>
+
+namespace ui {
 
 namespace cat = pumpsel::catalogue;
 namespace editing = pumpsel::editing;
@@ -45,17 +48,15 @@ const QString kAttention = QStringLiteral("注意");
 }  // namespace
 
 RecordEditor::RecordEditor(const CatalogueSelection& selection, QWidget* owner)
-    : ui::Window(owner), selection_(selection) {
-    setObjectName(QStringLiteral("badd"));
-    setWindowTitle(QStringLiteral("添加记录"));
+    : Window(owner, QStringLiteral("badd"), QStringLiteral("添加记录")), selection_(selection) {
     createControls();
+    orderTabs();
     Form_Load();
 }
 
 void RecordEditor::createControls() {
     Frame1 = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 类别及厂家"), 120, 150, 9210, 4380);
     Label1.fill(nullptr);
-    QList<QWidget*> order;
     for (const BoxPlace& p : kPlaces) {
         const QString element = QStringLiteral("(%1)").arg(p.index);
         Label1[p.index] = ui::makeLabel(Frame1, QStringLiteral("Label1") + element, QString::fromUtf8(p.label),
@@ -71,30 +72,35 @@ void RecordEditor::createControls() {
             connect(Text1[p.index], &QLineEdit::textChanged, this, [this, i = p.index] { Text1_Change(i); });
         }
         box(p.index)->installEventFilter(this);
-        order << box(p.index);
     }
     Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("保存"), 5415, 4980, 960, 330);
     Command2 = ui::makeButton(this, QStringLiteral("Command2"), QStringLiteral("帮助"), 6780, 4980, 960, 330);
-    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 4995, 960, 330);
     Command1->setDefault(true);
-    ui::makeSeparator(this);
-    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
-    ui::place(Hyperlink1, 216, 5100, 3252, 228);
-    order << Command1 << Command2 << Command3 << Hyperlink1;
-    ui::setTabOrder(order);
+    addChrome({.clientWidth = 9372,
+               .clientHeight = 5412,
+               .banner = {216, 5100, 3252, 228},
+               .bannerTop = 5000,
+               .closeName = QStringLiteral("Command3"),
+               .closeButton = {8100, 4995, 960, 330},
+               .separatorTop = 4668});
+    Command3 = chromeCloseButton();
+    Hyperlink1 = chromeBanner();
 
     connect(Command1, &QPushButton::clicked, this, &RecordEditor::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &RecordEditor::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &QDialog::close);
-    setCloseButton(Command3);
+    connect(Command3, &QPushButton::clicked, this, &RecordEditor::Command3_Click);
 }
 
-void RecordEditor::Form_Load() { ui::loadWindow(this, 9372, 5412, Hyperlink1, 5000, Command3); }
-
-void RecordEditor::showEvent(QShowEvent* event) {
-    ui::Window::showEvent(event);
-    ui::centreOn(this, parentWidget());
+// The boxes in their order, then the buttons and the banner.
+void RecordEditor::orderTabs() {
+    QList<QWidget*> order;
+    for (const BoxPlace& p : kPlaces) order << box(p.index);
+    setFocusOrder(order << Command1 << Command2 << Command3 << Hyperlink1);
 }
+
+void RecordEditor::Form_Load() { loadChrome(); }
+
+void RecordEditor::Command3_Click() { close(); }
 
 QWidget* RecordEditor::box(int index) const {
     return index == 10 ? static_cast<QWidget*>(Text1_10) : static_cast<QWidget*>(Text1.at(index));
@@ -117,7 +123,7 @@ int RecordEditor::indexOf(QObject* watched) const {
 
 bool RecordEditor::eventFilter(QObject* watched, QEvent* event) {
     const int index = indexOf(watched);
-    if (index < 0) return ui::Window::eventFilter(watched, event);
+    if (index < 0) return Window::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn) {
         // The box's own handling first (a line edit selects its text when tabbed into).
         watched->event(event);
@@ -149,18 +155,18 @@ void RecordEditor::Text1_GotFocus(int index) {
     if (index == 3)
         Text1[3]->deselect();
     else
-        lwModule1::SelectAllText(Text1.at(index));
+        SelectAllText(Text1.at(index));
 }
 
 void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
     Q_UNUSED(index);
-    if (keyCode == Qt::Key_A && shift == 2) ShowDataFile();
+    if (keyCode == Qt::Key_A && shift == 2) showDataFile();
 }
 
-void RecordEditor::ShowDataFile() { txt::ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile()); }
+void RecordEditor::showDataFile() { ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile()); }
 
 void RecordEditor::Command2_Click() {
-    txt::ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().textFile("水泵选型.txt"));
+    ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().textFile("水泵选型.txt"));
 }
 
 // A new number loads its record, if it has one; a number beyond the first
@@ -225,9 +231,11 @@ void RecordEditor::Command1_Click() {
     QList<std::pair<QString, QString>> values;
     for (std::size_t i = 0; i < record.size(); ++i)
         values.append({ui::fromUtf8(std::string(cat::kRecordKeys[i])), ui::fromUtf8(record[i])});
-    if (!ini::WriteProfileValues(this, dataFile, ui::fromUtf8(editing::saveSections(number).written), values)) return;
+    if (!writeValuesOrSayWhy(this, dataFile, ui::fromUtf8(editing::saveSections(number).written), values)) return;
     ui::showMessage(this, QStringLiteral("已成功添加记录到数据库"), QStringLiteral("添加记录"),
                     ui::MessageStyle::Exclamation);
     Text1[0]->setText(ui::fromUtf8(editing::nextNumberText(number)));
     Text1[3]->setFocus();
 }
+
+}  // namespace ui

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <string>
 
-class CatalogueSelection;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,10 +15,11 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
-class Hyperlink;
-}
 
-class RecordEditor : public ui::Window {
+class CatalogueSelection;
+class Hyperlink;
+
+class RecordEditor : public Window {
     Q_OBJECT
 public:
     RecordEditor(const CatalogueSelection& selection, QWidget* owner);
@@ -52,15 +52,20 @@ public:
     void Text1_KeyDown(int index, int keyCode, int shift);
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
+    void orderTabs();
     int indexOf(QObject* box) const;
-    void ShowDataFile();
+    void showDataFile();
 
     const CatalogueSelection& selection_;
 };
+
+}  // namespace ui
+
+using ui::RecordEditor;  // also by its plain name, as tools and checks outside the program name it

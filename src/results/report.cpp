@@ -13,7 +13,7 @@
 #include <windows.h>
 #endif
 
-namespace report {
+namespace ui {
 
 QString generalDateTime(const QDateTime& moment, const QLocale& locale) {
     const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
@@ -25,7 +25,7 @@ QString generalDateTime(const QDateTime& moment, const QLocale& locale) {
     return date + QLatin1Char(' ') + locale.toString(time, format.trimmed());
 }
 
-QString reportText(const QDateTime& moment, const Pump& pump) {
+QString reportText(const QDateTime& moment, const ReportedPump& pump) {
     const QString crlf = QStringLiteral("\r\n");
     return generalDateTime(moment) + crlf + crlf + QStringLiteral("厂家: ") + pump.header + crlf +
            QStringLiteral("型号: ") + pump.model + crlf + QStringLiteral("流量: ") + pump.flowRange +
@@ -58,4 +58,4 @@ bool openInTextEditor(const std::filesystem::path& file) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-}  // namespace report
+}  // namespace ui

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <functional>
 
-namespace report {
+namespace ui {
 
-struct Pump {
+struct ReportedPump {
     QString header;  // the results window's header line: maker (and duty point)
     QString model, flowRange, headRange, power, remark;
 };
@@ -21,7 +21,7 @@ struct Pump {
 QString generalDateTime(const QDateTime& moment, const QLocale& locale = QLocale::system());
 
 // The eight lines of the report, CR LF between them and none after the last.
-QString reportText(const QDateTime& moment, const Pump& pump);
+QString reportText(const QDateTime& moment, const ReportedPump& pump);
 
 // Replaces the report file in one step (GBK), as the catalogue's files are
 // replaced; a failure with its reason when it cannot, leaving any earlier report
@@ -35,4 +35,4 @@ bool openInTextEditor(const std::filesystem::path& file);
 
 using EditorLauncher = std::function<bool(const std::filesystem::path&)>;
 
-}  // namespace report
+}  // namespace ui

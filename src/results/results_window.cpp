@@ -10,11 +10,14 @@
 #include "ui/message_box.h"
 #include "ui/picture_box.h"
 #include "ui/scan_progress.h"
+#include "ui/text.h"
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
+
+namespace ui {
 
 namespace {
 
@@ -27,11 +30,9 @@ void greyBackground(QWidget* box) {
 }  // namespace
 
 ResultsWindow::ResultsWindow(const CatalogueSelection& selection, QWidget* owner)
-    : ui::Window(owner), selection_(selection) {
-    setObjectName(QStringLiteral("se"));
-    setWindowTitle(QStringLiteral("水泵型号"));
+    : Window(owner, QStringLiteral("se"), QStringLiteral("水泵型号")), selection_(selection) {
     createControls();
-    setTabOrder();
+    orderTabs();
     Form_Load();
 }
 
@@ -59,35 +60,39 @@ void ResultsWindow::createControls() {
     Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("输出"), 4200, 4980, 960, 330);
     Command7 = ui::makeButton(this, QStringLiteral("Command7"), QStringLiteral("浏览"), 5490, 4980, 960, 330);
     Command2 = ui::makeButton(this, QStringLiteral("Command2"), QStringLiteral("帮助"), 6792, 4980, 960, 330);
-    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 4980, 960, 330);
     Command1->setDefault(true);
-    ui::makeSeparator(this);
-    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
-    ui::place(Hyperlink1, 210, 5000, 3252, 228);
+    addChrome({.clientWidth = 9372,
+               .clientHeight = 5412,
+               .banner = {210, 5000, 3252, 228},
+               .bannerTop = 5000,
+               .closeName = QStringLiteral("Command3"),
+               .closeButton = {8100, 4980, 960, 330},
+               .separatorTop = 4668});
+    Command3 = chromeCloseButton();
+    Hyperlink1 = chromeBanner();
     Label2 = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Label2"), 210, 5000, 540, 180);
 
     connect(Command1, &QPushButton::clicked, this, &ResultsWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ResultsWindow::Command2_Click);
     connect(Command7, &QPushButton::clicked, this, &ResultsWindow::Command7_Click);
     connect(Image1, &ui::PictureBox::clicked, this, &ResultsWindow::Image1_Click);
-    connect(Command3, &QPushButton::clicked, this, &QDialog::close);
+    connect(Command3, &QPushButton::clicked, this, &ResultsWindow::Command3_Click);
     connect(ListView1, &ui::ListView::itemClick, this, &ResultsWindow::ListView1_ItemClick);
-    setCloseButton(Command3);
 }
 
-void ResultsWindow::setTabOrder() {
-    const QList<QWidget*> order = {Command3, Hyperlink1, ListView1, Text1, Command2, Command1, Command7, Text2};
-    ui::setTabOrder(order);
+void ResultsWindow::orderTabs() {
+    setFocusOrder({Command3, Hyperlink1, ListView1, Text1, Command2, Command1, Command7, Text2});
 }
 
 void ResultsWindow::Form_Load() {
-    ui::loadWindow(this, 9372, 5412, Hyperlink1, 5000, Command3);
-    ui::placeProgressLabel(Label2, Hyperlink1);
+    loadChrome();
+    placeProgressLabel(Label2);
 }
 
+void ResultsWindow::Command3_Click() { close(); }
+
 void ResultsWindow::showEvent(QShowEvent* event) {
-    ui::Window::showEvent(event);
-    ui::centreOn(this, parentWidget());
+    Window::showEvent(event);
     Command3->setFocus();
 }
 
@@ -98,7 +103,7 @@ void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::re
     listRows(std::move(rows), select);
     if (select > 0) ListView1->scrollToRow(ListView1->selectedPosition());
     Image1->load(selection_.makerPicture());
-    RefreshRemark();
+    refreshRemark();
     exec();
 }
 
@@ -129,7 +134,7 @@ void ResultsWindow::listRows(std::vector<pumpsel::records::PumpRow> rows, int ke
 
 int ResultsWindow::selectedNumber() const { return ListView1->selectedText(4).toInt(); }
 
-void ResultsWindow::RefreshRemark() {
+void ResultsWindow::refreshRemark() {
     if (ListView1->selectedPosition() == 0) {  // the file lost its records meanwhile
         Text2->clear();
         return;
@@ -138,7 +143,7 @@ void ResultsWindow::RefreshRemark() {
         selection_.makerDataFile(), std::to_string(selectedNumber()), pumpsel::catalogue::kRemarkKey)));
 }
 
-void ResultsWindow::ListView1_ItemClick() { RefreshRemark(); }
+void ResultsWindow::ListView1_ItemClick() { refreshRemark(); }
 
 // Lists every record of the maker again, ranges as stored, and selects the
 // pump that was selected before.
@@ -157,32 +162,32 @@ void ResultsWindow::Command7_Click() {
     ListView1->show();
     Text2->show();
     if (ListView1->selectedPosition() > 0) ListView1->scrollToRow(ListView1->selectedPosition());
-    RefreshRemark();
+    refreshRemark();
 }
 
 void ResultsWindow::Image1_Click() {
     const auto picture = selection_.makerPicture();
     Image1->load(picture);
-    picshow::ShowPicture(this, picture);
+    ShowPicture(this, picture);
 }
 
 void ResultsWindow::Command2_Click() {
-    txt::ShowTextFile(this, QStringLiteral("水泵选型"), selection_.catalogue().textFile("水泵选型.txt"));
+    ShowTextFile(this, QStringLiteral("水泵选型"), selection_.catalogue().textFile("水泵选型.txt"));
 }
 
 // Writes the selected pump to the report and opens it. A report that cannot
 // be written is said so, and the old one is not opened in its place.
 void ResultsWindow::Command1_Click() {
     if (ListView1->selectedPosition() == 0) return;
-    const report::Pump pump{Text1->text(),
+    const ReportedPump pump{Text1->text(),
                             ListView1->selectedText(0),
                             ListView1->selectedText(1),
                             ListView1->selectedText(2),
                             ListView1->selectedText(3),
                             Text2->toPlainText()};
     const auto file = selection_.catalogue().reportPath();
-    const QString path = QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
-    const auto written = report::writeReport(file, report::reportText(QDateTime::currentDateTime(), pump));
+    const QString path = nativePath(file);
+    const auto written = writeReport(file, reportText(QDateTime::currentDateTime(), pump));
     if (!written) {
         ui::showMessage(this,
                         QStringLiteral("无法写入结果文件 %1：%2").arg(path, QString::fromStdString(written.reason)),
@@ -193,3 +198,5 @@ void ResultsWindow::Command1_Click() {
         ui::showMessage(this, QStringLiteral("结果已写入 %1，但无法启动文本编辑器打开它。").arg(path),
                         QStringLiteral("输出"), ui::MessageStyle::Critical);
 }
+
+}  // namespace ui

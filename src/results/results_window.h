@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class CatalogueSelection;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,12 +15,13 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
+
+class CatalogueSelection;
 class Hyperlink;
 class ListView;
 class PictureBox;
-}  // namespace ui
 
-class ResultsWindow : public ui::Window {
+class ResultsWindow : public Window {
     Q_OBJECT
 public:
     ResultsWindow(const CatalogueSelection& selection, QWidget* owner);
@@ -37,7 +37,7 @@ public:
     void setHeaderLine(const QString& text);
 
     // The remark of the selected row's record, read afresh.
-    void RefreshRemark();
+    void refreshRemark();
 
     QGroupBox* Frame1;
     QLineEdit* Text1;  // header line
@@ -56,22 +56,27 @@ public:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
     void Command7_Click();
     void ListView1_ItemClick();
     void Image1_Click();
 
     // How the report is opened; replaceable so that tests never start an editor.
-    report::EditorLauncher openEditor = report::openInTextEditor;
+    EditorLauncher openEditor = openInTextEditor;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
-    void setTabOrder();
+    void orderTabs();
     // Replaces the rows; the row of record `keep` is selected when there is one.
     void listRows(std::vector<pumpsel::records::PumpRow> rows, int keep = 0);
     int selectedNumber() const;  // the selected row's record number, 0 without one
 
     const CatalogueSelection& selection_;
 };
+
+}  // namespace ui
+
+using ui::ResultsWindow;  // also by its plain name, as tools and checks outside the program name it

@@ -10,11 +10,12 @@
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
-#include "ui/lw_module1.h"
 #include "ui/message_box.h"
 #include "ui/picture_box.h"
 #include "ui/publisher.h"
 #include "ui/scan_progress.h"
+#include "ui/select_all_text.h"
+#include "ui/text.h"
 #include "viewers/picture_viewer.h"
 #include "viewers/text_viewer.h"
 
@@ -23,17 +24,14 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
+namespace ui {
+
 namespace cat = pumpsel::catalogue;
 
-namespace {
-std::string utf8(const QString& text) { return text.toStdString(); }
-}  // namespace
-
-SelectionWindow::SelectionWindow(const std::filesystem::path& programFolder) : catalogue_(programFolder) {
-    setObjectName(QStringLiteral("bump"));
-    setWindowTitle(QStringLiteral("水泵选型 v0.4"));
+SelectionWindow::SelectionWindow(const std::filesystem::path& programFolder)
+    : Window(nullptr, QStringLiteral("bump"), QStringLiteral("水泵选型 v0.4")), catalogue_(programFolder) {
     createControls();
-    setTabOrder();
+    orderTabs();
     Form_Load();
 }
 
@@ -71,11 +69,17 @@ void SelectionWindow::createControls() {
     Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("搜索"), 4185, 4980, 960, 330);
     Command6 = ui::makeButton(this, QStringLiteral("Command6"), QStringLiteral("浏览"), 5490, 4980, 960, 330);
     Command2 = ui::makeButton(this, QStringLiteral("Command2"), QStringLiteral("帮助"), 6795, 4980, 960, 330);
-    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 4980, 960, 330);
     Command1->setDefault(true);
-    ui::makeSeparator(this);
-    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithoutScheme);
-    ui::place(Hyperlink1, 210, 5000, 2580, 228);
+    addChrome({.clientWidth = 9408,
+               .clientHeight = 5448,
+               .banner = {210, 5000, 2580, 228},
+               .bannerCaption = Hyperlink::Caption::WithoutScheme,
+               .bannerTop = 5000,
+               .closeName = QStringLiteral("Command3"),
+               .closeButton = {8100, 4980, 960, 330},
+               .separatorTop = 4668});
+    Command3 = chromeCloseButton();
+    Hyperlink1 = chromeBanner();
     Label2 = ui::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Label2"), 1890, 4770, 540, 180);
 
     connect(ListView2, &ui::ListView::itemClick, this, &SelectionWindow::ListView2_ItemClick);
@@ -93,7 +97,6 @@ void SelectionWindow::createControls() {
     connect(Command4, &QPushButton::clicked, this, &SelectionWindow::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &SelectionWindow::Command5_Click);
     connect(Image1, &ui::PictureBox::clicked, this, &SelectionWindow::Image1_Click);
-    setCloseButton(Command3);
     addAllMakersCommand();
 }
 
@@ -134,20 +137,19 @@ void SelectionWindow::searchAllMakers() {
                         ui::MessageStyle::Exclamation);
         return;
     }
-    allmakers::AllMakersWindow window(
+    AllMakersWindow window(
         *this, {kind.toStdString(), Text1[0]->text().toStdString(), Text1[1]->text().toStdString(), 10}, this);
     if (window.search()) window.exec();
 }
 
-void SelectionWindow::setTabOrder() {
-    const QList<QWidget*> order = {ListView2, ListView1,  Text1[0], Text1[1], Command5, Command2,
-                                   Command3,  Hyperlink1, Command6, Command1, Text2,    Command4};
-    ui::setTabOrder(order);
+void SelectionWindow::orderTabs() {
+    setFocusOrder({ListView2, ListView1, Text1[0], Text1[1], Command5, Command2, Command3, Hyperlink1, Command6,
+                   Command1, Text2, Command4});
 }
 
 void SelectionWindow::Form_Load() {
-    ui::loadWindow(this, 9408, 5448, Hyperlink1, 5000, Command3);
-    ui::placeProgressLabel(Label2, Hyperlink1);
+    loadChrome();
+    placeProgressLabel(Label2);
     Command5->hide();
     LoadKindList();
     ListView2->setFocus();
@@ -171,15 +173,15 @@ void SelectionWindow::LoadKindList() {
                    [&](int, const std::string& name) { kinds.push_back(name); });
     ListView2->addRows(std::move(kinds));
     if (ListView2->rowCount() == 0)
-        ShowCatalogueProblem();
+        showCatalogueProblem();
     else
         ListView2_ItemClick();
 }
 
 // Without kinds there is nothing to choose: the description box says where
 // the program looked for the catalogue.
-void SelectionWindow::ShowCatalogueProblem() {
-    const QString path = QString::fromStdU16String(catalogue_.indexPath().u16string());
+void SelectionWindow::showCatalogueProblem() {
+    const QString path = pathText(catalogue_.indexPath());
     std::error_code ec;
     Text2->setPlainText(std::filesystem::is_regular_file(catalogue_.indexPath(), ec)
                             ? QStringLiteral("泵数据库中没有泵类型：") + path
@@ -191,13 +193,13 @@ void SelectionWindow::ListView2_ItemClick() {
     pumpsel::ini::ReadBatch batch;
     LoadMakerList();
     Text2->setPlainText(ui::fromUtf8(catalogue_.kindDescription(ListView2->selectedPosition())));
-    ShowMakerThumbnail();
+    showMakerThumbnail();
 }
 
-void SelectionWindow::ListView1_ItemClick() { ShowMakerThumbnail(); }
+void SelectionWindow::ListView1_ItemClick() { showMakerThumbnail(); }
 
 void SelectionWindow::LoadMakerList() {
-    const std::string kind = utf8(selectedKind());
+    const std::string kind = toUtf8(selectedKind());
     ListView1->removeAllRows();
     std::vector<std::string> cells;
     cat::enumerate([&](int m) { return catalogue_.makerValue(kind, m); },
@@ -209,12 +211,12 @@ void SelectionWindow::LoadMakerList() {
     ListView1->addRows(std::move(cells));
 }
 
-void SelectionWindow::ShowMakerThumbnail() {
+void SelectionWindow::showMakerThumbnail() {
     if (makerPosition() == 0) {
         Image1->clear();
         return;
     }
-    picturePath_ = catalogue_.makerThumbnail(utf8(selectedKind()), makerPosition());
+    picturePath_ = catalogue_.makerThumbnail(toUtf8(selectedKind()), makerPosition());
     Image1->load(picturePath_);
 }
 
@@ -223,7 +225,7 @@ bool SelectionWindow::eventFilter(QObject* watched, QEvent* event) {
     return ui::Window::eventFilter(watched, event);
 }
 
-void SelectionWindow::Text1_GotFocus(int index) { lwModule1::SelectAllText(Text1[index]); }
+void SelectionWindow::Text1_GotFocus(int index) { SelectAllText(Text1[index]); }
 
 void SelectionWindow::Text1_Validate(int index, bool& cancel) {
     const QString text = Text1[index]->text().trimmed();
@@ -244,16 +246,16 @@ void SelectionWindow::Command1_Click() {
 void SelectionWindow::SearchPumps() {
     const pumpsel::records::DutyPoint point{pumpsel::records::singleValue(Text1[0]->text().toStdString()),
                                             pumpsel::records::singleValue(Text1[1]->text().toStdString())};
-    ListPumps(ResultsWindow::searchHeaderLine(selectedMaker(), Text1[0]->text(), Text1[1]->text()), point,
-              QStringLiteral("泵数据库没有找到符合条件的的水泵"));
+    showListing(ResultsWindow::searchHeaderLine(selectedMaker(), Text1[0]->text(), Text1[1]->text()), point,
+                QStringLiteral("泵数据库没有找到符合条件的的水泵"));
 }
 
 void SelectionWindow::Command6_Click() {
-    ListPumps(selectedMaker(), std::nullopt, QStringLiteral("此种泵的数据库为空"));
+    showListing(selectedMaker(), std::nullopt, QStringLiteral("此种泵的数据库为空"));
 }
 
 // Without a kind and a maker there is no data file to search.
-bool SelectionWindow::SelectionIsComplete() {
+bool SelectionWindow::selectionIsComplete() {
     if (ListView2->selectedPosition() != 0 && makerPosition() != 0) return true;
     ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), QStringLiteral("注意"),
                     ui::MessageStyle::Exclamation);
@@ -265,9 +267,9 @@ ResultsWindow& SelectionWindow::createResultsWindow() {
     return *results_;
 }
 
-void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
-                                const QString& messageWhenNone) {
-    if (!SelectionIsComplete()) return;
+void SelectionWindow::showListing(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
+                                  const QString& messageWhenNone) {
+    if (!selectionIsComplete()) return;
     ResultsWindow& results = createResultsWindow();
     results.setHeaderLine(header);
     std::vector<pumpsel::records::PumpRow> rows;
@@ -285,7 +287,7 @@ void SelectionWindow::ListPumps(const QString& header, std::optional<pumpsel::re
 }
 
 void SelectionWindow::Command2_Click() {
-    txt::ShowTextFile(this, QStringLiteral("水泵选型"), catalogue_.textFile("水泵选型.txt"));
+    ShowTextFile(this, QStringLiteral("水泵选型"), catalogue_.textFile("水泵选型.txt"));
 }
 
 // Closing the start window ends the program, also when a results window is
@@ -297,19 +299,19 @@ void SelectionWindow::Command3_Click() {
 
 void SelectionWindow::Command4_Click() {
     Command1->setFocus();
-    txt::ShowTextFile(this, QStringLiteral("加入水泵数据库"), catalogue_.textFile("水泵厂商.txt"));
+    ShowTextFile(this, QStringLiteral("加入水泵数据库"), catalogue_.textFile("水泵厂商.txt"));
 }
 
 void SelectionWindow::Image1_Click() {
     if (makerPosition() == 0) return;
     picturePath_ = makerPicture();
-    picshow::ShowPicture(this, picturePath_);
+    ShowPicture(this, picturePath_);
 }
 
 // Opens the record editor on the number after the last record, pre-filled
 // with the last record's values as a template for the new one.
 void SelectionWindow::Command5_Click() {
-    if (!SelectionIsComplete()) return;
+    if (!selectionIsComplete()) return;
     const auto opening = pumpsel::editing::openingFor(makerDataFile());
     if (opening.full) {
         ui::showRecordLimit(this);
@@ -318,3 +320,5 @@ void SelectionWindow::Command5_Click() {
     RecordEditor editor(*this, this);
     editor.open(opening.number, selectedMaker(), selectedKind(), opening.templateRecord);
 }
+
+}  // namespace ui

@@ -18,16 +18,15 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class ResultsWindow;
-
 namespace ui {
+
 class FocusGuard;
 class Hyperlink;
 class ListView;
 class PictureBox;
-}  // namespace ui
+class ResultsWindow;
 
-class SelectionWindow : public ui::Window, public CatalogueSelection {
+class SelectionWindow : public Window, public CatalogueSelection {
     Q_OBJECT
 public:
     // The catalogue lies under the program folder.
@@ -91,17 +90,17 @@ protected:
 private:
     void createControls();
     void addAllMakersCommand();
-    void setTabOrder();
+    void orderTabs();
     void LoadKindList();
     void LoadMakerList();
-    void ShowMakerThumbnail();
-    void ShowCatalogueProblem();
+    void showMakerThumbnail();
+    void showCatalogueProblem();
     void SearchPumps();
-    bool SelectionIsComplete();
+    bool selectionIsComplete();
     // The shared listing of search and browse: header line, record scan with
     // or without the duty point, then the results window or the message.
-    void ListPumps(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
-                   const QString& messageWhenNone);
+    void showListing(const QString& header, std::optional<pumpsel::records::DutyPoint> point,
+                     const QString& messageWhenNone);
     ResultsWindow& createResultsWindow();
 
     pumpsel::catalogue::Catalogue catalogue_;
@@ -109,3 +108,7 @@ private:
     std::unique_ptr<ResultsWindow> results_;
     ui::FocusGuard* focusGuard_ = nullptr;
 };
+
+}  // namespace ui
+
+using ui::SelectionWindow;  // also by its plain name, as tools and checks outside the program name it

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     saveModal(
         QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); },
         [](QWidget* w) {
-            if (auto* window = qobject_cast<allmakers::AllMakersWindow*>(w)) window->table->selectRow(1);
+            if (auto* window = qobject_cast<ui::AllMakersWindow*>(w)) window->table->selectRow(1);
         });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });

@@ -6,6 +6,8 @@
 #include <QString>
 #include <filesystem>
 
+namespace ui {
+
 class CatalogueSelection {
 public:
     virtual ~CatalogueSelection() = default;
@@ -24,3 +26,5 @@ public:
         return catalogue().makerPicture(selectedKind().toStdString(), makerPosition());
     }
 };
+
+}  // namespace ui

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace picshow {
+namespace ui {
 
 int roundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
@@ -20,4 +20,4 @@ Fit fitPicture(double pictureTwips, double areaTwips) {
     return fit;
 }
 
-}  // namespace picshow
+}  // namespace ui

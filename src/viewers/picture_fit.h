@@ -2,7 +2,7 @@
 // How a picture sits in the picture viewer's area, in twips: scrolled when
 // it is larger than the area, centred when it is smaller.
 
-namespace picshow {
+namespace ui {
 
 struct Fit {
     int maximum = 0;    // scroll range (0 when the picture fits)
@@ -18,4 +18,4 @@ Fit fitPicture(double pictureTwips, double areaTwips);
 // Rounded to the nearest integer, halves to the even neighbour.
 int roundHalfEven(double value);
 
-}  // namespace picshow
+}  // namespace ui

@@ -8,6 +8,8 @@
 
 #include <QScrollBar>
 
+namespace ui {
+
 namespace {
 // The picture area, in twips.
 constexpr int kAreaWidth = 9075;
@@ -15,9 +17,13 @@ constexpr int kAreaHeight = 4710;
 constexpr int kTwipsPerPixel = 15;
 }  // namespace
 
-PictureViewer::PictureViewer(QWidget* owner) : ui::Window(owner) {
-    setObjectName(QStringLiteral("pic"));
-    setWindowTitle(QStringLiteral("图片浏览"));
+PictureViewer::PictureViewer(QWidget* owner) : Window(owner, QStringLiteral("pic"), QStringLiteral("图片浏览")) {
+    createControls();
+    orderTabs();
+    Form_Load();
+}
+
+void PictureViewer::createControls() {
     Frame1 = ui::makeFrame(this, QStringLiteral("Frame1"), QString(), 78, 0, 9216, 4950);
     Picture1 = new QWidget(Frame1);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -39,31 +45,32 @@ PictureViewer::PictureViewer(QWidget* owner) : ui::Window(owner) {
         bar->setRange(0, 0);
         bar->setTracking(false);  // the picture moves when the thumb is released
     }
-    Command3 = ui::makeButton(this, QStringLiteral("Command3"), QString(), 8100, 5040, 960, 330);
-    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
-    ui::place(Hyperlink1, 216, 5112, 3252, 228);
+    addChrome({.clientWidth = 9408,
+               .clientHeight = 5448,
+               .banner = {216, 5112, 3252, 228},
+               .bannerTop = 5112,
+               .closeName = QStringLiteral("Command3"),
+               .closeButton = {8100, 5040, 960, 330}});
+    Command3 = chromeCloseButton();
+    Hyperlink1 = chromeBanner();
 
     connect(HScroll1, &QScrollBar::valueChanged, this, &PictureViewer::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &PictureViewer::VScroll1_Change);
     connect(Command3, &QPushButton::clicked, this, &QDialog::close);
-    setCloseButton(Command3);
-    Form_Load();
 }
 
-void PictureViewer::Form_Load() { ui::loadWindow(this, 9408, 5448, Hyperlink1, 5112, Command3); }
+// The scroll bars take no focus: the close button and the banner are all there is.
+void PictureViewer::orderTabs() { setFocusOrder({Command3, Hyperlink1}); }
 
-void PictureViewer::showEvent(QShowEvent* event) {
-    ui::Window::showEvent(event);
-    ui::centreOn(this, parentWidget());
-}
+void PictureViewer::Form_Load() { loadChrome(); }
 
 void PictureViewer::showFile(const std::filesystem::path& file) {
     const QImage image = ui::readPicture(file);
     Image1->setPixmap(QPixmap::fromImage(image));
     Image1->resize(image.size());
     // A picture's natural size: one pixel is 15 twips.
-    const picshow::Fit vertical = picshow::fitPicture(image.height() * kTwipsPerPixel, kAreaHeight);
-    const picshow::Fit horizontal = picshow::fitPicture(image.width() * kTwipsPerPixel, kAreaWidth);
+    const Fit vertical = fitPicture(image.height() * kTwipsPerPixel, kAreaHeight);
+    const Fit horizontal = fitPicture(image.width() * kTwipsPerPixel, kAreaWidth);
     imageTop_ = vertical.offset;
     imageLeft_ = horizontal.offset;
     for (auto [bar, fit] : {std::pair{VScroll1, vertical}, {HScroll1, horizontal}}) {
@@ -91,12 +98,10 @@ void PictureViewer::placeImage() {
     HScroll1->raise();
 }
 
-namespace picshow {
-
 void ShowPicture(QWidget* owner, const std::filesystem::path& file) {
     PictureViewer viewer(owner);
     viewer.showFile(file);
     viewer.exec();
 }
 
-}  // namespace picshow
+}  // namespace ui

@@ -11,10 +11,10 @@ class QPushButton;
 class QScrollBar;
 
 namespace ui {
-class Hyperlink;
-}
 
-class PictureViewer : public ui::Window {
+class Hyperlink;
+
+class PictureViewer : public Window {
     Q_OBJECT
 public:
     explicit PictureViewer(QWidget* owner);
@@ -37,19 +37,18 @@ public:
     void HScroll1_Change();
     void VScroll1_Change();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    void createControls();
+    void orderTabs();
     void placeImage();
 
     double imageLeft_ = 0;
     double imageTop_ = 0;
 };
 
-namespace picshow {
-
 // Opens the picture in a new viewer over owner and returns when it is closed.
 void ShowPicture(QWidget* owner, const std::filesystem::path& file);
 
-}  // namespace picshow
+}  // namespace ui
+
+using ui::PictureViewer;  // also by its plain name, as tools and checks outside the program name it

@@ -7,15 +7,22 @@
 #include "ui/geometry.h"
 #include "ui/hyperlink.h"
 #include "ui/message_box.h"
+#include "ui/text.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QSettings>
 
-TextViewer::TextViewer(QWidget* owner, const QString& caption) : ui::Window(owner) {
-    setObjectName(QStringLiteral("readtxt"));
-    setWindowTitle(caption);
+namespace ui {
+
+TextViewer::TextViewer(QWidget* owner, const QString& caption) : Window(owner, QStringLiteral("readtxt"), caption) {
+    createControls();
+    orderTabs();
+    Form_Load();
+}
+
+void TextViewer::createControls() {
     Frame2 = ui::makeFrame(this, QStringLiteral("Frame2"), QString(), 112, 45, 9180, 4650);
     Text1 = ui::makeMemo(Frame2, QStringLiteral("Text1"), 135, 225, 8895, 4305);
     Text1->setFont(ui::simSun9());
@@ -26,20 +33,22 @@ TextViewer::TextViewer(QWidget* owner, const QString& caption) : ui::Window(owne
     Text1->setPalette(pal);
     Command1 = ui::makeButton(this, QStringLiteral("Command1"), QStringLiteral("拷贝"), 7050, 4980, 960, 330);
     Command1->setFont(ui::simSun9());
-    Command2 = ui::makeButton(this, QStringLiteral("Command2"), QString(), 8250, 4980, 960, 330);
-    Hyperlink1 = new ui::Hyperlink(this, ui::Hyperlink::Caption::WithScheme);
-    ui::place(Hyperlink1, 210, 5000, 3030, 240);
-
-    const QList<QWidget*> order = {Text1, Command2, Hyperlink1, Command1};
-    ui::setTabOrder(order);
+    addChrome({.clientWidth = 9408,
+               .clientHeight = 5448,
+               .banner = {210, 5000, 3030, 240},
+               .bannerTop = 5000,
+               .closeName = QStringLiteral("Command2"),
+               .closeButton = {8250, 4980, 960, 330}});
+    Command2 = chromeCloseButton();
+    Hyperlink1 = chromeBanner();
     connect(Command1, &QPushButton::clicked, this, &TextViewer::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
-    setCloseButton(Command2);
-    Form_Load();
 }
 
+void TextViewer::orderTabs() { setFocusOrder({Text1, Command2, Hyperlink1, Command1}); }
+
 void TextViewer::Form_Load() {
-    ui::loadWindow(this, 9408, 5448, Hyperlink1, 5000, Command2);
+    loadChrome();
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -47,8 +56,7 @@ void TextViewer::Form_Load() {
 }
 
 void TextViewer::showEvent(QShowEvent* event) {
-    ui::Window::showEvent(event);
-    ui::centreOn(this, parentWidget());
+    Window::showEvent(event);
     Text1->setFocus();
 }
 
@@ -58,13 +66,7 @@ void TextViewer::Command1_Click() {
                     ui::MessageStyle::Plain);
 }
 
-namespace txt {
-
 namespace {
-
-QString nativePath(const std::filesystem::path& file) {
-    return QDir::toNativeSeparators(QString::fromStdU16String(file.u16string()));
-}
 
 // Creates the missing file with its one-line notice where it can. A link
 // standing for the file that leads out of its folder is not written
@@ -76,8 +78,6 @@ QString createWithNotFoundMarker(const std::filesystem::path& file, const QStrin
     if (bytes) pumpsel::files::writeFile(file, *bytes);
     return {};
 }
-
-}  // namespace
 
 // Each line is followed by a break. Every 128th break ends a paragraph; the
 // others are line separators inside it. A text box takes a few thousand
@@ -92,6 +92,8 @@ QString boxText(std::string_view gbkBytes) {
     text.truncate(static_cast<qsizetype>(length));
     return text;
 }
+
+}  // namespace
 
 QString viewerText(const std::filesystem::path& file) {
     const QString notFound = nativePath(file) + QStringLiteral("文件不存在。");
@@ -119,4 +121,4 @@ void ShowTextFile(QWidget* owner, const QString& caption, const std::filesystem:
     viewer.exec();
 }
 
-}  // namespace txt
+}  // namespace ui

@@ -10,10 +10,10 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
-class Hyperlink;
-}
 
-class TextViewer : public ui::Window {
+class Hyperlink;
+
+class TextViewer : public Window {
     Q_OBJECT
 public:
     TextViewer(QWidget* owner, const QString& caption);
@@ -29,9 +29,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-};
 
-namespace txt {
+private:
+    void createControls();
+    void orderTabs();
+};
 
 // The text of a file as the viewer's box holds it: its lines read as GBK,
 // each followed by a line break (the box's CR LF). A missing file is first
@@ -43,4 +45,6 @@ QString viewerText(const std::filesystem::path& file);
 // caption over owner and returns when it is closed.
 void ShowTextFile(QWidget* owner, const QString& caption, const std::filesystem::path& file);
 
-}  // namespace txt
+}  // namespace ui
+
+using ui::TextViewer;  // also by its plain name, as tools and checks outside the program name it

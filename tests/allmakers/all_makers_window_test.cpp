@@ -25,7 +25,7 @@
 #include <QToolTip>
 
 using namespace testing_support;
-using allmakers::AllMakersWindow;
+using ui::AllMakersWindow;
 
 namespace {
 

@@ -188,7 +188,7 @@ TEST_F(BadCatalogue, AFiftyMegabyteTextFileOpensInTheViewer) {
     writeBytes(folder / "txt/big.txt", big);
     qsizetype length = 0;
     OnModal<TextViewer> viewer([&](TextViewer* v) { length = v->Text1->document()->characterCount(); });
-    txt::ShowTextFile(nullptr, "水泵数据库", folder / "txt/big.txt");
+    ui::ShowTextFile(nullptr, "水泵数据库", folder / "txt/big.txt");
     const qsizetype lines = static_cast<qsizetype>(big.size() / pumpsel::gbk::fromUtf8(line)->size());
     EXPECT_EQ(length, lines * (QString::fromStdString(line).size() - 1) + 1);
 }

@@ -137,8 +137,7 @@ TEST_F(ResultDetailTest, ReportHoldsTheSelectedPumpByteForByte) {
         const std::string bytes = report();
         const std::size_t firstBreak = bytes.find("\r\n");
         const QString stamp = QString::fromStdString(bytes.substr(0, firstBreak));
-        EXPECT_TRUE(stamp == report::generalDateTime(before) ||
-                    stamp == report::generalDateTime(QDateTime::currentDateTime()))
+        EXPECT_TRUE(stamp == ui::generalDateTime(before) || stamp == ui::generalDateTime(QDateTime::currentDateTime()))
             << stamp.toStdString();
         EXPECT_EQ(bytes.substr(firstBreak), gbk("\r\n\r\n厂家: 江南泵业\r\n型号: IS50\r\n流量: 6.3 ～ 12.5立方米/时\r\n"
                                                 "扬程: 22.0 ～ 18.5米\r\n功率: 2.2千瓦\r\n备注: 清水泵"));
@@ -178,8 +177,8 @@ TEST_F(ResultDetailTest, UnwritableReportIsSaidAndTheOldOneIsNotOpened) {
 
 TEST(GeneralDateTime, ShortDateLongTimeAndMidnight) {
     const QLocale locale(QLocale::Chinese, QLocale::China);
-    EXPECT_EQ(report::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), locale), "2026/12/7 15:04:05");
-    EXPECT_EQ(report::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0)), locale), "2026/12/7");
+    EXPECT_EQ(ui::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), locale), "2026/12/7 15:04:05");
+    EXPECT_EQ(ui::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0)), locale), "2026/12/7");
     const QLocale us(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(report::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), us), "12/7/26 3:04:05 PM");
+    EXPECT_EQ(ui::generalDateTime(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), us), "12/7/26 3:04:05 PM");
 }

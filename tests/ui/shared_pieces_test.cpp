@@ -5,10 +5,10 @@
 #include "support/list_gestures.h"
 #include "support/message_boxes.h"
 #include "ui/hyperlink.h"
-#include "ui/ini_write.h"
 #include "ui/list_view.h"
-#include "ui/lw_module1.h"
 #include "ui/message_box.h"
+#include "ui/select_all_text.h"
+#include "ui/write_with_message.h"
 
 #include <gtest/gtest.h>
 #include <QDesktopServices>
@@ -43,13 +43,13 @@ TEST(MessageBox, FourStylesWithTheirIconsAndButtons) {
 TEST(WriteProfileValue, AFailedWriteTellsSectionAndKey) {
     testing_support::CatalogueFolder folder;
     MessageBoxes boxes;
-    ini::WriteProfileValue(nullptr, folder / "no/such/folder.dat", "7", "型号", "IS50");
+    ui::WriteProfileValue(nullptr, folder / "no/such/folder.dat", "7", "型号", "IS50");
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].text, "写数据错误，非法条目 -> 7/型号");
     EXPECT_EQ(boxes.seen[0].title, "读取时出错");
     EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes.seen[0].buttons, QStringList{"确定"});
-    ini::WriteProfileValue(nullptr, folder / "ok.dat", "7", "型号", "IS50");
+    ui::WriteProfileValue(nullptr, folder / "ok.dat", "7", "型号", "IS50");
     EXPECT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(testing_support::readBytes(folder / "ok.dat"), "[7]\r\n\xD0\xCD\xBA\xC5=IS50\r\n");
 }
@@ -125,7 +125,7 @@ TEST(ListView, EveryGestureLeavesOneRowSelectedAndReportsEachChange) {
 
 TEST(SelectAllText, SelectsTheWholeText) {
     QLineEdit box("流量 12.5");
-    lwModule1::SelectAllText(&box);
+    ui::SelectAllText(&box);
     EXPECT_EQ(box.selectionStart(), 0);
     EXPECT_EQ(box.selectedText(), "流量 12.5");
 }

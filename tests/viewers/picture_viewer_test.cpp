@@ -15,30 +15,30 @@ using testing_support::OnModal;
 
 TEST(PictureFit, DesignFiguresInTwips) {
     // 3000 x 2000 twips, smaller than the 9075 x 4710 area: centred, no scrolling.
-    picshow::Fit h = picshow::fitPicture(3000, 9075), v = picshow::fitPicture(2000, 4710);
+    ui::Fit h = ui::fitPicture(3000, 9075), v = ui::fitPicture(2000, 4710);
     EXPECT_DOUBLE_EQ(h.offset, 2907.5);
     EXPECT_DOUBLE_EQ(v.offset, 1225);
     EXPECT_EQ(h.maximum, 0);
     EXPECT_EQ(v.maximum, 0);
     // 2000 twips taller than the area.
-    v = picshow::fitPicture(6710, 4710);
+    v = ui::fitPicture(6710, 4710);
     EXPECT_EQ(v.maximum, 2000);
     EXPECT_EQ(v.largeStep, 400);
     EXPECT_EQ(v.smallStep, 200);
     EXPECT_DOUBLE_EQ(v.offset, 0);
     // 25 twips taller: 2.5 goes to the even neighbour.
-    v = picshow::fitPicture(4735, 4710);
+    v = ui::fitPicture(4735, 4710);
     EXPECT_EQ(v.maximum, 25);
     EXPECT_EQ(v.largeStep, 5);
     EXPECT_EQ(v.smallStep, 2);
     // 3 twips taller: the steps would round to nothing.
-    v = picshow::fitPicture(4713, 4710);
+    v = ui::fitPicture(4713, 4710);
     EXPECT_EQ(v.maximum, 3);
     EXPECT_EQ(v.largeStep, 1);
     EXPECT_EQ(v.smallStep, 1);
-    EXPECT_EQ(picshow::roundHalfEven(2.5), 2);
-    EXPECT_EQ(picshow::roundHalfEven(3.5), 4);
-    EXPECT_EQ(picshow::roundHalfEven(2000.5), 2000);
+    EXPECT_EQ(ui::roundHalfEven(2.5), 2);
+    EXPECT_EQ(ui::roundHalfEven(3.5), 4);
+    EXPECT_EQ(ui::roundHalfEven(2000.5), 2000);
 }
 
 class PictureViewerTest : public ::testing::Test {
@@ -46,7 +46,7 @@ protected:
     // Opens the picture and runs `inside` on the open viewer.
     void view(const std::string& picture, const std::function<void(PictureViewer*)>& inside) {
         OnModal<PictureViewer> on(inside);
-        picshow::ShowPicture(nullptr, folder / picture);
+        ui::ShowPicture(nullptr, folder / picture);
         ASSERT_TRUE(on.ran());
     }
     CatalogueFolder folder;

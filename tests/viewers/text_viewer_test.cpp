@@ -23,7 +23,7 @@ protected:
     void view(const std::string& file, const std::function<void(TextViewer*)>& inside,
               const QString& caption = "水泵选型") {
         OnModal<TextViewer> on(inside);
-        txt::ShowTextFile(nullptr, caption, folder / file);
+        ui::ShowTextFile(nullptr, caption, folder / file);
         ASSERT_TRUE(on.ran());
     }
     QString shown(const std::string& file) {

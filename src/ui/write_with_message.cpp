@@ -1,17 +1,17 @@
-#include "ui/ini_write.h"
+#include "ui/write_with_message.h"
 
 #include "storage/profile.h"
 #include "ui/message_box.h"
 
-namespace ini {
+namespace ui {
 
 void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const QString& section, const QString& key,
                        const QString& value) {
-    WriteProfileValues(parent, file, section, {{key, value}});
+    writeValuesOrSayWhy(parent, file, section, {{key, value}});
 }
 
-bool WriteProfileValues(QWidget* parent, const std::filesystem::path& file, const QString& section,
-                        const QList<std::pair<QString, QString>>& values) {
+bool writeValuesOrSayWhy(QWidget* parent, const std::filesystem::path& file, const QString& section,
+                         const QList<std::pair<QString, QString>>& values) {
     std::vector<std::string> texts;  // the UTF-8 texts the key-value views point into
     for (const auto& [key, value] : values) {
         texts.push_back(key.toStdString());
@@ -24,8 +24,8 @@ bool WriteProfileValues(QWidget* parent, const std::filesystem::path& file, cons
     const QString text = outcome.busy ? QStringLiteral("目录被另一个程序锁定")
                                       : QStringLiteral("写数据错误，非法条目 -> ") + section + QLatin1Char('/') +
                                             values.value(static_cast<qsizetype>(outcome.failed)).first;
-    ui::showMessage(parent, text, QStringLiteral("读取时出错"), ui::MessageStyle::Critical);
+    showMessage(parent, text, QStringLiteral("读取时出错"), MessageStyle::Critical);
     return false;
 }
 
-}  // namespace ini
+}  // namespace ui

@@ -1,5 +1,6 @@
 #pragma once
-// Module ini, as the windows use it: a write that tells the user when it fails.
+// Writes of catalogue values as the windows make them: a failed write is
+// told to the user, and the window goes on.
 #include <QList>
 #include <QString>
 #include <filesystem>
@@ -7,7 +8,7 @@
 
 class QWidget;
 
-namespace ini {
+namespace ui {
 
 // Writes the value; when the write fails the user sees
 // "写数据错误，非法条目 -> section/key" (title "读取时出错"), or
@@ -17,8 +18,9 @@ void WriteProfileValue(QWidget* parent, const std::filesystem::path& file, const
                        const QString& value);
 
 // Writes several values of one section together: all are stored, or none
-// and the user is told which key could not be written. True on success.
-bool WriteProfileValues(QWidget* parent, const std::filesystem::path& file, const QString& section,
-                        const QList<std::pair<QString, QString>>& values);
+// and the user is told, as above, which key could not be written. True on
+// success.
+bool writeValuesOrSayWhy(QWidget* parent, const std::filesystem::path& file, const QString& section,
+                         const QList<std::pair<QString, QString>>& values);
 
-}  // namespace ini
+}  // namespace ui
