@@ -11,8 +11,10 @@ namespace pumpsel::ini {
 namespace {
 
 std::atomic<std::uint64_t> batchCounter{0};
-thread_local int batchDepth = 0;
-thread_local std::uint64_t currentBatch = 0;  // 0: no batch
+thread_local ReadBatch* openBatch = nullptr;
+
+// The number of the batch open on this thread; 0 for none.
+std::uint64_t currentBatch() { return openBatch ? openBatch->number() : 0; }
 
 // Parsed files, each kept with the stamp of what was parsed. A read compares
 // the stamp with the file on disk first (once per batch inside a ReadBatch),
@@ -22,10 +24,11 @@ public:
     // The parsed file as it stands on disk; inside a ReadBatch, as it stood
     // at its first read in the batch unless `fresh` asks for a check.
     std::shared_ptr<const ProfileText> get(const std::filesystem::path& file, bool fresh = false) {
-        if (currentBatch != 0 && !fresh) {
+        const std::uint64_t batch = currentBatch();
+        if (batch != 0 && !fresh) {
             std::lock_guard lock(mutex_);
             auto it = slots_.find(file.native());
-            if (it != slots_.end() && it->second.checkedInBatch == currentBatch) return it->second.text;
+            if (it != slots_.end() && it->second.checkedInBatch == batch) return it->second.text;
         }
         auto stamp = files::stampOf(file);
         if (!stamp) {
@@ -36,7 +39,7 @@ public:
             std::lock_guard lock(mutex_);
             auto it = slots_.find(file.native());
             if (it != slots_.end() && it->second.stamp == *stamp && it->second.settled) {
-                it->second.checkedInBatch = currentBatch;
+                it->second.checkedInBatch = batch;
                 return it->second.text;
             }
         }
@@ -99,7 +102,7 @@ private:
             slots_.clear();
             bytes_ = 0;
         }
-        slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs), currentBatch});
+        slots_.emplace(file.native(), Slot{stamp, text, settledAt(stamp, readNs), currentBatch()});
         bytes_ += text->byteSize();
         return text;
     } catch (const std::bad_alloc&) {
@@ -150,13 +153,11 @@ std::shared_ptr<const ProfileText> currentText(const std::filesystem::path& file
 
 }  // namespace
 
-ReadBatch::ReadBatch() {
-    if (batchDepth++ == 0) currentBatch = ++batchCounter;
-}
+ReadBatch::ReadBatch() : outer_(openBatch), number_(outer_ ? outer_->number_ : ++batchCounter) { openBatch = this; }
 
-ReadBatch::~ReadBatch() {
-    if (--batchDepth == 0) currentBatch = 0;
-}
+ReadBatch::~ReadBatch() { openBatch = outer_; }
+
+ReadBatch* ReadBatch::current() { return openBatch; }
 
 // A lookup that runs out of memory (key lines are parsed at the first lookup
 // among them) finds nothing, and the parse it left unfinished is dropped.
@@ -166,7 +167,8 @@ std::optional<std::string> lookupValue(const std::filesystem::path& file, std::s
     try {
         auto text = cache().get(file);
         if (!text) return std::nullopt;
-        return text->find(section, key, kMaxValueBytes);
+        ReadBatch* batch = ReadBatch::current();
+        return text->find(section, key, kMaxValueBytes, batch ? &batch->memo() : nullptr);
     } catch (const std::bad_alloc&) {
         cache().forget(file);
         return std::nullopt;

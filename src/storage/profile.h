@@ -1,6 +1,21 @@
 #pragma once
 // Named values in profile files: the only way the program reads and writes
 // the catalogue. Names and values are UTF-8; files are GBK text.
+//
+// Reads go through a cache of parsed files that checks a file's stamp on
+// disk before use, so that every read sees every earlier write. What each
+// way of reading promises:
+//   ReadProfileValue, lookupValue   the file as it is on disk now, or, inside
+//                                   a ReadBatch, as it was at the batch's
+//                                   first read of it.
+//   ReadBatch                       one user action: each file it reads is
+//                                   checked once, and the names and section
+//                                   its reads looked up are remembered.
+//   Snapshot                        one file read record after record by a
+//                                   scan: checked once when made (through
+//                                   the batch, if one is open), its keys
+//                                   prepared once, its sections walked in
+//                                   order.
 #include "storage/outcome.h"
 #include "storage/profile_text.h"
 
@@ -68,13 +83,25 @@ WriteOutcome writeValue(const std::filesystem::path& file, std::string_view sect
 // checked on disk once, at its first read in the batch, instead of at every
 // read. One user action (a record scan of tens of thousands of values) thus
 // sees the catalogue as it stood when the action began, together with the
-// action's own writes, at the cost of one check per file. Batches nest.
+// action's own writes, at the cost of one check per file. A batch opened
+// inside another is part of it.
 class ReadBatch {
 public:
     ReadBatch();
     ~ReadBatch();
     ReadBatch(const ReadBatch&) = delete;
     ReadBatch& operator=(const ReadBatch&) = delete;
+
+    // The batch open on this thread, or null.
+    static ReadBatch* current();
+    // Batches of one action share their number.
+    std::uint64_t number() const { return number_; }
+    LookupMemo& memo() { return memo_; }
+
+private:
+    ReadBatch* outer_;
+    std::uint64_t number_;
+    LookupMemo memo_;
 };
 
 // Writes several values into one section in a single replacement of the

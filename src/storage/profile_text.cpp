@@ -9,75 +9,6 @@
 namespace pumpsel::ini {
 namespace {
 
-// The blanks that the profile services strip around names and values.
-bool isBlank(char c) {
-    auto b = static_cast<unsigned char>(c);
-    return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
-}
-
-std::string_view trimmed(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
-// Character length in the working text: GBK characters may be two bytes
-// whose second byte looks like "]", "\" or a letter; UTF-8 needs no care
-// because none of its multi-byte units is ASCII.
-std::size_t charLength(std::string_view text, std::size_t pos, Encoding enc) {
-    return enc == Encoding::Gbk ? gbk::charLength(text, pos) : 1;
-}
-
-// Names match without regard to ASCII letter case only: full-width letters
-// and GBK trail bytes are never folded.
-void appendFolded(std::string& out, std::string_view name, Encoding enc) {
-    for (std::size_t i = 0; i < name.size();) {
-        std::size_t len = charLength(name, i, enc);
-        char c = name[i];
-        if (len == 1 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        out.push_back(c);
-        if (len == 2) out.push_back(name[i + 1]);
-        i += len;
-    }
-}
-
-std::size_t findChar(std::string_view text, char wanted, Encoding enc) {
-    for (std::size_t i = 0; i < text.size(); i += charLength(text, i, enc))
-        if (text[i] == wanted) return i;
-    return std::string_view::npos;
-}
-
-// A value that would not read back as written is stored in double quotes,
-// and with "\r", "\n" and "\\" escapes when it holds a line break or the
-// characters "\n" or "\r". A quoted value is read in the escaped form
-// exactly when it holds those characters; any other quoted value is read as
-// the profile services read it.
-bool looksEscaped(std::string_view body, Encoding enc) {
-    for (std::size_t i = 0; i + 1 < body.size(); i += charLength(body, i, enc))
-        if (body[i] == '\\' && (body[i + 1] == 'n' || body[i + 1] == 'r')) return true;
-    return false;
-}
-
-std::string decodeLineBreaks(std::string_view body, Encoding enc) {
-    std::string out;
-    out.reserve(body.size());
-    for (std::size_t i = 0; i < body.size();) {
-        std::size_t len = charLength(body, i, enc);
-        if (len == 1 && body[i] == '\\' && i + 1 < body.size()) {
-            char next = body[i + 1];
-            if (next == 'n' || next == 'r' || next == '\\') {
-                out.push_back(next == 'n' ? '\n' : next == 'r' ? '\r' : '\\');
-                i += 2;
-                continue;
-            }
-        }
-        out.append(body.substr(i, len));
-        i += len;
-    }
-    return out;
-}
-
 // Calls line(begin, end, next) for each line of text[from, to): a line ends
 // at CR LF, LF or CR alone; end is where its break starts and next where the
 // following line starts.
@@ -96,65 +27,7 @@ void forEachLine(std::string_view text, std::size_t from, std::size_t to, OnLine
     }
 }
 
-// Thread-local memo of encoded names: record scans ask for the same few keys
-// hundreds of thousands of times.
-struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-
-const std::optional<std::string>& encodedName(std::string_view utf8) {
-    thread_local std::unordered_map<std::string, std::optional<std::string>, NameHash, std::equal_to<>> memo;
-    auto it = memo.find(utf8);
-    if (it != memo.end()) return it->second;
-    if (memo.size() > 4096) memo.clear();
-    return memo.emplace(std::string(utf8), gbk::fromUtf8(utf8)).first->second;
-}
-
 }  // namespace
-
-std::string storedForm(std::string_view value) {
-    const bool readsBackAsIs =
-        trimmed(value) == value && value.find_first_of("\r\n") == std::string_view::npos &&
-        !(value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''));
-    if (readsBackAsIs) return std::string(value);
-    // Line breaks and "\n" or "\r" need the escapes; UTF-8 puts no backslash
-    // inside a character, so escaping bytes here is escaping characters.
-    const bool escaped = value.find_first_of("\r\n") != std::string_view::npos ||
-                         value.find("\\n") != std::string_view::npos || value.find("\\r") != std::string_view::npos;
-    std::string out = "\"";
-    for (char c : value) {
-        if (escaped && c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out.push_back(c);
-    }
-    out.push_back('"');
-    return out;
-}
-
-std::string sectionNameProblem(std::string_view section) {
-    std::string_view name = trimmed(section);
-    if (name.empty()) return "empty section name";
-    if (name.find_first_of("[]") != std::string_view::npos) return "section name holds \"[\" or \"]\"";
-    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
-        return "section name holds a line break";
-    return {};
-}
-
-std::string keyNameProblem(std::string_view key) {
-    std::string_view name = trimmed(key);
-    if (name.empty()) return "empty key name";
-    if (name.find('=') != std::string_view::npos) return "key name holds \"=\"";
-    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
-        return "key name holds a line break";
-    if (name.front() == ';' || name.front() == '[') return "key name starts with \";\" or \"[\"";
-    return {};
-}
 
 std::shared_ptr<const ProfileText> ProfileText::parse(std::string fileBytes) {
     static std::atomic<std::uint64_t> parsed{0};
@@ -278,16 +151,26 @@ void ProfileText::parsePage(Page& page, std::uint32_t endSection) const {
     }
 }
 
-std::optional<std::string> ProfileText::lookupName(std::string_view utf8) const {
+std::optional<std::string> ProfileText::lookupName(std::string_view utf8, LookupMemo* memo) const {
     std::string_view name = trimmed(utf8);
     std::string folded;
-    if (encoding_ == Encoding::Gbk && !gbk::isAscii(name)) {
-        const auto& encoded = encodedName(name);
-        if (!encoded) return std::nullopt;
-        appendFolded(folded, *encoded, encoding_);
-    } else {
+    if (encoding_ != Encoding::Gbk || gbk::isAscii(name)) {
         appendFolded(folded, name, encoding_);
+        return folded;
     }
+    // Record scans and catalogue reads ask for the same few Chinese names over and over.
+    std::optional<std::string> fresh;
+    const std::optional<std::string>* encoded = &fresh;
+    if (memo) {
+        auto it = memo->encodedNames_.find(name);
+        if (it == memo->encodedNames_.end())
+            it = memo->encodedNames_.emplace(std::string(name), gbk::fromUtf8(name)).first;
+        encoded = &it->second;
+    } else {
+        fresh = gbk::fromUtf8(name);
+    }
+    if (!*encoded) return std::nullopt;
+    appendFolded(folded, **encoded, encoding_);
     return folded;
 }
 
@@ -296,17 +179,15 @@ const ProfileText::Section* ProfileText::findSection(std::string_view foldedName
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
-// Record scans read several keys of one section in a row.
-const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view foldedName) const {
-    thread_local std::uint64_t lastText = 0;
-    thread_local std::string lastName;
-    thread_local const Section* lastSection = nullptr;
-    if (lastText != id_ || lastName != foldedName) {
-        lastSection = findSection(foldedName);
-        lastText = id_;
-        lastName.assign(foldedName);
+// A record's keys read one by one find their section once.
+const ProfileText::Section* ProfileText::findSectionRemembered(std::string_view foldedName, LookupMemo* memo) const {
+    if (!memo) return findSection(foldedName);
+    if (memo->text_ != id_ || memo->sectionName_ != foldedName) {
+        memo->section_ = findSection(foldedName);
+        memo->text_ = id_;
+        memo->sectionName_.assign(foldedName);
     }
-    return lastSection;
+    return static_cast<const Section*>(memo->section_);
 }
 
 // Tries the section after the one found last before the index.
@@ -352,13 +233,13 @@ std::string_view ProfileText::valueText(const Entry& entry, std::string& decoded
     return value;
 }
 
-std::optional<std::string> ProfileText::find(std::string_view section, std::string_view key,
-                                             std::size_t maxGbkBytes) const {
-    auto sectionName = lookupName(section);
+std::optional<std::string> ProfileText::find(std::string_view section, std::string_view key, std::size_t maxGbkBytes,
+                                             LookupMemo* memo) const {
+    auto sectionName = lookupName(section, memo);
     if (!sectionName) return std::nullopt;
-    const Section* s = findSectionRemembered(*sectionName);
+    const Section* s = findSectionRemembered(*sectionName, memo);
     if (!s) return std::nullopt;
-    auto keyName = lookupName(key);
+    auto keyName = lookupName(key, memo);
     if (!keyName) return std::nullopt;
     const Entry* e = findEntry(*s, *keyName);
     if (!e) return std::nullopt;
@@ -411,99 +292,6 @@ void ProfileText::findPrepared(std::string_view section, const std::vector<std::
         else
             values[i].assign(absent);
     }
-}
-
-std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::string* reason) const {
-    if (encoding_ != Encoding::Gbk) {
-        if (gbk::isValidUtf8(utf8)) return std::string(utf8);
-        if (reason) *reason = "text is not valid UTF-8";
-        return std::nullopt;
-    }
-    std::string bad;
-    auto bytes = gbk::fromUtf8(utf8, &bad);
-    if (!bytes && reason)
-        *reason = bad.empty() ? "text is not valid UTF-8" : "\"" + bad + "\" cannot be stored in GBK text";
-    return bytes;
-}
-
-std::string ProfileText::encodeFile(const std::string& working) const {
-    switch (encoding_) {
-        case Encoding::Gbk:
-            return working;
-        case Encoding::Utf8:
-            return "\xEF\xBB\xBF" + working;
-        case Encoding::Utf16LE:
-            return "\xFF\xFE" + gbk::utf8ToUtf16(working, false);
-        case Encoding::Utf16BE:
-            return "\xFE\xFF" + gbk::utf8ToUtf16(working, true);
-    }
-    return working;
-}
-
-std::optional<std::string> ProfileText::withValues(std::string_view section, std::span<const KeyValue> values,
-                                                   std::string* reason, std::size_t* failed) const {
-    auto fail = [&](std::size_t index) {
-        if (failed) *failed = index;
-        return std::nullopt;
-    };
-    if (!faithful_) {
-        if (reason) *reason = "the file's UTF-16 text is damaged and would not be written back as it was";
-        return fail(0);
-    }
-    auto sectionW = toWorking(trimmed(section), reason);
-    if (!sectionW) return fail(0);
-    std::string folded;
-    appendFolded(folded, *sectionW, encoding_);
-    const Section* s = findSection(folded);
-
-    // Replacements of existing lines, by position; new key lines, in order.
-    struct Edit {
-        std::size_t begin, end;
-        std::string text;
-    };
-    std::vector<Edit> edits;
-    std::vector<std::pair<std::string, std::string>> newLines;  // folded key, line
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        auto keyW = toWorking(trimmed(values[i].key), reason);
-        auto valueW = toWorking(storedForm(values[i].value), reason);
-        if (!keyW || !valueW) return fail(i);
-        folded.clear();
-        appendFolded(folded, *keyW, encoding_);
-        if (const Entry* e = s ? findEntry(*s, folded) : nullptr) {
-            // The key keeps its spelling and indentation; the rest of the line is replaced.
-            std::erase_if(edits, [&](const Edit& edit) { return edit.begin == e->keyEnd; });
-            edits.push_back({e->keyEnd, e->valueEnd, "=" + *valueW});
-        } else {
-            std::erase_if(newLines, [&](const auto& line) { return line.first == folded; });
-            newLines.emplace_back(folded, *keyW + "=" + *valueW + "\r\n");
-        }
-    }
-    std::string added;
-    for (const auto& line : newLines) added += line.second;
-    if (!added.empty() && s) {
-        // After the section's last key line, or after its header when it has none.
-        std::size_t lineEnd = s->headerEnd, lineNext = s->headerNext;
-        if (const auto& entries = keysOf(*s).entries; !entries.empty()) {
-            lineEnd = entries.back().valueEnd;
-            lineNext = entries.back().lineNext;
-        }
-        if (lineNext == lineEnd) added.insert(0, "\r\n");  // that line ended the file without a break
-        edits.push_back({lineNext, lineNext, added});
-    } else if (!added.empty()) {
-        // A new section goes at the end of the file, without a blank line before it.
-        const bool needsBreak = !text_.empty() && text_.back() != '\n' && text_.back() != '\r';
-        edits.push_back({text_.size(), text_.size(), (needsBreak ? "\r\n[" : "[") + *sectionW + "]\r\n" + added});
-    }
-    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
-    std::string out;
-    out.reserve(text_.size() + added.size() + 64);
-    std::size_t copied = 0;
-    for (const Edit& edit : edits) {
-        out.append(text_, copied, edit.begin - copied).append(edit.text);
-        copied = edit.end;
-    }
-    out.append(text_, copied);
-    return encodeFile(out);
 }
 
 }  // namespace pumpsel::ini

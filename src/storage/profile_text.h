@@ -2,6 +2,8 @@
 // The content of one profile file (INI-style: "[section]" lines and
 // "key=value" lines), parsed the way the Windows profile services parse it,
 // and edited so that every byte but the written value stays as it was.
+#include "storage/profile_syntax.h"
+
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -16,13 +18,24 @@
 
 namespace pumpsel::ini {
 
-// Files carry GBK text unless a byte-order mark says otherwise; a file is
-// written back in the encoding it was read in.
-enum class Encoding { Gbk, Utf8, Utf16LE, Utf16BE };
-
 struct KeyValue {
     std::string_view key;
     std::string_view value;
+};
+
+// What a run of lookups remembers from one to the next: the names it has
+// encoded, and the section it found last (reading a record's keys one by one
+// finds its section once). A ReadBatch owns one for its user action.
+class LookupMemo {
+    friend class ProfileText;
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, std::optional<std::string>, NameHash, std::equal_to<>> encodedNames_;
+    std::uint64_t text_ = 0;  // the parsed text the section was found in
+    std::string sectionName_;
+    const void* section_ = nullptr;
 };
 
 class ProfileText {
@@ -38,8 +51,10 @@ public:
 
     // The stored value, as UTF-8, of the first matching key in the first
     // matching section, cut to at most maxGbkBytes bytes of GBK; nullopt when
-    // the section or key does not exist. Names are UTF-8.
-    std::optional<std::string> find(std::string_view section, std::string_view key, std::size_t maxGbkBytes) const;
+    // the section or key does not exist. Names are UTF-8. A memo, when
+    // given, spares work the lookups before this one did.
+    std::optional<std::string> find(std::string_view section, std::string_view key, std::size_t maxGbkBytes,
+                                    LookupMemo* memo = nullptr) const;
 
     // Several keys looked up in one section, in the order given: names
     // prepared once (prepareNames) for a file serve every section read. Each
@@ -111,9 +126,9 @@ private:
     NameRef foldedName(std::string_view raw, std::string& arena) const;
     std::string_view nameOf(NameRef ref, const std::string& arena) const;
     std::optional<std::string> toWorking(std::string_view utf8, std::string* reason) const;
-    std::optional<std::string> lookupName(std::string_view utf8) const;
+    std::optional<std::string> lookupName(std::string_view utf8, LookupMemo* memo = nullptr) const;
     const Section* findSection(std::string_view foldedName) const;
-    const Section* findSectionRemembered(std::string_view foldedName) const;
+    const Section* findSectionRemembered(std::string_view foldedName, LookupMemo* memo) const;
     const Section* findSectionNear(std::string_view foldedName, std::uint32_t& near) const;
     const Entry* findEntry(const Section& section, std::string_view foldedKey) const;
     const Entry* findEntry(const Keys& keys, std::string_view foldedKey) const;
@@ -135,15 +150,5 @@ private:
     mutable std::mutex pagesMutex_;
     mutable std::deque<Page> parsedPages_;  // owns what pages_ points to; never moves them
 };
-
-// Rules that name a section or key unusable because writing it would change
-// the structure of the file; empty when the name is fine.
-std::string sectionNameProblem(std::string_view section);
-std::string keyNameProblem(std::string_view key);
-
-// The text written after "=" for a value (UTF-8), so that a read gives the
-// value back exactly: the value itself where it can stand as it is, else in
-// double quotes, escaped where it holds line breaks or "\n" or "\r".
-std::string storedForm(std::string_view value);
 
 }  // namespace pumpsel::ini
