@@ -205,8 +205,7 @@ void AllMakersWindow::openSelectedPump() {
     auto rows = pumpsel::records::listPumps(selection_.makerDataFile(), fits ? std::optional(point_) : std::nullopt,
                                             pumpsel::records::RangeForm::OneDecimal);
     if (rows.empty()) {  // the file changed since the scan
-        ui::showMessage(this, QStringLiteral("泵数据库没有找到符合条件的的水泵"), QStringLiteral("对不起"),
-                        ui::MessageStyle::Exclamation);
+        ui::showMessage(this, kNoPumpFits, kSorryTitle, ui::MessageStyle::Exclamation);
         return;
     }
     const QString maker = fromUtf8(pump.maker);

@@ -43,8 +43,6 @@ constexpr BoxPlace kPlaces[] = {
     {10, 675, 2295, 8400, 1950, "备注:", 120, 2340, 450},
 };
 
-const QString kAttention = QStringLiteral("注意");
-
 }  // namespace
 
 RecordEditor::RecordEditor(const CatalogueSelection& selection, QWidget* owner)
@@ -166,7 +164,7 @@ void RecordEditor::Text1_KeyDown(int index, int keyCode, int shift) {
 void RecordEditor::showDataFile() { ShowTextFile(this, QStringLiteral("水泵数据库"), selection_.makerDataFile()); }
 
 void RecordEditor::Command2_Click() {
-    ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().textFile("水泵选型.txt"));
+    ShowTextFile(this, QStringLiteral("添加记录"), selection_.catalogue().helpText());
 }
 
 // A new number loads its record, if it has one; a number beyond the first
@@ -178,7 +176,7 @@ void RecordEditor::Text1_Change(int index) {
     const std::string number = Text1[0]->text().toStdString();
     switch (editing::numberChange(dataFile, number)) {
         case editing::NumberChange::BeyondFirstFree:
-            ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttention, ui::MessageStyle::Exclamation);
+            ui::showMessage(this, QStringLiteral("超出了最大记录范围"), kAttentionTitle, ui::MessageStyle::Exclamation);
             return;
         case editing::NumberChange::Nothing:
             return;
@@ -216,11 +214,11 @@ void RecordEditor::Command1_Click() {
             ui::showRecordLimit(this);
             return;
         case editing::SaveCheck::SameAsPrevious:
-            ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttention,
+            ui::showMessage(this, QStringLiteral("此记录与上条记录完全一样，是否重复了?"), kAttentionTitle,
                             ui::MessageStyle::Exclamation);
             return;
         case editing::SaveCheck::Overwrites:
-            if (ui::showMessage(this, QStringLiteral("此记录已存在，是否覆盖?"), kAttention,
+            if (ui::showMessage(this, QStringLiteral("此记录已存在，是否覆盖?"), kAttentionTitle,
                                 ui::MessageStyle::ExclamationOkCancel) != ui::MessageAnswer::Ok)
                 return;
             break;

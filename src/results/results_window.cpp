@@ -172,7 +172,7 @@ void ResultsWindow::Image1_Click() {
 }
 
 void ResultsWindow::Command2_Click() {
-    ShowTextFile(this, QStringLiteral("水泵选型"), selection_.catalogue().textFile("水泵选型.txt"));
+    ShowTextFile(this, QStringLiteral("水泵选型"), selection_.catalogue().helpText());
 }
 
 // Writes the selected pump to the report and opens it. A report that cannot

@@ -121,20 +121,17 @@ void SelectionWindow::addAllMakersCommand() {
 void SelectionWindow::searchAllMakers() {
     const QString kind = selectedKind();
     if (ListView2->selectedPosition() == 0) {
-        ui::showMessage(this, QStringLiteral("请先选择水泵类型"), QStringLiteral("注意"),
-                        ui::MessageStyle::Exclamation);
+        ui::showMessage(this, QStringLiteral("请先选择水泵类型"), kAttentionTitle, ui::MessageStyle::Exclamation);
         return;
     }
     for (QLineEdit* box : Text1) {
         if (pumpsel::numbers::isNumeric(box->text().trimmed().toStdString())) continue;
-        ui::showMessage(this, QStringLiteral("流量和扬程都只能为正实数"), QStringLiteral("注意"),
-                        ui::MessageStyle::Exclamation);
+        ui::showMessage(this, kDutyPointRejected, kAttentionTitle, ui::MessageStyle::Exclamation);
         box->setFocus();
         return;
     }
     if (ListView1->rowCount() == 0) {
-        ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), QStringLiteral("注意"),
-                        ui::MessageStyle::Exclamation);
+        ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), kAttentionTitle, ui::MessageStyle::Exclamation);
         return;
     }
     AllMakersWindow window(
@@ -230,8 +227,7 @@ void SelectionWindow::Text1_GotFocus(int index) { SelectAllText(Text1[index]); }
 void SelectionWindow::Text1_Validate(int index, bool& cancel) {
     const QString text = Text1[index]->text().trimmed();
     if (text.isEmpty() || pumpsel::numbers::isNumeric(text.toStdString())) return;
-    ui::showMessage(this, QStringLiteral("流量和扬程都只能为正实数"), QStringLiteral("注意"),
-                    ui::MessageStyle::Exclamation);
+    ui::showMessage(this, kDutyPointRejected, kAttentionTitle, ui::MessageStyle::Exclamation);
     cancel = true;
 }
 
@@ -247,7 +243,7 @@ void SelectionWindow::SearchPumps() {
     const pumpsel::records::DutyPoint point{pumpsel::records::singleValue(Text1[0]->text().toStdString()),
                                             pumpsel::records::singleValue(Text1[1]->text().toStdString())};
     showListing(ResultsWindow::searchHeaderLine(selectedMaker(), Text1[0]->text(), Text1[1]->text()), point,
-                QStringLiteral("泵数据库没有找到符合条件的的水泵"));
+                kNoPumpFits);
 }
 
 void SelectionWindow::Command6_Click() {
@@ -257,8 +253,7 @@ void SelectionWindow::Command6_Click() {
 // Without a kind and a maker there is no data file to search.
 bool SelectionWindow::selectionIsComplete() {
     if (ListView2->selectedPosition() != 0 && makerPosition() != 0) return true;
-    ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), QStringLiteral("注意"),
-                    ui::MessageStyle::Exclamation);
+    ui::showMessage(this, QStringLiteral("请先选择水泵类型和厂家"), kAttentionTitle, ui::MessageStyle::Exclamation);
     return false;
 }
 
@@ -279,16 +274,14 @@ void SelectionWindow::showListing(const QString& header, std::optional<pumpsel::
                                            [&](int) { progress.advance(); });
     }
     if (rows.empty()) {
-        ui::showMessage(this, messageWhenNone, QStringLiteral("对不起"), ui::MessageStyle::Exclamation);
+        ui::showMessage(this, messageWhenNone, kSorryTitle, ui::MessageStyle::Exclamation);
         return;
     }
     results.showPumps(header, std::move(rows));
     results_.reset();  // closing unloads the window: the next listing starts empty
 }
 
-void SelectionWindow::Command2_Click() {
-    ShowTextFile(this, QStringLiteral("水泵选型"), catalogue_.textFile("水泵选型.txt"));
-}
+void SelectionWindow::Command2_Click() { ShowTextFile(this, QStringLiteral("水泵选型"), catalogue_.helpText()); }
 
 // Closing the start window ends the program, also when a results window is
 // left hidden after a listing without result.
@@ -299,7 +292,7 @@ void SelectionWindow::Command3_Click() {
 
 void SelectionWindow::Command4_Click() {
     Command1->setFocus();
-    ShowTextFile(this, QStringLiteral("加入水泵数据库"), catalogue_.textFile("水泵厂商.txt"));
+    ShowTextFile(this, QStringLiteral("加入水泵数据库"), catalogue_.invitationText());
 }
 
 void SelectionWindow::Image1_Click() {

@@ -10,6 +10,8 @@ const std::string_view kTxtFolder = "txt";
 const std::string_view kImagesFolder = "images";
 const std::string_view kIndexFile = "bump.dat";
 const std::string_view kReportFile = "水泵选型结果.txt";
+const std::string_view kHelpFile = "水泵选型.txt";
+const std::string_view kInvitationFile = "水泵厂商.txt";
 const std::string_view kThumbnailPrefix = "sm_";
 }  // namespace
 
@@ -64,6 +66,10 @@ std::filesystem::path Catalogue::textFile(std::string_view name) const {
 }
 
 std::filesystem::path Catalogue::reportPath() const { return programFolder_ / files::pathFromUtf8(kReportFile); }
+
+std::filesystem::path Catalogue::helpText() const { return textFile(kHelpFile); }
+
+std::filesystem::path Catalogue::invitationText() const { return textFile(kInvitationFile); }
 
 std::string Catalogue::kindName(int k) const {
     return ini::ReadProfileValue(indexPath(), kKindsSection, numberedKey(k));

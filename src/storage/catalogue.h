@@ -62,6 +62,8 @@ public:
     const std::filesystem::path& indexPath() const { return indexPath_; }  // txt/bump.dat
     std::filesystem::path textFile(std::string_view name) const;           // txt/<name>
     std::filesystem::path reportPath() const;                              // 水泵选型结果.txt
+    std::filesystem::path helpText() const;                                // txt/水泵选型.txt
+    std::filesystem::path invitationText() const;                          // txt/水泵厂商.txt, to pump makers
 
     // Kind k's name and its description ("不详" when missing).
     std::string kindName(int k) const;

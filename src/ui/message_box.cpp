@@ -39,7 +39,7 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& t
 void showRecordLimit(QWidget* parent) {
     showMessage(parent,
                 QStringLiteral("此厂家的记录已达到上限 %1 条，不能再添加记录").arg(pumpsel::catalogue::kMaxCounter),
-                QStringLiteral("注意"), MessageStyle::Exclamation);
+                kAttentionTitle, MessageStyle::Exclamation);
 }
 
 }  // namespace ui

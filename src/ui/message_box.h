@@ -15,6 +15,12 @@ enum class MessageStyle {
 
 enum class MessageAnswer { Ok = 1, Cancel = 2 };
 
+// Titles and texts that more than one window shows.
+inline const QString kAttentionTitle = QStringLiteral("注意");
+inline const QString kSorryTitle = QStringLiteral("对不起");
+inline const QString kDutyPointRejected = QStringLiteral("流量和扬程都只能为正实数");
+inline const QString kNoPumpFits = QStringLiteral("泵数据库没有找到符合条件的的水泵");
+
 // Shows the message modally over parent and returns the answer; closing the
 // box without a button counts as Cancel (or as OK when OK is the only button).
 MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& title, MessageStyle style);
