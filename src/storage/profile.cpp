@@ -1,6 +1,7 @@
 #include "storage/profile.h"
 
 #include "storage/file_ops.h"
+#include "storage/gbk.h"
 #include "storage/profile_text.h"
 
 #include <atomic>
@@ -213,6 +214,9 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (auto problem = keyNameProblem(values[i].key); !problem.empty()) return failure(problem, i);
         if (values[i].value.find('\0') != std::string_view::npos) return failure("value holds a NUL character", i);
+        // A read hands out at most kMaxValueBytes: a longer value would not read back as written.
+        if (gbk::prefixFitting(values[i].value, kMaxValueBytes).size() < values[i].value.size())
+            return failure("value is longer than 999 bytes of GBK and would be cut when read", i);
     }
 
     try {

@@ -263,7 +263,8 @@ TEST_F(FileSystemWrite, FilesAboveOneGibibyteAreRefused) {
 // A write past the file-size limit fails with its reason instead of ending
 // the program by SIGXFSZ.
 TEST_F(FileSystemWrite, TheFileSizeLimitMakesAWriteFailNotTheProgramEnd) {
-    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", std::string(5000, 'v')}, Limit{RLIMIT_FSIZE, 4096});
+    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", std::string(900, 'v')},
+                                   Limit{RLIMIT_FSIZE, static_cast<rlim_t>(kRecord.size() + 64)});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, failureLine(file, "cannot write: File too large"));
     EXPECT_EQ(readBytes(file), kRecord);

@@ -142,6 +142,15 @@ TEST_F(ProfileWrite, EveryValueReadsBackExactlyAsWritten) {
         EXPECT_EQ(ini::lookupValue(file, "1", "remark"), value) << value;
         EXPECT_EQ(ini::lookupValue(file, "1", "flow"), "12.5");
     }
+    // Reads hand out 999 bytes of GBK at most: a longer value is refused, not cut.
+    writeBytes(file, kLayout);
+    const std::string longest = std::string(997, 'x') + "泵";
+    ASSERT_TRUE(ini::writeValue(file, "1", "remark", longest).ok);
+    EXPECT_EQ(ini::lookupValue(file, "1", "remark"), longest);
+    const auto tooLong = ini::writeValue(file, "1", "remark", longest + "x");
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_EQ(tooLong.reason, "value is longer than 999 bytes of GBK and would be cut when read");
+    EXPECT_EQ(ini::lookupValue(file, "1", "remark"), longest);
 }
 
 TEST_F(ProfileWrite, FilesWithAByteOrderMarkAreWrittenBackInTheirEncoding) {
