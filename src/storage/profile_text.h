@@ -48,6 +48,10 @@ public:
 
     Encoding encoding() const { return encoding_; }
     std::size_t byteSize() const { return text_.size(); }
+    // The text as parsed: GBK bytes, or UTF-8 for a file with a byte-order mark.
+    std::string_view text() const { return text_; }
+    // A whole file's bytes in this file's encoding, from text in the form of text().
+    std::string encodeFile(const std::string& working) const;
 
     // The stored value, as UTF-8, of the first matching key in the first
     // matching section, cut to at most maxGbkBytes bytes of GBK; nullopt when
@@ -134,7 +138,6 @@ private:
     const Entry* findEntry(const Keys& keys, std::string_view foldedKey) const;
     std::string_view valueText(const Entry& entry, std::string& decoded) const;
     void valueCut(const Entry& entry, std::size_t maxGbkBytes, std::string& out) const;
-    std::string encodeFile(const std::string& working) const;
 
     Encoding encoding_ = Encoding::Gbk;
     bool faithful_ = true;      // false when a UTF-16 file would not survive a rewrite

@@ -59,5 +59,6 @@ std::string displayPath(const std::filesystem::path& path);
 const Command& getCommand();
 const Command& setCommand();
 const Command& searchCommand();
+const Command& checkCommand();
 
 }  // namespace pumpsel::tool

@@ -26,7 +26,7 @@ int runSet(const Arguments& args) {
 }
 
 const std::vector<const Command*>& commands() {
-    static const std::vector<const Command*> all = {&getCommand(), &setCommand(), &searchCommand()};
+    static const std::vector<const Command*> all = {&getCommand(), &setCommand(), &searchCommand(), &checkCommand()};
     return all;
 }
 

@@ -22,9 +22,9 @@ inline std::string shellQuoted(const std::string& arg) {
     return q + "'";
 }
 
-inline ToolRun runTool(const std::vector<std::string>& args) {
+inline ToolRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args) {
     TempDir capture;
-    std::string command = PUMPSEL_INI;
+    std::string command = shellQuoted(program.string());
     for (const auto& a : args) command += " " + shellQuoted(a);
     command += " >" + shellQuoted((capture / "out").string()) + " 2>" + shellQuoted((capture / "err").string());
     // The shell reports a child killed by a signal as 128 + the signal.
@@ -35,5 +35,7 @@ inline ToolRun runTool(const std::vector<std::string>& args) {
     run.err = readBytes(capture / "err");
     return run;
 }
+
+inline ToolRun runTool(const std::vector<std::string>& args) { return runProgram(PUMPSEL_INI, args); }
 
 }  // namespace testing_support

@@ -1,0 +1,354 @@
+#include "maintenance/check.h"
+
+#include "maintenance/file_check.h"
+#include "maintenance/profile_lines.h"
+#include "maintenance/record_rules.h"
+#include "storage/catalogue.h"
+#include "storage/file_ops.h"
+#include "storage/gbk.h"
+#include "storage/profile.h"
+#include "storage/record_scan.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace pumpsel::maintenance {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An item of a numbered list (kinds, makers, records) and its line.
+struct Numbered {
+    long long number = 0;
+    std::size_t line = 0;
+};
+
+// How a numbered list names its items and what the program does with them.
+struct ListWords {
+    std::string one, many;
+    std::string shown;  // "shown", "listed"
+};
+
+// catalogue::kMaxCounter as the report writes it.
+constexpr std::string_view kLimitText = "32,767";
+static_assert(catalogue::kMaxCounter == 32767);
+
+// "5, 7-9, 12": the numbers as runs, at most kRuns of them.
+std::string runsOf(const std::vector<Numbered>& items) {
+    constexpr int kRuns = 10;
+    std::string text;
+    int runs = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::size_t last = i;
+        while (last + 1 < items.size() && items[last + 1].number == items[last].number + 1) ++last;
+        if (++runs > kRuns) return text + ", ... (" + std::to_string(items.size()) + " in all)";
+        text += (text.empty() ? "" : ", ") + std::to_string(items[i].number);
+        if (last > i) text += "-" + std::to_string(items[last].number);
+        i = last;
+    }
+    return text;
+}
+
+std::vector<Numbered> numberedSections(const ProfileLines& lines) {
+    std::vector<Numbered> items;
+    for (const SectionBlock& section : lines.sections())
+        if (auto number = recordNumber(section.name); number && section.read())
+            items.push_back({*number, section.line});
+    return items;
+}
+
+std::vector<Numbered> numberedKeys(const SectionBlock& section) {
+    std::vector<Numbered> items;
+    for (const KeyLine& key : section.keys)
+        if (auto number = recordNumber(key.key); number && key.read()) items.push_back({*number, key.line});
+    return items;
+}
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A path under the catalogue folder as the report names it; a file name
+// stored in GBK on disk is shown decoded.
+std::string displayed(const fs::path& path) {
+    const std::u8string u8 = path.generic_u8string();
+    std::string text(u8.begin(), u8.end());
+    return gbk::isValidUtf8(text) ? text : gbk::toUtf8(text);
+}
+
+class Checker {
+public:
+    explicit Checker(const fs::path& folder) : folder_(folder), catalogue_(folder) {}
+    CheckReport run();
+
+private:
+    struct DataFile {
+        files::ReadStatus status = files::ReadStatus::Ok;
+        int records = 0;
+    };
+
+    void add(Problem problem);
+    std::string relative(const fs::path& path) const { return displayed(path.lexically_relative(folder_)); }
+    std::optional<ProfileLines> read(const fs::path& path, files::ReadStatus& status);
+    void unreached(const std::string& file, const ListWords& words, const catalogue::Enumeration& listed,
+                   std::vector<Numbered> items, std::size_t endLine, const std::string& endWhy);
+    void checkKinds(const ProfileLines& index);
+    void checkMakers(const ProfileLines& index, const std::string& kind, std::size_t kindLine);
+    void checkMaker(const ProfileLines& index, const SectionBlock& section, const std::string& kind, int m);
+    const DataFile& checkDataFile(const fs::path& path);
+    void checkRecords(const fs::path& path, const ProfileLines& lines, DataFile& file);
+    void checkPicture(const fs::path& path, std::size_t line, const std::string& who, const std::string& what,
+                      const std::string& stored);
+    void checkUnnamedFiles(const ProfileLines& index);
+
+    fs::path folder_;
+    catalogue::Catalogue catalogue_;
+    std::string indexName_;
+    std::vector<std::vector<Problem>> byFile_;  // in the order the files were met
+    std::unordered_map<std::string, std::size_t> fileOrder_;
+    std::map<fs::path, DataFile> dataFiles_;
+    CheckReport report_;
+};
+
+void Checker::add(Problem problem) {
+    const auto [it, fresh] = fileOrder_.emplace(problem.file, byFile_.size());
+    if (fresh) byFile_.emplace_back();
+    byFile_[it->second].push_back(std::move(problem));
+}
+
+// The file's lines, its problems as a text file added; nullopt when it cannot be read.
+std::optional<ProfileLines> Checker::read(const fs::path& path, files::ReadStatus& status) {
+    std::string bytes;
+    status = files::readWholeFile(path, bytes);
+    if (status != files::ReadStatus::Ok) return std::nullopt;
+    ++report_.filesChecked;
+    ProfileLines lines(ini::ProfileText::parse(std::move(bytes)));
+    std::vector<Problem> problems;
+    checkProfileFile(lines, relative(path), problems);
+    for (Problem& problem : problems) add(std::move(problem));
+    return lines;
+}
+
+// The items of a numbered list that the program never reaches: those after
+// the first number missing from it, and those above the counters' limit.
+// endLine is the line of the item that ends the list when there is one,
+// endWhy what makes it end the list.
+void Checker::unreached(const std::string& file, const ListWords& words, const catalogue::Enumeration& listed,
+                        std::vector<Numbered> items, std::size_t endLine, const std::string& endWhy) {
+    std::sort(items.begin(), items.end(), [](const Numbered& a, const Numbered& b) { return a.number < b.number; });
+    std::vector<Numbered> hidden, above;
+    for (const Numbered& item : items) {
+        if (item.number > catalogue::kMaxCounter)
+            above.push_back(item);
+        else if (item.number > listed.count + 1)
+            hidden.push_back(item);
+    }
+    const auto named = [&](const std::vector<Numbered>& some) {
+        return (some.size() == 1 ? words.one : words.many) + " " + runsOf(some);
+    };
+    const auto never = [&](const std::vector<Numbered>& some) {
+        return (some.size() == 1 ? " is never " : " are never ") + words.shown;
+    };
+    if (endLine != 0) {
+        add({file, endLine, "ends-list",
+             endWhy + (hidden.empty()
+                           ? ": it is never " + words.shown
+                           : ": the list ends before it, and " + named(hidden) + " after it" + never(hidden))});
+    } else if (!hidden.empty()) {
+        add({file, hidden.front().line, "gap",
+             "there is no " + words.one + " " + std::to_string(listed.count + 1) + ": " + named(hidden) +
+                 " after the gap" + never(hidden)});
+    }
+    if (!above.empty())
+        add({file, above.front().line, "above-limit",
+             named(above) + (above.size() == 1 ? " lies" : " lie") + " above " + std::string(kLimitText) + ": never " +
+                 words.shown});
+}
+
+void Checker::checkKinds(const ProfileLines& index) {
+    const SectionBlock* kinds = index.section(catalogue::kKindsSection);
+    if (!kinds) {
+        add({indexName_, 0, "no-kinds",
+             "there is no section [" + std::string(catalogue::kKindsSection) + "]: the program shows no kinds"});
+        return;
+    }
+    std::vector<std::string> names;
+    const auto listed = catalogue::enumerate([&](int k) { return catalogue_.kindName(k); },
+                                             [&](int, const std::string& name) { names.push_back(name); });
+    const KeyLine* end = listed.limitReached ? nullptr : index.key(*kinds, catalogue::numberedKey(listed.count + 1));
+    unreached(indexName_, {"kind", "kinds", "shown"}, listed, numberedKeys(*kinds), end ? end->line : 0,
+              "kind " + std::to_string(listed.count + 1) + " reads \"unknown\"");
+    for (int k = 1; k <= listed.count; ++k)
+        checkMakers(index, names[k - 1], index.key(*kinds, catalogue::numberedKey(k))->line);
+}
+
+void Checker::checkMakers(const ProfileLines& index, const std::string& kind, std::size_t kindLine) {
+    const SectionBlock* section = index.section(kind);
+    if (!section) {
+        add({indexName_, kindLine, "no-makers",
+             "kind " + kind + " has no section [" + kind + "]: the program shows no makers for it"});
+        return;
+    }
+    const auto listed = catalogue::enumerate([&](int m) { return catalogue_.makerValue(kind, m); });
+    std::vector<Numbered> items = numberedKeys(*section);
+    if (listed.count == 0 && items.empty())
+        add({indexName_, section->line, "no-makers", "section [" + kind + "] names no makers: the kind shows none"});
+    const KeyLine* end = listed.limitReached ? nullptr : index.key(*section, catalogue::numberedKey(listed.count + 1));
+    unreached(indexName_, {"maker", "makers", "shown"}, listed, std::move(items), end ? end->line : 0,
+              "maker " + std::to_string(listed.count + 1) + " reads \"unknown\"");
+    for (int m = 1; m <= listed.count; ++m) checkMaker(index, *section, kind, m);
+}
+
+void Checker::checkMaker(const ProfileLines& index, const SectionBlock& section, const std::string& kind, int m) {
+    const std::string who = "maker " + std::to_string(m) + " (" + catalogue_.makerValue(kind, m) + ")";
+    const std::size_t nameLine = index.key(section, catalogue::numberedKey(m))->line;
+    const KeyLine* fileKey = index.key(section, catalogue::numberedKey(m, "file"));
+    const std::string file = catalogue_.makerValue(kind, m, "file");
+    const fs::path path = catalogue_.makerDataFile(kind, m);
+    if (!fileKey) {
+        add({indexName_, nameLine, "missing-file",
+             who + " names no data file (no " + catalogue::numberedKey(m, "file") + "): it lists no pumps"});
+    } else if (path.empty()) {
+        add({indexName_, fileKey->line, "outside-catalogue",
+             who + ": the data file " + inQuotes(file) + " lies outside txt/: the program takes it as missing"});
+    } else if (const DataFile& data = checkDataFile(path); data.status != files::ReadStatus::Ok) {
+        add({indexName_, fileKey->line, data.status == files::ReadStatus::Missing ? "missing-file" : "unreadable-file",
+             who + ": the data file " + inQuotes(file) +
+                 (data.status == files::ReadStatus::Missing
+                      ? " is missing"
+                      : " cannot be read (" + std::string(files::readProblem(data.status)) + ")") +
+                 ": the maker lists no pumps"});
+    } else if (data.records == 0) {
+        add({indexName_, fileKey->line, "empty-file",
+             who + ": the data file " + inQuotes(file) + " lists no records: the maker lists no pumps"});
+    }
+
+    const KeyLine* pictureKey = index.key(section, catalogue::numberedKey(m, "pic"));
+    if (!pictureKey) {
+        add({indexName_, nameLine, "missing-picture",
+             who + " names no picture (no " + catalogue::numberedKey(m, "pic") +
+                 "): no picture and no thumbnail are shown"});
+        return;
+    }
+    const std::string picture = catalogue_.makerValue(kind, m, "pic");
+    checkPicture(catalogue_.makerPicture(kind, m), pictureKey->line, who, "picture", picture);
+    checkPicture(catalogue_.makerThumbnail(kind, m), pictureKey->line, who, "thumbnail", "sm_" + picture);
+}
+
+const Checker::DataFile& Checker::checkDataFile(const fs::path& path) {
+    if (auto known = dataFiles_.find(path); known != dataFiles_.end()) return known->second;
+    DataFile& file = dataFiles_[path];
+    if (auto lines = read(path, file.status)) checkRecords(path, *lines, file);
+    return file;
+}
+
+void Checker::checkRecords(const fs::path& path, const ProfileLines& lines, DataFile& file) {
+    const std::string name = relative(path);
+    const auto listed = records::scan(path, {}, [&](const records::ScannedRecord& record) {
+        const SectionBlock& section = *lines.section(catalogue::numberedKey(record.number));
+        const auto keyLine = [&](std::size_t key) { return lines.key(section, catalogue::kRecordKeys[key]); };
+        for (const ValueProblem& problem : valueProblems(record, [&](std::size_t key) { return !keyLine(key); })) {
+            const KeyLine* at = keyLine(problem.key);
+            add({name, at ? at->line : section.line, problem.kind,
+                 "record " + std::to_string(record.number) + ": " + problem.message});
+        }
+    });
+    file.records = listed.count;
+    report_.recordsListed += listed.count;
+
+    const std::string next = catalogue::numberedKey(listed.count + 1);
+    const SectionBlock* end = listed.limitReached ? nullptr : lines.section(next);
+    const KeyLine* model = end ? lines.key(*end, catalogue::kModelKey) : nullptr;
+    const std::string modelKey(catalogue::kModelKey);
+    unreached(name, {"record", "records", "listed"}, listed, numberedSections(lines),
+              model ? model->line
+              : end ? end->line
+                    : 0,
+              "record " + next + (model ? " has " + modelKey + "=unknown" : " has no " + modelKey));
+}
+
+void Checker::checkPicture(const fs::path& path, std::size_t line, const std::string& who, const std::string& what,
+                           const std::string& stored) {
+    const std::string shows = ": no " + what + " is shown";
+    if (path.empty()) {
+        add({indexName_, line, "outside-catalogue",
+             who + ": the " + what + " " + inQuotes(stored) + " lies outside images/" + shows});
+        return;
+    }
+    std::string bytes;
+    const files::ReadStatus status = files::readWholeFile(path, bytes);
+    if (status == files::ReadStatus::Missing)
+        add({indexName_, line, "missing-picture",
+             who + ": the " + what + " " + inQuotes(stored) + " is missing" + shows});
+    else if (status != files::ReadStatus::Ok)
+        add({indexName_, line, "unreadable-picture",
+             who + ": the " + what + " " + inQuotes(stored) + " cannot be read (" +
+                 std::string(files::readProblem(status)) + ")" + shows});
+}
+
+// Data files that the index names nowhere, not even for a maker that is
+// never shown, are never read.
+void Checker::checkUnnamedFiles(const ProfileLines& index) {
+    const fs::path txt = catalogue_.indexPath().parent_path();
+    std::set<fs::path> named;
+    for (const SectionBlock& section : index.sections()) {
+        if (!section.read()) continue;
+        for (const KeyLine& key : section.keys) {
+            const std::string name = index.utf8(key.key);
+            if (!key.read() || !name.ends_with("file") || !recordNumber(name.substr(0, name.size() - 4))) continue;
+            const auto value = index.parsed().find(index.utf8(section.name), name, ini::kMaxValueBytes);
+            if (value) named.insert(catalogue::insideFolder(txt, *value).lexically_normal());
+        }
+    }
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(txt, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const fs::path path = it->path().lexically_normal();
+        std::string extension = path.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".dat" || !files::isRegularFile(path) || path == catalogue_.indexPath().lexically_normal() ||
+            named.contains(path))
+            continue;
+        add({relative(path), 0, "unnamed-file", "no maker names this data file: the program never reads it"});
+    }
+}
+
+CheckReport Checker::run() {
+    indexName_ = relative(catalogue_.indexPath());
+    fileOrder_.emplace(indexName_, 0);  // the index comes first in the report
+    byFile_.emplace_back();
+    files::ReadStatus status;
+    const auto index = read(catalogue_.indexPath(), status);
+    if (!index) {
+        report_.ok = false;
+        report_.reason = "cannot read the catalogue index " + displayed(catalogue_.indexPath()) + ": " +
+                         std::string(files::readProblem(status));
+        return report_;
+    }
+    ini::ReadBatch batch;  // each file is read from disk once
+    checkKinds(*index);
+    checkUnnamedFiles(*index);
+    for (auto& problems : byFile_) {
+        std::stable_sort(problems.begin(), problems.end(),
+                         [](const Problem& a, const Problem& b) { return a.line < b.line; });
+        std::move(problems.begin(), problems.end(), std::back_inserter(report_.problems));
+    }
+    return report_;
+}
+
+}  // namespace
+
+CheckReport checkCatalogue(const std::filesystem::path& programFolder) {
+    try {
+        return Checker(programFolder).run();
+    } catch (const std::bad_alloc&) {
+        CheckReport report;
+        report.ok = false;
+        report.reason = "not enough memory to check the catalogue";
+        return report;
+    }
+}
+
+}  // namespace pumpsel::maintenance

@@ -1,0 +1,64 @@
+// The check's report as text for people and as JSON for scripts.
+#include "maintenance/check.h"
+
+#include <cstdio>
+#include <set>
+
+namespace pumpsel::maintenance {
+namespace {
+
+std::string place(const Problem& problem) {
+    return problem.line == 0 ? problem.file : problem.file + ":" + std::to_string(problem.line);
+}
+
+std::string plural(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// A JSON string: quotes, backslashes and control characters escaped; the
+// text is UTF-8 already.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(c);
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string reportText(const CheckReport& report) {
+    std::string text;
+    std::set<std::string> files;
+    for (const Problem& problem : report.problems) {
+        text += place(problem) + ": " + problem.message + "\n";
+        files.insert(problem.file);
+    }
+    text += plural(static_cast<std::size_t>(report.filesChecked), "file", "files") + " checked, " +
+            plural(static_cast<std::size_t>(report.recordsListed), "record", "records") + " listed: ";
+    if (report.problems.empty()) return text + "no problems\n";
+    return text + plural(report.problems.size(), "problem", "problems") + " in " +
+           plural(files.size(), "file", "files") + "\n";
+}
+
+std::string reportJson(const CheckReport& report) {
+    std::string json = "[";
+    for (const Problem& problem : report.problems) {
+        json += json.size() == 1 ? "\n  " : ",\n  ";
+        json += "{\"file\": " + jsonString(problem.file) +
+                ", \"line\": " + (problem.line == 0 ? std::string("null") : std::to_string(problem.line)) +
+                ", \"kind\": " + jsonString(problem.kind) + ", \"message\": " + jsonString(problem.message) + "}";
+    }
+    return json + (report.problems.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace pumpsel::maintenance
