@@ -2,8 +2,9 @@
 // A profile file line by line, as the reader takes each line: which section
 // a line opens, which key it holds, whether the reader ever reads it, and
 // which lines it passes over. Maintenance needs the line numbers and byte
-// places that the reader's parse does not keep; what is read agrees with
-// ini::ProfileText, which this walk follows rule for rule.
+// places that the reader's parse does not keep. The walk takes its rules
+// from ini:: (profile_syntax.h), and splits lines and sorts them as
+// ini::ProfileText does, which the tests hold it to.
 #include "storage/profile_text.h"
 
 #include <memory>
