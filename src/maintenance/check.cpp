@@ -32,24 +32,10 @@ struct ListWords {
     std::string shown;  // "shown", "listed"
 };
 
-// catalogue::kMaxCounter as the report writes it.
-constexpr std::string_view kLimitText = "32,767";
-static_assert(catalogue::kMaxCounter == 32767);
-
-// "5, 7-9, 12": the numbers as runs, at most kRuns of them.
 std::string runsOf(const std::vector<Numbered>& items) {
-    constexpr int kRuns = 10;
-    std::string text;
-    int runs = 0;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        std::size_t last = i;
-        while (last + 1 < items.size() && items[last + 1].number == items[last].number + 1) ++last;
-        if (++runs > kRuns) return text + ", ... (" + std::to_string(items.size()) + " in all)";
-        text += (text.empty() ? "" : ", ") + std::to_string(items[i].number);
-        if (last > i) text += "-" + std::to_string(items[last].number);
-        i = last;
-    }
-    return text;
+    std::vector<long long> numbers;
+    for (const Numbered& item : items) numbers.push_back(item.number);
+    return numberRuns(numbers);
 }
 
 std::vector<Numbered> numberedSections(const ProfileLines& lines) {

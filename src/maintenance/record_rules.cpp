@@ -72,4 +72,19 @@ std::vector<ValueProblem> valueProblems(const records::ScannedRecord& record,
     return problems;
 }
 
+std::string numberRuns(const std::vector<long long>& ascending) {
+    constexpr int kRuns = 10;
+    std::string text;
+    int runs = 0;
+    for (std::size_t i = 0; i < ascending.size(); ++i) {
+        std::size_t last = i;
+        while (last + 1 < ascending.size() && ascending[last + 1] == ascending[last] + 1) ++last;
+        if (++runs > kRuns) return text + ", ... (" + std::to_string(ascending.size()) + " in all)";
+        text += (text.empty() ? "" : ", ") + std::to_string(ascending[i]);
+        if (last > i) text += "-" + std::to_string(ascending[last]);
+        i = last;
+    }
+    return text;
+}
+
 }  // namespace pumpsel::maintenance

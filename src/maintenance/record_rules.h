@@ -1,6 +1,7 @@
 #pragma once
 // What makes a pump record's values unusable to the program, in one place
 // for the check of a catalogue and the import of rows.
+#include "storage/catalogue.h"
 #include "storage/record_scan.h"
 
 #include <functional>
@@ -8,6 +9,10 @@
 #include <vector>
 
 namespace pumpsel::maintenance {
+
+// catalogue::kMaxCounter as messages write it.
+inline constexpr std::string_view kLimitText = "32,767";
+static_assert(catalogue::kMaxCounter == 32767);
 
 // One value at fault: its key's place in catalogue::kRecordKeys, a short
 // fixed name of the fault for scripts ("not-a-number", "no-model",
@@ -28,5 +33,9 @@ struct ValueProblem {
 // from one stored as "unknown".
 std::vector<ValueProblem> valueProblems(const records::ScannedRecord& record,
                                         const std::function<bool(std::size_t key)>& missing = {});
+
+// Ascending record numbers as runs, "5, 7-9, 12", at most ten runs and then
+// the count of them all.
+std::string numberRuns(const std::vector<long long>& ascending);
 
 }  // namespace pumpsel::maintenance

@@ -60,5 +60,8 @@ const Command& getCommand();
 const Command& setCommand();
 const Command& searchCommand();
 const Command& checkCommand();
+const Command& exportCommand();
+const Command& importCommand();
+const Command& compactCommand();
 
 }  // namespace pumpsel::tool

@@ -26,7 +26,9 @@ int runSet(const Arguments& args) {
 }
 
 const std::vector<const Command*>& commands() {
-    static const std::vector<const Command*> all = {&getCommand(), &setCommand(), &searchCommand(), &checkCommand()};
+    static const std::vector<const Command*> all = {&getCommand(),    &setCommand(),    &searchCommand(),
+                                                    &checkCommand(),  &exportCommand(), &importCommand(),
+                                                    &compactCommand()};
     return all;
 }
 

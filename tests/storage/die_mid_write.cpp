@@ -1,7 +1,9 @@
 // Preloaded into pumpsel-ini by the tests. The first write into the file
 // named by PUMPSEL_DIE_WRITING (a rewrite in place: writes of a replacement
 // go to other files) stores half of its bytes, then the process is killed,
-// leaving the file as a power cut in the middle of the rewrite could.
+// leaving the file as a power cut in the middle of the rewrite could. A name
+// that ends in "/" stands for any file in that folder, such as the new
+// content of a replacement.
 #include <dlfcn.h>
 #include <unistd.h>
 #include <csignal>
@@ -18,7 +20,9 @@ bool writesTheVictim(int fd) {
     char link[64], path[4096];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     const ssize_t length = ::readlink(link, path, sizeof path);
-    return victim && length > 0 && std::string_view(path, static_cast<std::size_t>(length)) == victim;
+    if (!victim || length <= 0) return false;
+    const std::string_view written(path, static_cast<std::size_t>(length)), name(victim);
+    return name.ends_with('/') ? written.starts_with(name) : written == name;
 }
 
 ssize_t dieHalfWay(const char* name, int fd, const void* bytes, size_t size, off_t offset) {

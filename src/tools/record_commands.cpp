@@ -1,0 +1,152 @@
+// pumpsel-ini export, import and compact: a maker data file's records to
+// and from a spreadsheet's CSV, and renumbered after gaps.
+#include "maintenance/record_file.h"
+#include "maintenance/record_import.h"
+#include "maintenance/record_rules.h"
+#include "storage/file_ops.h"
+#include "tools/command_line.h"
+
+namespace pumpsel::tool {
+namespace {
+
+std::string records(std::size_t count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
+
+// "added 3 records: 6-8", or "would add ..." for a dry run.
+std::string changeLine(std::string_view done, std::string_view would, bool dryRun,
+                       const std::vector<long long>& numbers) {
+    if (numbers.empty()) return {};
+    return std::string(dryRun ? would : done) + " " + records(numbers.size()) + ": " +
+           maintenance::numberRuns(numbers) + "\n";
+}
+
+int runExport(const Arguments& args) {
+    const std::string& file = args.positional[0];
+    const maintenance::CsvExport exported = maintenance::exportCsv(files::pathFromUtf8(file));
+    if (!exported) return failWith(kCannotRun, "export: cannot read " + file + ": " + exported.reason);
+    if (const std::string* to = args.option("-o")) {
+        if (const Outcome written = files::writeFile(files::pathFromUtf8(*to), exported.csv); !written)
+            return failWith(kCannotRun, "export: cannot write " + *to + ": " + written.reason);
+        print(records(static_cast<std::size_t>(exported.records)) + " written to " + *to + "\n");
+    } else {
+        print(exported.csv);
+    }
+    return exported.records > 0 ? kDone : failWith(kRefused, "export: " + file + " lists no records");
+}
+
+int runImport(const Arguments& args) {
+    const std::string& file = args.positional[0];
+    const std::string& csvName = args.positional[1];
+    if (args.has("--append") && args.has("--replace"))
+        return failWith(kCannotRun, "import: --append and --replace exclude each other");
+    std::string csvBytes;
+    if (const auto status = files::readWholeFile(files::pathFromUtf8(csvName), csvBytes);
+        status != files::ReadStatus::Ok)
+        return failWith(kCannotRun, "import: cannot read " + csvName + ": " + std::string(files::readProblem(status)));
+    const auto mode = args.has("--append")    ? maintenance::ImportMode::Append
+                      : args.has("--replace") ? maintenance::ImportMode::Replace
+                                              : maintenance::ImportMode::AddNew;
+    const bool dryRun = args.has("--dry-run");
+    const maintenance::ImportReport report = maintenance::importCsv(files::pathFromUtf8(file), csvBytes, mode, dryRun);
+    if (!report && !report.refused) return failWith(kCannotRun, "import: " + file + ": " + report.reason);
+    if (report.refused) {
+        for (const auto& problem : report.problems)
+            printError("import: " + (problem.row == 0 ? file : csvName + " row " + std::to_string(problem.row)) + ": " +
+                       problem.reason);
+        if (!report.reason.empty()) printError("import: " + file + ": " + report.reason);
+        return failWith(kRefused, "import: nothing was written");
+    }
+    std::string text = changeLine("added", "would add", dryRun, report.added) +
+                       changeLine("changed", "would change", dryRun, report.changed) +
+                       changeLine("removed", "would remove", dryRun, report.removed);
+    if (report.unchanged > 0) text += records(static_cast<std::size_t>(report.unchanged)) + " as they were\n";
+    if (report.repeatedDropped > 0)
+        text += std::string(dryRun ? "would drop " : "dropped ") + std::to_string(report.repeatedDropped) +
+                " repeated sections that were never read\n";
+    if (text.empty()) text = "nothing to change\n";
+    print(text + (dryRun ? "dry run: nothing was written\n" : ""));
+    return kDone;
+}
+
+int runCompact(const Arguments& args) {
+    const std::string& file = args.positional[0];
+    const bool dryRun = args.has("--dry-run");
+    const maintenance::CompactReport report = maintenance::compactRecords(files::pathFromUtf8(file), dryRun);
+    if (!report && !report.refused) return failWith(kCannotRun, "compact: " + file + ": " + report.reason);
+    if (report.refused) {
+        for (const auto& [line, why] : report.refusals)
+            printError("compact: " + file + (line > 0 ? ":" + std::to_string(line) : "") + ": " + why);
+        return failWith(kRefused, "compact: nothing was written");
+    }
+    std::string text;
+    for (const auto& [from, to] : report.moves) text += std::to_string(from) + " → " + std::to_string(to) + "\n";
+    text += report.moves.empty()
+                ? "no gaps: nothing to renumber\n"
+                : std::string(dryRun ? "would renumber " : "renumbered ") + records(report.moves.size()) +
+                      (dryRun ? "; dry run: nothing was written\n" : "\n");
+    if (report.beyondLimit > 0)
+        text += records(report.beyondLimit) + " still lie above " + std::string(maintenance::kLimitText) +
+                ": the program never lists them\n";
+    print(text);
+    return kDone;
+}
+
+}  // namespace
+
+const Command& exportCommand() {
+    static const Command command{
+        "export",
+        "export MAKER_FILE [-o FILE.csv]",
+        "Writes every record the program lists, in number order, as CSV: UTF-8 with a byte-order mark, the\n"
+        "header 序号,型号,流量1,流量2,扬程1,扬程2,功率,备注, values exactly as they read back (a missing one as\n"
+        "\"unknown\"), fields with commas, quotes or line breaks in double quotes. To stdout, or to FILE.csv with\n"
+        "-o. Exit 0, 1 when the file lists no records, 2 when it cannot be read or the CSV not written.\n",
+        {},
+        {"-o"},
+        1,
+        1,
+        runExport};
+    return command;
+}
+
+const Command& importCommand() {
+    static const Command command{
+        "import",
+        "import MAKER_FILE FILE.csv [--append | --replace] [--dry-run]",
+        "Reads records from CSV as export writes it, also without byte-order mark or in GBK (as a spreadsheet\n"
+        "on a Chinese Windows saves it), with the columns in any order by their header (序号 may be left out).\n"
+        "Every row is checked before anything is written: its number of fields, flows, heads and power by the\n"
+        "program's number rules, text that GBK can hold within the 999 bytes the program reads, and record\n"
+        "numbers: given ones unique and, with the file's records, without gaps; empty ones numbered on after\n"
+        "the last. Each bad row is named with its row (the header is row 1), and nothing is written.\n"
+        "  (neither)  the rows add records; a row whose record exists is refused\n"
+        "  --append   the rows add records after the last listed one, numbered in row order (序号 ignored)\n"
+        "  --replace  the rows replace all the file's records; a record that stays keeps its section's other\n"
+        "             lines, and only its changed values are rewritten\n"
+        "  --dry-run  says what would change, and writes nothing\n"
+        "Lines and sections that are not records stay as they are. The file is replaced in one atomic step\n"
+        "under the catalogue lock. Exit 0 when imported, 1 when refused, 2 when it cannot run.\n",
+        {"--append", "--replace", "--dry-run"},
+        {},
+        2,
+        2,
+        runImport};
+    return command;
+}
+
+const Command& compactCommand() {
+    static const Command command{
+        "compact",
+        "compact MAKER_FILE [--dry-run]",
+        "Renumbers the records after gaps in the numbering, in their order, so that the program lists them\n"
+        "all, and prints each old and new number; only the section headers change, in one atomic replacement\n"
+        "of the file under the catalogue lock. Refused (exit 1) while the file has record sections that\n"
+        "repeat an earlier one or have no 型号. --dry-run says what would change, and writes nothing.\n",
+        {"--dry-run"},
+        {},
+        1,
+        1,
+        runCompact};
+    return command;
+}
+
+}  // namespace pumpsel::tool

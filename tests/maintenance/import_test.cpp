@@ -1,0 +1,213 @@
+// Export, import and compact of a maker data file: what comes out reads
+// back into the same bytes, bad rows change nothing, every row is written
+// as the program writes records, and an interrupted import leaves the old file.
+#include "maintenance/catalogue_files.h"
+#include "maintenance/record_file.h"
+#include "maintenance/record_import.h"
+#include "maintenance/tool_run.h"
+#include "storage/csv.h"
+#include "storage/profile.h"
+#include "storage/record_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace pumpsel;
+using maintenance::ImportMode;
+using testing_support::gbkLines;
+using testing_support::readBytes;
+using testing_support::runTool;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+namespace {
+
+const std::string kHeader = "序号,型号,流量1,流量2,扬程1,扬程2,功率,备注\r\n";
+
+// A clean file as makers' files look: a comment first, blank lines between
+// records, a remark stored escaped, a model in quotes, a key of the maker's
+// own, a section that is no record.
+std::string makerFile(const std::string& secondFlow2) {
+    return gbkLines(
+        "; 江南泵业 2026\n[1]\n型号=IS50-32-125\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率 = 3\n"
+        "备注=\"第一行\\r\\n第二行, \"甲\"\"\n\n"
+        "[2]\n型号=\"  IS50-32-160\"\n流量1=12.5\n流量2=" +
+        secondFlow2 + "\n扬程1=32\n扬程2=28\n功率=4\n转速=2900\n\n[说明]\n来源=厂家\n");
+}
+
+std::vector<std::pair<std::size_t, std::string>> rowsAndColumns(const maintenance::ImportReport& report) {
+    std::vector<std::pair<std::size_t, std::string>> found;
+    for (const auto& p : report.problems) found.emplace_back(p.row, p.column);
+    return found;
+}
+
+}  // namespace
+
+TEST(Import, AnExportReadsBackIntoTheSameBytesAndAChangedValueRewritesOnlyItsLine) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, makerFile("25"));
+    const auto exported = runTool({"export", file.string(), "-o", (dir / "jn.csv").string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string csv = readBytes(dir / "jn.csv");
+    EXPECT_EQ(csv, std::string(csv::kUtf8Bom) + kHeader +
+                       "1,IS50-32-125,12.5,25,22,18,3,\"第一行\r\n第二行, \"\"甲\"\"\"\r\n"
+                       "2,  IS50-32-160,12.5,25,32,28,4,unknown\r\n");
+
+    const auto imported = runTool({"import", file.string(), (dir / "jn.csv").string(), "--replace"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(imported.out, "2 records as they were\n");
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+
+    std::string edited = csv;
+    edited.replace(edited.find("12.5,25,32"), 10, "12.5,26,32");
+    const auto report = maintenance::importCsv(file, edited, ImportMode::Replace, false);
+    ASSERT_TRUE(report.ok) << report.reason;
+    EXPECT_EQ(report.changed, std::vector<long long>{2});
+    EXPECT_EQ(readBytes(file), makerFile("26"));
+}
+
+TEST(Import, EveryBadRowIsNamedAndNothingIsWritten) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, makerFile("25"));
+    const std::string csv = kHeader +
+                            "3,P3,1,2,3,2,1,ok\r\n"      // row 2: fine
+                            ",P4,abc,2,3,2,1,ok\r\n"     // 3
+                            ",P5,1,2\r\n"                // 4
+                            ",unknown,1,2,3,2,1,ok\r\n"  // 5: would end the list
+                            ",P6,1,2,3,2,1,😀\r\n"        // 6
+                            "07,P7,1,2,3,2,1,ok\r\n"     // 7
+                            "3,P8,1,2,3,2,1,ok\r\n"      // 8
+                            "1,P9,1,2,3,2,1,ok\r\n"      // 9
+                            ",,,,,,,\r\n"                // a blank row, as spreadsheets leave them
+                            "12,P12,1,2,3,2,1,ok\r\n"    // 11: records 7 to 11 missing
+                            "32768,P,1,2,3,2,1,ok\r\n";  // 12
+    writeBytes(dir / "bad.csv", csv);
+    const auto run = runTool({"import", file.string(), (dir / "bad.csv").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("bad.csv row 3: 流量1 \"abc\" is not a number: the program computes with 0.0\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.err.ends_with("pumpsel-ini: import: nothing was written\n"));
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+
+    const auto report = maintenance::importCsv(file, csv, ImportMode::AddNew, false);
+    EXPECT_TRUE(report.refused);
+    EXPECT_EQ(rowsAndColumns(report), (std::vector<std::pair<std::size_t, std::string>>{{3, "流量1"},
+                                                                                        {4, ""},
+                                                                                        {5, "型号"},
+                                                                                        {6, "备注"},
+                                                                                        {7, "序号"},
+                                                                                        {12, "序号"},
+                                                                                        {8, "序号"},
+                                                                                        {9, "序号"},
+                                                                                        {11, "序号"}}));
+    EXPECT_EQ(report.problems[2].reason, "型号 is \"unknown\": the listing ends before this record");
+    EXPECT_EQ(report.problems[8].reason, "no row gives record 7: record 12 and those after it would never be listed");
+
+    const auto unclosed = maintenance::importCsv(file, kHeader + ",P,1,2,3,2,1,\"open\r\n", ImportMode::AddNew, false);
+    EXPECT_EQ(rowsAndColumns(unclosed), (std::vector<std::pair<std::size_t, std::string>>{{2, ""}}));
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+}
+
+// A spreadsheet on a Chinese Windows saves CSV in GBK without a mark, its
+// columns as the maker arranged them.
+TEST(Import, GbkRowsInAnyColumnOrderAreAddedAsTheProgramWritesRecords) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, makerFile("25"));
+    const std::string csv = gbkLines(
+        "备注,型号,功率,扬程2,扬程1,流量2,流量1,序号\n"
+        "\"说明,一\",P3,1.1,10,12,20,10,1\n"
+        ",P4,2.2,20,24,40,20,2\n");
+
+    const auto refused = maintenance::importCsv(file, csv, ImportMode::AddNew, false);
+    EXPECT_EQ(rowsAndColumns(refused), (std::vector<std::pair<std::size_t, std::string>>{{2, "序号"}, {3, "序号"}}));
+    const auto dryRun = maintenance::importCsv(file, csv, ImportMode::Append, true);
+    EXPECT_EQ(dryRun.added, (std::vector<long long>{3, 4}));
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+
+    const auto appended = maintenance::importCsv(file, csv, ImportMode::Append, false);
+    ASSERT_TRUE(appended.ok) << appended.reason;
+    const std::string original = makerFile("25");
+    const std::size_t info = original.find(gbkLines("[说明]"));
+    EXPECT_EQ(readBytes(file),
+              original.substr(0, info) +
+                  gbkLines("[3]\n型号=P3\n流量1=10\n流量2=20\n扬程1=12\n扬程2=10\n功率=1.1\n备注=说明,一\n\n"
+                           "[4]\n型号=P4\n流量1=20\n流量2=40\n扬程1=24\n扬程2=20\n功率=2.2\n备注=\n") +
+                  original.substr(info));
+    EXPECT_EQ(records::countRecords(file).count, 4);
+    EXPECT_EQ(ini::ReadProfileValue(file, "3", "备注"), "说明,一");
+}
+
+TEST(Import, RecordsThatAreNeverListedMustBeCompactedOrReplaced) {
+    TempDir dir;
+    const auto file = dir / "gap.dat";
+    const std::string original = gbkLines(testing_support::recordText(1, "A") + testing_support::recordText(2, "B") +
+                                          testing_support::recordText(5, "E"));
+    writeBytes(file, original);
+    const std::string csv = kHeader + ",N,1,2,3,2,1,x\r\n";
+    const auto appended = maintenance::importCsv(file, csv, ImportMode::Append, false);
+    ASSERT_EQ(appended.problems.size(), 1u);
+    EXPECT_EQ(appended.problems[0].row, 0u);
+    EXPECT_EQ(appended.problems[0].reason,
+              "section 5 holds a record the program never lists, after record 2: compact the file first, or import "
+              "with --replace");
+    EXPECT_EQ(readBytes(file), original);
+
+    const auto replaced = maintenance::importCsv(file, csv, ImportMode::Replace, false);
+    ASSERT_TRUE(replaced.ok) << replaced.reason;
+    EXPECT_EQ(replaced.changed, std::vector<long long>{1});
+    EXPECT_EQ(replaced.removed, (std::vector<long long>{2, 5}));
+    EXPECT_EQ(readBytes(file), gbkLines("[1]\n型号=N\n流量1=1\n流量2=2\n扬程1=3\n扬程2=2\n功率=1\n备注=x\n"));
+}
+
+TEST(Import, AnImportKilledHalfWayLeavesTheOldFile) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, makerFile("25"));
+    std::string csv = kHeader;
+    for (int n = 3; n < 2000; ++n) csv += "," + std::to_string(n) + "型,1,2,3,2,1,备注\r\n";
+    writeBytes(dir / "more/rows.csv", csv);
+
+    ::setenv("PUMPSEL_DIE_WRITING", (std::filesystem::canonical(dir.path()).string() + "/").c_str(), 1);
+    ::setenv("LD_PRELOAD", DIE_MID_WRITE, 1);
+    ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);  // the shim comes before the sanitizer's runtime
+    const auto killed = runTool({"import", file.string(), (dir / "more/rows.csv").string(), "--append"});
+    ::unsetenv("LD_PRELOAD");
+    ::unsetenv("PUMPSEL_DIE_WRITING");
+    ::unsetenv("ASAN_OPTIONS");
+    ASSERT_EQ(killed.exitCode, 128 + SIGKILL) << killed.err;
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+    EXPECT_EQ(testing_support::fileNames(dir.path()), (std::vector<std::string>{"jn.dat", "more"}));
+
+    const auto again = runTool({"import", file.string(), (dir / "more/rows.csv").string(), "--append"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(records::countRecords(file).count, 1999);
+}
+
+TEST(Compact, RenumbersTheRecordsAfterGapsAndTouchesNothingElse) {
+    TempDir dir;
+    const auto file = dir / "gap.dat";
+    const std::string section7 = "[7]\n型号=G\n流量1=1\n; 厂家注\n";
+    writeBytes(file, gbkLines("[1]\n型号=A\n[3]\n型号=C\n[说明]\nx=1\n" + section7 + "[4]\n型号=D\n"));
+    const auto dry = runTool({"compact", file.string(), "--dry-run"});
+    EXPECT_EQ(dry.out, "3 → 2\n4 → 3\n7 → 4\nwould renumber 3 records; dry run: nothing was written\n");
+    const auto run = runTool({"compact", file.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "3 → 2\n4 → 3\n7 → 4\nrenumbered 3 records\n");
+    EXPECT_EQ(readBytes(file), gbkLines("[1]\n型号=A\n[2]\n型号=C\n[说明]\nx=1\n[4]\n型号=G\n流量1=1\n; 厂家注\n"
+                                        "[3]\n型号=D\n"));
+    EXPECT_EQ(runTool({"compact", file.string()}).out, "no gaps: nothing to renumber\n");
+
+    // A repeated section would come to light, a section without a model would end the list again.
+    const std::string stuck = gbkLines("[1]\n型号=A\n[3]\n流量1=1\n[5]\n型号=E\n[1]\n型号=old\n");
+    writeBytes(file, stuck);
+    const auto refused = runTool({"compact", file.string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("gap.dat:3: section [3] has no 型号"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("gap.dat:7: section [1] repeats the one at line 1"), std::string::npos) << refused.err;
+    EXPECT_EQ(readBytes(file), stuck);
+}
