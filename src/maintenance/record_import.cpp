@@ -210,6 +210,45 @@ std::optional<std::string> importedBytes(const RecordFile& file, std::vector<Row
 
 std::string unfaithful() { return "the file's text would not be written back as it was read (damaged UTF-16 text)"; }
 
+// The lines of sections that renumbering would bring to light (a repeated
+// record section) or leave in the way (a record section without a model).
+std::vector<std::pair<std::size_t, std::string>> compactRefusals(const RecordFile& file) {
+    std::vector<std::pair<std::size_t, std::string>> refusals;
+    const auto named = [&](const SectionBlock& block) { return "section [" + file.lines().utf8(block.name) + "]"; };
+    for (const RecordSection& section : file.repeatedSections())
+        refusals.push_back({section.block->line, named(*section.block) + " repeats the one at line " +
+                                                     std::to_string(section.block->firstLine) +
+                                                     " and is never read; renumbering could bring it to light: "
+                                                     "delete or rename it"});
+    for (const RecordSection& section : file.recordSections())
+        if (catalogue::isUnknown(file.valuesOf(*section.block)[0]))
+            refusals.push_back({section.block->line, named(*section.block) + " has no " +
+                                                         std::string(catalogue::kModelKey) +
+                                                         " and would end the list again: give it one or delete it"});
+    if (!file.faithful()) refusals.push_back({0, unfaithful()});
+    std::sort(refusals.begin(), refusals.end());
+    return refusals;
+}
+
+// The text with each record section named by its place in number order;
+// only the names in the headers change.
+std::string renumbered(const RecordFile& file) {
+    const auto& sections = file.recordSections();
+    std::vector<const RecordSection*> byPlace;
+    for (const RecordSection& section : sections) byPlace.push_back(&section);
+    // From the last place in the text to the first, so that the places before stay put.
+    std::sort(byPlace.begin(), byPlace.end(),
+              [](const RecordSection* a, const RecordSection* b) { return a->block->begin > b->block->begin; });
+    std::string text(file.lines().text());
+    for (const RecordSection* section : byPlace) {
+        const auto rank = static_cast<long long>(section - sections.data()) + 1;
+        if (section->number == rank) continue;
+        const auto at = static_cast<std::size_t>(section->block->name.data() - file.lines().text().data());
+        text.replace(at, section->block->name.size(), std::to_string(rank));
+    }
+    return text;
+}
+
 }  // namespace
 
 ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view csvBytes, ImportMode mode, bool dryRun) {
@@ -226,7 +265,8 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
     const Outcome outcome = rewriteLocked(dataFile, [&](const RecordFile& file) -> std::optional<std::string> {
         report = ImportReport{};
         report.problems = rowProblems;
-        numberRows(rows, mode, file, report.problems);
+        std::vector<Row> numbered = rows;  // this may run again, on the file another writer created meanwhile
+        numberRows(numbered, mode, file, report.problems);
         if (!report.problems.empty()) {
             report.refused = true;
             return std::nullopt;
@@ -236,7 +276,7 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
             report.reason = unfaithful();
             return std::nullopt;
         }
-        auto bytes = importedBytes(file, rows, mode, report);
+        auto bytes = importedBytes(file, std::move(numbered), mode, report);
         if (!bytes) report.refused = true;
         return dryRun ? std::nullopt : bytes;
     });
@@ -249,22 +289,8 @@ CompactReport compactRecords(const std::filesystem::path& dataFile, bool dryRun)
     CompactReport report;
     const Outcome outcome = rewriteLocked(dataFile, [&](const RecordFile& file) -> std::optional<std::string> {
         report = CompactReport{};
-        const auto& lines = file.lines();
-        for (const RecordSection& section : file.repeatedSections())
-            report.refusals.push_back(
-                {section.block->line, "section [" + lines.utf8(section.block->name) + "] repeats the one at line " +
-                                          std::to_string(section.block->firstLine) +
-                                          " and is never read; renumbering could bring it to light: delete or "
-                                          "rename it"});
-        for (const RecordSection& section : file.recordSections())
-            if (catalogue::isUnknown(file.valuesOf(*section.block)[0]))
-                report.refusals.push_back({section.block->line, "section [" + lines.utf8(section.block->name) +
-                                                                    "] has no " + std::string(catalogue::kModelKey) +
-                                                                    " and would end the list again: give it one or "
-                                                                    "delete it"});
-        if (!file.faithful()) report.refusals.push_back({0, unfaithful()});
+        report.refusals = compactRefusals(file);
         if (!report.refusals.empty()) {
-            std::sort(report.refusals.begin(), report.refusals.end());
             report.refused = true;
             return std::nullopt;
         }
@@ -275,19 +301,7 @@ CompactReport compactRecords(const std::filesystem::path& dataFile, bool dryRun)
             if (sections[i].number != rank) report.moves.push_back({sections[i].number, rank});
         }
         if (report.moves.empty() || dryRun) return std::nullopt;
-        // Renamed from the last place in the text to the first, so that the places before stay put.
-        std::string text(lines.text());
-        std::vector<const RecordSection*> renamed;
-        for (const RecordSection& section : sections) renamed.push_back(&section);
-        std::sort(renamed.begin(), renamed.end(),
-                  [](const RecordSection* a, const RecordSection* b) { return a->block->begin > b->block->begin; });
-        for (const RecordSection* section : renamed) {
-            const auto rank = static_cast<long long>(section - sections.data()) + 1;
-            if (section->number == rank) continue;
-            const auto at = static_cast<std::size_t>(section->block->name.data() - lines.text().data());
-            text.replace(at, section->block->name.size(), std::to_string(rank));
-        }
-        return file.fileBytes(text);
+        return file.fileBytes(renumbered(file));
     });
     if (!outcome) report.reason = outcome.reason;
     report.ok = outcome.ok && !report.refused;

@@ -123,8 +123,9 @@ const Command& importCommand() {
         "  --replace  the rows replace all the file's records; a record that stays keeps its section's other\n"
         "             lines, and only its changed values are rewritten\n"
         "  --dry-run  says what would change, and writes nothing\n"
-        "Lines and sections that are not records stay as they are. The file is replaced in one atomic step\n"
-        "under the catalogue lock. Exit 0 when imported, 1 when refused, 2 when it cannot run.\n",
+        "Lines and sections that are not records stay as they are; a missing MAKER_FILE is created. The\n"
+        "file is replaced in one atomic step under the catalogue lock. Exit 0 when imported, 1 when refused,\n"
+        "2 when it cannot run.\n",
         {"--append", "--replace", "--dry-run"},
         {},
         2,
