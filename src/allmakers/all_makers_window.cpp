@@ -60,7 +60,7 @@ void AllMakersWindow::createControls() {
     ui::makeLabel(frame, QStringLiteral("toleranceLabel"), QStringLiteral("近似容差(%):"), 9450, 330, 1200, 180);
     toleranceBox = new QSpinBox(frame);
     toleranceBox->setObjectName(QStringLiteral("toleranceBox"));
-    toleranceBox->setRange(0, 50);
+    toleranceBox->setRange(0, pumpsel::ranking::kMaxTolerance);
     toleranceBox->setValue(static_cast<int>(terms_.tolerance));
     toleranceBox->setToolTip(
         QStringLiteral("流量和扬程与工况点相差不超过此百分比的水泵，以灰色列在符合条件的水泵之后"));

@@ -31,11 +31,9 @@ struct Row {
 // as given, or empty: the refusals of ini::writeValues.
 std::string storageProblem(std::string_view value) {
     std::string bad;
-    if (value.find('\0') != std::string_view::npos) return "holds a NUL character";
+    if (auto problem = ini::valueProblem(value); !problem.empty()) return problem;
     if (!gbk::fromUtf8(value, &bad))
         return bad.empty() ? "is not valid text" : "holds \"" + bad + "\", which GBK cannot hold";
-    if (gbk::prefixFitting(value, ini::kMaxValueBytes).size() < value.size())
-        return "is longer than the " + std::to_string(ini::kMaxValueBytes) + " bytes of GBK the program reads";
     return {};
 }
 

@@ -134,8 +134,10 @@ void SelectionWindow::searchAllMakers() {
         ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), kAttentionTitle, ui::MessageStyle::Exclamation);
         return;
     }
-    AllMakersWindow window(
-        *this, {kind.toStdString(), Text1[0]->text().toStdString(), Text1[1]->text().toStdString(), 10}, this);
+    AllMakersWindow window(*this,
+                           {kind.toStdString(), Text1[0]->text().toStdString(), Text1[1]->text().toStdString(),
+                            pumpsel::ranking::kDefaultTolerance},
+                           this);
     if (window.search()) window.exec();
 }
 

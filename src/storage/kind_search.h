@@ -44,6 +44,11 @@ struct KindListing {
     bool cancelled = false;
 };
 
+// Near misses are listed within this tolerance (percent of the duty flow
+// and head) unless the user asks otherwise, and within kMaxTolerance at most.
+inline constexpr int kDefaultTolerance = 10;
+inline constexpr int kMaxTolerance = 50;
+
 // Scans the makers of the kind, in their order, each file checked once.
 // goOn(done, total) is asked before each maker; false cancels the scan.
 KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, records::DutyPoint point,

@@ -213,10 +213,7 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
     if (auto problem = sectionNameProblem(section); !problem.empty()) return failure(problem);
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (auto problem = keyNameProblem(values[i].key); !problem.empty()) return failure(problem, i);
-        if (values[i].value.find('\0') != std::string_view::npos) return failure("value holds a NUL character", i);
-        // A read hands out at most kMaxValueBytes: a longer value would not read back as written.
-        if (gbk::prefixFitting(values[i].value, kMaxValueBytes).size() < values[i].value.size())
-            return failure("value is longer than 999 bytes of GBK and would be cut when read", i);
+        if (auto problem = valueProblem(values[i].value); !problem.empty()) return failure("value " + problem, i);
     }
 
     try {

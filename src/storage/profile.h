@@ -33,9 +33,6 @@ namespace pumpsel::ini {
 // is literally "unknown" cannot be told from a missing one.
 inline constexpr std::string_view kUnknown = "unknown";
 
-// Values are handed out through a 1000-byte buffer: at most 999 bytes of GBK.
-inline constexpr std::size_t kMaxValueBytes = 999;
-
 // The value as the profile service returns it, or nullopt when the file, the
 // section or the key does not exist. Never creates anything.
 std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,

@@ -102,6 +102,13 @@ std::string sectionNameProblem(std::string_view section) {
     return {};
 }
 
+std::string valueProblem(std::string_view value) {
+    if (value.find('\0') != std::string_view::npos) return "holds a NUL character";
+    if (gbk::prefixFitting(value, kMaxValueBytes).size() < value.size())
+        return "is longer than the " + std::to_string(kMaxValueBytes) + " bytes of GBK a read hands out";
+    return {};
+}
+
 std::string keyNameProblem(std::string_view key) {
     std::string_view name = trimmed(key);
     if (name.empty()) return "empty key name";

@@ -36,9 +36,17 @@ std::string decodeLineBreaks(std::string_view body, Encoding enc);
 // double quotes, escaped where it holds line breaks or "\n" or "\r".
 std::string storedForm(std::string_view value);
 
+// Values are handed out through a 1000-byte buffer: at most 999 bytes of GBK.
+inline constexpr std::size_t kMaxValueBytes = 999;
+
 // Rules that name a section or key unusable because writing it would change
 // the structure of the file; empty when the name is fine.
 std::string sectionNameProblem(std::string_view section);
 std::string keyNameProblem(std::string_view key);
+
+// What keeps a value (UTF-8) from reading back as written, whatever the
+// file: a NUL character, or more than kMaxValueBytes of GBK. Empty when
+// nothing does; the reason reads after the value's name ("holds ...").
+std::string valueProblem(std::string_view value);
 
 }  // namespace pumpsel::ini

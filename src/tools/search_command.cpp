@@ -11,9 +11,8 @@
 namespace pumpsel::tool {
 namespace {
 
-// The window opens with this tolerance and offers 0 to 50.
-constexpr int kDefaultTolerance = 10;
-constexpr int kMaxTolerance = 50;
+using ranking::kDefaultTolerance;
+using ranking::kMaxTolerance;
 
 std::optional<int> toleranceOf(const Arguments& args) {
     const std::string* text = args.option("--tolerance");

@@ -125,7 +125,9 @@ TEST_F(SelectionWindowTest, EveryGestureOnTheListsIsFollowed) {
         testing_support::ctrlClickRow(list, list->selectedPosition());
         testing_support::ctrlSpace(list);
         EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1) << list->objectName().toStdString();
-        if (list == w.ListView1) EXPECT_EQ(shownColour(w.Image1), QColor(Qt::blue));
+        if (list == w.ListView1) {
+            EXPECT_EQ(shownColour(w.Image1), QColor(Qt::blue));
+        }
     }
     EXPECT_EQ(w.ListView2->selectedPosition(), 1);
     EXPECT_EQ(w.makerPosition(), 1);  // the click on the selected kind loaded its makers again

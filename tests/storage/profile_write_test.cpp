@@ -149,7 +149,7 @@ TEST_F(ProfileWrite, EveryValueReadsBackExactlyAsWritten) {
     EXPECT_EQ(ini::lookupValue(file, "1", "remark"), longest);
     const auto tooLong = ini::writeValue(file, "1", "remark", longest + "x");
     EXPECT_FALSE(tooLong.ok);
-    EXPECT_EQ(tooLong.reason, "value is longer than 999 bytes of GBK and would be cut when read");
+    EXPECT_EQ(tooLong.reason, "value is longer than the 999 bytes of GBK a read hands out");
     EXPECT_EQ(ini::lookupValue(file, "1", "remark"), longest);
 }
 
