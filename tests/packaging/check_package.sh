@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Makes the Debian package of a build, unpacks it into a folder (nothing is
+# installed into the machine), checks its desktop entry, metainfo, icons and
+# dependencies, and starts the unpacked program without a screen in a fresh
+# HOME: it must copy the installed catalogue there and list its kinds.
+#   check_package.sh CPACK BUILD_DIR WORK_DIR
+set -euo pipefail
+cpack=$1
+build=$(realpath "$2")
+work=$3
+rm -rf "$work"
+mkdir -p "$work/root" "$work/home"
+mkdir -m 700 "$work/runtime"
+work=$(realpath "$work")
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+debs=("$work"/cpack/pumpsel_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single package in $work/cpack"
+deb=${debs[0]}
+
+# The library dependencies are computed; these are the ones it cannot lack.
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6charts6 'libicu[0-9]+' 'libstdc\+\+6'; do
+  grep -Eq "(^|[ ,])$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+
+dpkg-deb -x "$deb" "$work/root"
+usr=$work/root/usr
+id=io.github.pumpsel.Pumpsel
+desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" || fail "metainfo"
+grep -q "^Icon=$id$" "$usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+for size in 16 32 64; do
+  png=$usr/share/icons/hicolor/${size}x$size/apps/$id.png
+  # Width and height, big-endian, at bytes 16 to 23 of a PNG.
+  [ "$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')" = "$(printf '%08x%08x' "$size" "$size")" ] ||
+    fail "$png is not $size pixels square"
+done
+rsvg-convert -w 256 -h 256 "$usr/share/icons/hicolor/scalable/apps/$id.svg" -o "$work/icon256.png" ||
+  fail "the scalable icon does not render"
+
+# The unpacked program, on the copy it makes of its installed catalogue.
+log=$work/pumpsel.log
+HOME=$work/home XDG_DATA_HOME= XDG_CONFIG_HOME= XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen \
+  QT_LOGGING_RULES=pumpsel.start.info=true "$usr/bin/pumpsel" >"$log" 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+  grep -q "^pumpsel.start: catalogue" "$log" && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+copy=$work/home/.local/share/pumpsel
+line=$(grep "^pumpsel.start: catalogue" "$log") || { cat "$log"; fail "the program did not open its window"; }
+[[ $line =~ ^pumpsel.start:\ catalogue\ (.*)\ with\ ([0-9]+)\ kinds$ ]] || fail "unexpected line: $line"
+[ "${BASH_REMATCH[1]}" = "$copy" ] || fail "opened ${BASH_REMATCH[1]}, not the first-start copy $copy"
+kinds=$(grep -c '^[0-9]*=' <(iconv -f GBK -t UTF-8 "$usr/share/pumpsel/txt/bump.dat" | tr -d '\r' |
+        sed -n '/^\[种类\]/,/^\[/p'))
+[ "${BASH_REMATCH[2]}" -gt 0 ] && [ "${BASH_REMATCH[2]}" = "$kinds" ] ||
+  fail "the kinds list shows ${BASH_REMATCH[2]} kinds; the installed catalogue has $kinds"
+cmp "$copy/txt/bump.dat" "$usr/share/pumpsel/txt/bump.dat" || fail "the copy differs from the installed catalogue"
+echo "package $(basename "$deb"): $kinds kinds listed from $copy"
