@@ -1,19 +1,25 @@
 #include "storage/gbk.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
-#include <unicode/utf8.h>
-
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+#endif
 
 namespace pumpsel::gbk {
 namespace {
+
+#ifndef _WIN32
 
 struct ConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
@@ -23,12 +29,13 @@ struct ConverterCloser {
 // 936 byte for byte (the euro sign at 0x80 and the private-use cells included).
 // One converter per thread: ICU converters keep state and are not shareable.
 // Decoding substitutes U+FFFD for invalid bytes; encoding stops at a
-// character without a mapping.
+// character without a mapping. Null when this ICU lacks the table: every
+// byte above ASCII then decodes as U+FFFD and no such character encodes.
 UConverter* converter() {
     thread_local std::unique_ptr<UConverter, ConverterCloser> conv = [] {
         UErrorCode status = U_ZERO_ERROR;
         UConverter* c = ucnv_open("windows-936-2000", &status);
-        if (U_FAILURE(status)) throw std::runtime_error("ICU has no windows-936-2000 converter");
+        if (U_FAILURE(status)) return std::unique_ptr<UConverter, ConverterCloser>();
         ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &status);
         ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         return std::unique_ptr<UConverter, ConverterCloser>(c);
@@ -55,46 +62,184 @@ std::vector<UChar> utf8ToUtf16Units(std::string_view utf8) {
     return units;
 }
 
+// The next code point of UTF-8 text from i on, or a negative value for a
+// malformed sequence, of which the longest valid start is passed over.
+int32_t nextCodePoint(const uint8_t* s, int32_t& i, int32_t n) {
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    return c;
+}
+
+// One character of code page 936 (one or two bytes): its UTF-16 unit, or 0
+// when it is no character (ICU substitutes or maps to the control SUB).
+char16_t decodeOne(const char* bytes, int32_t length) {
+    UConverter* conv = converter();
+    if (!conv) return 0;
+    UChar out[4];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(conv);
+    int32_t n = ucnv_toUChars(conv, out, 4, bytes, length, &status);
+    return U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD && out[0] != 0x1A ? out[0] : 0;
+}
+
+// The GBK bytes of one character above ASCII, or nothing when code page 936
+// cannot hold it. A character is accepted only if it maps to GBK and back to
+// itself: Windows would write a best-fit look-alike or "?" and lose it.
+std::optional<std::string> encodeOne(const UChar* units, int32_t unitCount) {
+    UConverter* conv = converter();
+    if (!conv) return std::nullopt;
+    char bytes[8];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(conv);
+    int32_t len = ucnv_fromUChars(conv, bytes, sizeof bytes, units, unitCount, &status);
+    if (U_FAILURE(status) || len <= 0) return std::nullopt;
+    UChar back[4];
+    status = U_ZERO_ERROR;
+    int32_t backCount = ucnv_toUChars(conv, back, 4, bytes, len, &status);
+    if (U_FAILURE(status) || backCount != unitCount || !std::equal(back, back + backCount, units)) return std::nullopt;
+    return std::string(bytes, static_cast<std::size_t>(len));
+}
+
+#else  // Windows: the system's own code page 936 services
+
+using UChar = char16_t;
+constexpr UINT kGbk = 936;
+
+// As ICU's U8_NEXT: the longest valid start of a malformed sequence counts
+// as one malformed sequence, so both platforms substitute alike.
+int32_t nextCodePoint(const uint8_t* s, int32_t& i, int32_t n) {
+    const uint8_t lead = s[i++];
+    if (lead < 0x80) return lead;
+    if (lead < 0xC2 || lead > 0xF4) return -1;
+    int more = lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    int32_t c = lead & (0x3F >> more);
+    uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    for (; more > 0; --more) {
+        if (i >= n || s[i] < low || s[i] > high) return -1;
+        c = c << 6 | (s[i++] & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return c;
+}
+
+std::string utf16ToUtf8Units(const UChar* units, int32_t count) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | c >> 6));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | c >> 12));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | c >> 18));
+            out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::vector<UChar> utf8ToUtf16Units(std::string_view utf8) {
+    std::vector<UChar> units;
+    units.reserve(utf8.size());
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto n = static_cast<int32_t>(utf8.size());
+    for (int32_t i = 0; i < n;) {
+        const int32_t c = nextCodePoint(s, i, n);
+        if (c < 0) {
+            units.push_back(0xFFFD);
+        } else if (c < 0x10000) {
+            units.push_back(static_cast<UChar>(c));
+        } else {
+            units.push_back(static_cast<UChar>(0xD800 + ((c - 0x10000) >> 10)));
+            units.push_back(static_cast<UChar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        }
+    }
+    return units;
+}
+
+// One character of code page 936: its UTF-16 unit, or 0 when the bytes are
+// no character of it (the system refuses them rather than substituting).
+// Windows' table maps the single byte 0xFF to U+F8F5, which Wine's lacks.
+constexpr char kLastByte = '\xFF';
+constexpr char16_t kLastByteCharacter = 0xF8F5;
+
+char16_t decodeOne(const char* bytes, int32_t length) {
+    if (length == 1 && bytes[0] == kLastByte) return kLastByteCharacter;
+    wchar_t out[4];
+    const int n = ::MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, bytes, length, out, 4);
+    return n == 1 ? static_cast<char16_t>(out[0]) : 0;
+}
+
+// The GBK bytes of one character above ASCII, or nothing when code page 936
+// cannot hold it: best-fit look-alikes are refused, and so is anything that
+// does not decode back to the same character.
+std::optional<std::string> encodeOne(const UChar* units, int32_t unitCount) {
+    if (unitCount == 1 && units[0] == kLastByteCharacter) return std::string(1, kLastByte);
+    char bytes[8];
+    BOOL usedDefault = FALSE;
+    const int len = ::WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(units),
+                                          unitCount, bytes, sizeof bytes, nullptr, &usedDefault);
+    if (len <= 0 || usedDefault) return std::nullopt;
+    wchar_t back[4];
+    const int backCount = ::MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, bytes, len, back, 4);
+    if (backCount != unitCount || !std::equal(units, units + unitCount, reinterpret_cast<const UChar*>(back)))
+        return std::nullopt;
+    return std::string(bytes, static_cast<std::size_t>(len));
+}
+
+#endif
+
 }  // namespace
 
 std::string toUtf8(std::string_view gbkBytes) {
     if (isAscii(gbkBytes)) return std::string(gbkBytes);
-    UConverter* conv = converter();
-    ucnv_reset(conv);
-    std::vector<UChar> units(gbkBytes.size() + 1);
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t count = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()), gbkBytes.data(),
-                                  static_cast<int32_t>(gbkBytes.size()), &status);
-    if (U_FAILURE(status)) return std::string();
-    return utf16ToUtf8Units(units.data(), count);
+#ifndef _WIN32
+    if (UConverter* conv = converter()) {
+        ucnv_reset(conv);
+        std::vector<UChar> units(gbkBytes.size() + 1);
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t count = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()), gbkBytes.data(),
+                                      static_cast<int32_t>(gbkBytes.size()), &status);
+        if (U_FAILURE(status)) return std::string();
+        return utf16ToUtf8Units(units.data(), count);
+    }
+#endif
+    const std::u16string units = toUtf16(gbkBytes);
+    return utf16ToUtf8Units(units.data(), static_cast<int32_t>(units.size()));
 }
 
 namespace {
 
-// Every one- and two-byte sequence decoded once by ICU: 0 marks a sequence
-// that ICU substitutes.
+// Every one- and two-byte sequence decoded once: 0 marks a sequence that is
+// no character.
 struct DecodeTable {
     std::array<char16_t, 256> single{};
     std::vector<char16_t> pairs = std::vector<char16_t>(65536, 0);
 
     DecodeTable() {
-        UConverter* conv = converter();
-        auto decode = [&](const char* bytes, int32_t length) -> char16_t {
-            UChar out[4];
-            UErrorCode status = U_ZERO_ERROR;
-            ucnv_reset(conv);
-            int32_t n = ucnv_toUChars(conv, out, 4, bytes, length, &status);
-            return U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD && out[0] != 0x1A ? out[0] : 0;
-        };
         for (int b = 0; b < 256; ++b) {
             const char byte = static_cast<char>(b);
-            single[b] = b < 0x80 ? static_cast<char16_t>(b) : decode(&byte, 1);
+            single[b] = b < 0x80 ? static_cast<char16_t>(b) : decodeOne(&byte, 1);
         }
         for (int lead = 0x81; lead <= 0xFE; ++lead)
             for (int trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F) continue;
                 const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                pairs[lead << 8 | trail] = decode(bytes, 2);
+                pairs[lead << 8 | trail] = decodeOne(bytes, 2);
             }
     }
 };
@@ -170,11 +315,8 @@ bool isValidUtf8(std::string_view text) {
     int32_t i = 0;
     const auto n = static_cast<int32_t>(text.size());
     const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    while (i < n) {
-        UChar32 c;
-        U8_NEXT(s, i, n, c);
-        if (c < 0) return false;
-    }
+    while (i < n)
+        if (nextCodePoint(s, i, n) < 0) return false;
     return true;
 }
 
@@ -187,9 +329,6 @@ std::string sanitizedUtf8(std::string_view text) {
 std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepresentable) {
     if (isAscii(utf8)) return std::string(utf8);
     if (!isValidUtf8(utf8)) return std::nullopt;
-    UConverter* conv = converter();
-    // A character is accepted only if it maps to GBK and back to itself:
-    // Windows would write a best-fit look-alike or "?" and lose it.
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto n = static_cast<int32_t>(utf8.size());
     std::string out;
@@ -197,31 +336,26 @@ std::optional<std::string> fromUtf8(std::string_view utf8, std::string* unrepres
     int32_t i = 0;
     while (i < n) {
         const int32_t start = i;
-        UChar32 c;
-        U8_NEXT(s, i, n, c);
+        const int32_t c = nextCodePoint(s, i, n);
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
             continue;
         }
         UChar units[2];
-        int32_t unitCount = 0;
-        U16_APPEND_UNSAFE(units, unitCount, c);
-        char bytes[8];
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_reset(conv);
-        int32_t len = ucnv_fromUChars(conv, bytes, sizeof bytes, units, unitCount, &status);
-        bool ok = U_SUCCESS(status) && len > 0;
-        if (ok) {
-            UChar back[4];
-            status = U_ZERO_ERROR;
-            int32_t backCount = ucnv_toUChars(conv, back, 4, bytes, len, &status);
-            ok = U_SUCCESS(status) && backCount == unitCount && std::equal(back, back + backCount, units);
+        int32_t unitCount = 1;
+        if (c < 0x10000) {
+            units[0] = static_cast<UChar>(c);
+        } else {
+            units[0] = static_cast<UChar>(0xD800 + ((c - 0x10000) >> 10));
+            units[1] = static_cast<UChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            unitCount = 2;
         }
-        if (!ok) {
+        const std::optional<std::string> bytes = encodeOne(units, unitCount);
+        if (!bytes) {
             if (unrepresentable) *unrepresentable = std::string(utf8.substr(start, i - start));
             return std::nullopt;
         }
-        out.append(bytes, static_cast<std::size_t>(len));
+        out += *bytes;
     }
     return out;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Text in code page 936 (GBK) as Windows defines it, and its conversion to
-// and from the UTF-8 strings used everywhere inside the program.
+// and from the UTF-8 strings used everywhere inside the program. Windows'
+// own code page 936 services convert on Windows, ICU's copy of that table
+// elsewhere.
 #include <optional>
 #include <string>
 #include <string_view>
