@@ -61,20 +61,22 @@ enum class Replaced {
 // at any moment leaves either the old or the new content, and the file keeps
 // its owner, group, permission bits and extended attributes. Usually a
 // temporary file in the same folder is written, flushed and renamed over the
-// original. A file with other hard links, or one whose owner, group or
-// attributes this user cannot give a new file, is instead rewritten in place
-// after a complete, flushed copy of the new content is put beside it, which
-// readers and the next writer take in its stead should the rewrite stop
-// half-way. On failure *reason says why, and the file is as it was unless
-// the rewrite in place itself failed, when that copy stands in for it.
+// original (on Windows by the system's replace call). Elsewhere a file with
+// other hard links, or one whose owner, group or attributes this user cannot
+// give a new file, is instead rewritten in place after a complete, flushed
+// copy of the new content is put beside it, which readers and the next
+// writer take in its stead should the rewrite stop half-way. On failure
+// *reason says why, and the file is as it was unless the rewrite in place
+// itself failed, when that copy stands in for it.
 Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reason);
 
 // A writer's hold on one file for a whole read-modify-write: an exclusive
 // advisory lock on the file itself, which the system drops when the process
-// dies. It waits at most kLockWait for another program to release the file,
-// and a file replaced while it waited is locked anew. A symbolic link is
-// followed to its target unless linkLeadsOut; a read-only file is refused.
-// A missing file is not locked: its creation cannot overwrite another's.
+// dies (on Windows a byte-range lock far past the file's end, so that it
+// stops no reader, and a mutex that queues the writers of one machine). It waits at most kLockWait for another program
+// to release the file, and a file replaced while it waited is locked anew. A symbolic link is followed to its target
+// unless linkLeadsOut; a read-only file is refused. A missing file is not locked: its creation cannot overwrite
+// another's.
 class WriteLock {
 public:
     explicit WriteLock(const std::filesystem::path& file);
@@ -98,6 +100,7 @@ private:
     std::filesystem::path target_;
 #ifdef _WIN32
     void* handle_ = nullptr;
+    void* turn_ = nullptr;  // the writers' queue on this machine
 #else
     int fd_ = -1;
 #endif
