@@ -101,11 +101,12 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
     EXPECT_EQ(listing.unread[3].fileName, "..\\x.dat");
     EXPECT_EQ(listing.unread[3].problem, ranking::FileProblem::Missing);
 
-    int asked = 0;
+    // Cancelled at the first question: the helper thread may have scanned
+    // makers by then (a later question may never come when it scans them all).
     const auto cancelled =
         ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0, [&](int, int total) {
             EXPECT_EQ(total, 6);
-            return ++asked <= 1;
+            return false;
         });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_TRUE(cancelled.pumps.empty());
