@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace pumpsel;
 using testing_support::TempDir;
@@ -16,6 +20,42 @@ using testing_support::writeBytes;
 
 namespace {
 
+#ifdef _WIN32
+// Rewrites the file in place (same file) through the system's calls. From
+// this process, unlike elsewhere: the cache sees only the file on disk.
+void rewriteInPlaceFromAnotherProcess(const std::filesystem::path& file, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(h);
+    ASSERT_TRUE(ok && written == bytes.size());
+}
+
+FILETIME modifiedTime(const std::filesystem::path& file) {
+    FILETIME t{};
+    HANDLE h = ::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(h != INVALID_HANDLE_VALUE && ::GetFileTime(h, nullptr, nullptr, &t));
+    ::CloseHandle(h);
+    return t;
+}
+
+void setModifiedTime(const std::filesystem::path& file, FILETIME t) {
+    HANDLE h = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(h != INVALID_HANDLE_VALUE && ::SetFileTime(h, nullptr, &t, &t));
+    ::CloseHandle(h);
+}
+
+void setModifiedSecondsAgo(const std::filesystem::path& file, int seconds) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = ((std::uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - seconds * 10000000ull;
+    setModifiedTime(file, FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)});
+}
+#else
 // Rewrites the file in place (same inode) from another process.
 void rewriteInPlaceFromAnotherProcess(const std::filesystem::path& file, const std::string& bytes) {
     pid_t child = fork();
@@ -38,6 +78,7 @@ void setModifiedSecondsAgo(const std::filesystem::path& file, int seconds) {
     times[1] = times[0];
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
 }
+#endif
 
 class ProfileCache : public ::testing::Test {
 protected:
@@ -72,12 +113,20 @@ TEST_F(ProfileCache, RewriteWithinTheSameClockTickIsSeen) {
 TEST_F(ProfileCache, RewriteThatRestoresTheModificationTimeIsSeen) {
     writeBytes(file, "[s]\r\nk=1\r\n");
     setModifiedSecondsAgo(file, 10);
+#ifdef _WIN32
+    const FILETIME before = modifiedTime(file);
+#else
     struct stat before {};
     ::stat(file.c_str(), &before);
+#endif
     ASSERT_EQ(ini::ReadProfileValue(file, "s", "k"), "1");
     rewriteInPlaceFromAnotherProcess(file, "[s]\r\nk=2\r\n");
+#ifdef _WIN32
+    setModifiedTime(file, before);
+#else
     struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+#endif
     EXPECT_EQ(ini::ReadProfileValue(file, "s", "k"), "2");  // the change time still moved
 }
 
