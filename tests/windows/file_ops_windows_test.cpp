@@ -81,11 +81,15 @@ TEST_F(WindowsWrite, TheReadOnlyAttributeRefusesAndOtherAttributesStay) {
     EXPECT_EQ(refused.reason, "the file is read-only");
     EXPECT_EQ(readBytes(file), kRecord);
 
-    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    // The new content is written hidden; the file keeps its own attributes.
+    constexpr DWORD kWatched = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL));
     ASSERT_TRUE(ini::writeValue(file, "1", "k", "v").ok);
-    EXPECT_EQ(readBytes(file), kRecord + "k=v\r\n");
-    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
-              DWORD(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & kWatched, 0u);
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(ini::writeValue(file, "1", "j", "w").ok);
+    EXPECT_EQ(readBytes(file), kRecord + "k=v\r\nj=w\r\n");
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & kWatched, DWORD(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(testing_support::fileNames(dir.path()), std::vector<std::string>{"a.dat"});
 }
 
