@@ -792,6 +792,10 @@ public:
     // (replace false) only where nothing is. 0, or the error of the failure.
     DWORD moveTo(const fs::path& to, bool replace) {
         if (replace) {
+            // The replace call is documented to keep the original's attributes,
+            // but Wine keeps the replacement's (hidden): give it the original's
+            // first, so the file comes out right either way.
+            takeAttributesOf(to);
             if (::ReplaceFileW(to.c_str(), name_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
                 moved_ = true;
                 return 0;
@@ -802,8 +806,8 @@ public:
             // a plain rename finishes both.
             if (error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return error;
         }
-        // A new file is shown like any other; a replaced one takes the original's attributes.
-        ::SetFileAttributesW(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // A new file is shown like any other; a replacement has the original's attributes already.
+        if (!replace) ::SetFileAttributesW(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
         const DWORD how = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
         if (!::MoveFileExW(name_.c_str(), to.c_str(), how)) return ::GetLastError();
         moved_ = true;
@@ -811,6 +815,15 @@ public:
     }
 
 private:
+    void takeAttributesOf(const fs::path& original) {
+        constexpr DWORD kSettable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_SYSTEM;
+        const DWORD attributes = ::GetFileAttributesW(original.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return;
+        const DWORD kept = attributes & kSettable;
+        ::SetFileAttributesW(name_.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    }
+
     fs::path name_;
     Handle handle_;
     std::string reason_;
