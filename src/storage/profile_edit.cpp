@@ -21,12 +21,13 @@ std::optional<std::string> ProfileText::toWorking(std::string_view utf8, std::st
     return bytes;
 }
 
-std::string ProfileText::encodeFile(const std::string& working) const {
+std::string ProfileText::encodeFile(std::string working) const {
     switch (encoding_) {
         case Encoding::Gbk:
             return working;
         case Encoding::Utf8:
-            return "\xEF\xBB\xBF" + working;
+            working.insert(0, "\xEF\xBB\xBF");
+            return working;
         case Encoding::Utf16LE:
             return "\xFF\xFE" + gbk::utf8ToUtf16(working, false);
         case Encoding::Utf16BE:
@@ -98,7 +99,7 @@ std::optional<std::string> ProfileText::withValues(std::string_view section, std
         copied = edit.end;
     }
     out.append(text_, copied);
-    return encodeFile(out);
+    return encodeFile(std::move(out));
 }
 
 }  // namespace pumpsel::ini

@@ -50,8 +50,9 @@ public:
     std::size_t byteSize() const { return text_.size(); }
     // The text as parsed: GBK bytes, or UTF-8 for a file with a byte-order mark.
     std::string_view text() const { return text_; }
-    // A whole file's bytes in this file's encoding, from text in the form of text().
-    std::string encodeFile(const std::string& working) const;
+    // A whole file's bytes in this file's encoding, from text in the form of text() (taken, not copied: files run to
+    // megabytes).
+    std::string encodeFile(std::string working) const;
 
     // The stored value, as UTF-8, of the first matching key in the first
     // matching section, cut to at most maxGbkBytes bytes of GBK; nullopt when
