@@ -1,5 +1,6 @@
 // The program starts with the selection window; closing it ends the program.
 #include "app/catalogue_location.h"
+#include "app/memory.h"
 #include "selection/selection_window.h"
 #include "ui/fonts.h"
 #include "ui/list_view.h"
@@ -13,6 +14,7 @@
 Q_LOGGING_CATEGORY(startLog, "pumpsel.start", QtWarningMsg)
 
 int main(int argc, char** argv) {
+    app::keepLargeBuffersInHeap();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("水泵"));
     app.setApplicationVersion(QStringLiteral(PUMPSEL_VERSION));
