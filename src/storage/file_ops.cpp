@@ -49,6 +49,35 @@ constexpr std::string_view kNotAFile = "a folder or device stands where the file
 constexpr std::string_view kReadOnly = "the file is read-only";
 constexpr std::string_view kLeadsOut = "the file is a link to a place outside its folder";
 
+// Reads a file from its start to its end through readSome(buffer, capacity),
+// which gives the bytes read, 0 at the end or -1 on failure: past the size it
+// had when opened only if it grew meanwhile, so the buffer is not enlarged
+// just to find the end.
+template <typename ReadSome>
+ReadStatus readToEnd(std::uint64_t size, std::string& bytes, ReadSome readSome) {
+    if (size > kMaxFileBytes) return ReadStatus::TooLarge;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+        std::size_t done = 0;
+        for (;;) {
+            char more[4096];
+            const bool full = done == bytes.size();
+            const std::int64_t n =
+                full ? readSome(more, sizeof more) : readSome(bytes.data() + done, bytes.size() - done);
+            if (n < 0) return ReadStatus::Unreadable;
+            if (n == 0) break;
+            if (full) bytes.append(more, static_cast<std::size_t>(n));
+            done += static_cast<std::size_t>(n);
+            if (done > kMaxFileBytes) return ReadStatus::TooLarge;
+        }
+        bytes.resize(done);
+        return ReadStatus::Ok;
+    } catch (const std::bad_alloc&) {
+        std::string().swap(bytes);
+        return ReadStatus::NoMemory;
+    }
+}
+
 }  // namespace
 
 std::string_view readProblem(ReadStatus status) {
@@ -230,31 +259,14 @@ void syncFolder(const fs::path& file) {
     }
 }
 
-// Reads fd from its start to its end: past the size it had when opened only
-// if it grew meanwhile, so the buffer is not enlarged just to find the end.
 ReadStatus readAll(int fd, std::uint64_t size, std::string& bytes) {
-    if (size > kMaxFileBytes) return ReadStatus::TooLarge;
     if (::lseek(fd, 0, SEEK_SET) != 0) return ReadStatus::Unreadable;
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-        std::size_t done = 0;
+    return readToEnd(size, bytes, [fd](char* buffer, std::size_t capacity) -> std::int64_t {
         for (;;) {
-            char more[4096];
-            const bool full = done == bytes.size();
-            ssize_t n = full ? ::read(fd, more, sizeof more) : ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return ReadStatus::Unreadable;
-            if (n == 0) break;
-            if (full) bytes.append(more, static_cast<std::size_t>(n));
-            done += static_cast<std::size_t>(n);
-            if (done > kMaxFileBytes) return ReadStatus::TooLarge;
+            const ssize_t n = ::read(fd, buffer, capacity);
+            if (n >= 0 || errno != EINTR) return n;
         }
-        bytes.resize(done);
-        return ReadStatus::Ok;
-    } catch (const std::bad_alloc&) {
-        std::string().swap(bytes);
-        return ReadStatus::NoMemory;
-    }
+    });
 }
 
 // The complete new content of a file being rewritten in place, or Missing
@@ -715,33 +727,15 @@ std::optional<Stamp> stampOfHandle(HANDLE h) {
 
 bool sameFile(const Stamp& a, const Stamp& b) { return a.device == b.device && a.inode == b.inode; }
 
-// Reads h from its start to its end: past the size it had when opened only
-// if it grew meanwhile.
 ReadStatus readAll(HANDLE h, std::uint64_t size, std::string& bytes) {
-    if (size > kMaxFileBytes) return ReadStatus::TooLarge;
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(h, start, nullptr, FILE_BEGIN)) return ReadStatus::Unreadable;
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-        std::size_t done = 0;
-        for (;;) {
-            char more[4096];
-            const bool full = done == bytes.size();
-            DWORD n = 0;
-            const DWORD want =
-                full ? sizeof more : static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 30));
-            if (!::ReadFile(h, full ? more : bytes.data() + done, want, &n, nullptr)) return ReadStatus::Unreadable;
-            if (n == 0) break;
-            if (full) bytes.append(more, n);
-            done += n;
-            if (done > kMaxFileBytes) return ReadStatus::TooLarge;
-        }
-        bytes.resize(done);
-        return ReadStatus::Ok;
-    } catch (const std::bad_alloc&) {
-        std::string().swap(bytes);
-        return ReadStatus::NoMemory;
-    }
+    return readToEnd(size, bytes, [h](char* buffer, std::size_t capacity) -> std::int64_t {
+        DWORD n = 0;
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 30));
+        if (!::ReadFile(h, buffer, want, &n, nullptr)) return -1;
+        return n;
+    });
 }
 
 // The new content's file while it is written, hidden, beside the target;
