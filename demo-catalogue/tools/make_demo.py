@@ -19,6 +19,7 @@ Usage:
 
 import math
 import os
+import re
 import struct
 import sys
 import zlib
@@ -51,10 +52,14 @@ def num(x):
     return s
 
 
+def type_number(q, h_stage, rpm):
+    """Impeller type number ns of one impeller eye: flow m3/h, stage head m, r/min."""
+    return 3.65 * rpm * math.sqrt(q / 3600.0) / (h_stage ** 0.75)
+
+
 def efficiency(q, h_stage, rpm, penalty=0.0, double=False):
     """Best-point efficiency estimate from the flow and the impeller type number ns."""
-    qq = q / 2.0 if double else q
-    ns = 3.65 * rpm * math.sqrt(qq / 3600.0) / (h_stage ** 0.75)
+    ns = type_number(q / 2.0 if double else q, h_stage, rpm)
     e = 0.86 - 0.28 * math.exp(-q / 70.0)
     if ns < 70:
         e -= (70 - ns) * 0.005
@@ -82,10 +87,97 @@ def motor_for(pts, eff):
     return MOTORS[-1]
 
 
-def rec(model, q1, q2, h1, h2, power, remark):
-    return {"型号": model, "流量1": num(q1), "流量2": num(q2),
-            "扬程1": num(h1), "扬程2": num(h2), "功率": num(power),
-            "备注": remark}
+RECORD_KEYS = ("型号", "流量1", "流量2", "扬程1", "扬程2", "功率", "备注")
+
+
+def rec(model, q1, q2, h1, h2, power, remark, duty=None):
+    """A pump record; with a duty (best point) it carries a curve too."""
+    r = {"型号": model, "流量1": num(q1), "流量2": num(q2),
+         "扬程1": num(h1), "扬程2": num(h2), "功率": num(power),
+         "备注": remark}
+    if duty:
+        add_curve(r, duty)
+    return r
+
+
+# ---------------------------------------------------------------------------
+# Pump curves
+# ---------------------------------------------------------------------------
+
+CURVE_KEYS = ("曲线流量", "曲线扬程", "曲线效率", "曲线功率", "曲线汽蚀余量", "转速")
+CURVED_KINDS = ("dj", "gd", "dx", "wq", "sj")
+
+
+class Duty:
+    """A pump's best-efficiency point: flow m3/h, efficiency % and NPSH required m
+    as its remark gives them (or estimated), speed r/min, stages, and whether its
+    curve starts at shut-off (submersibles start at 30 % of the low-flow end)."""
+
+    def __init__(self, q, eff, npsh, rpm, stages=1, shut_off=True):
+        self.q, self.eff, self.npsh, self.rpm = q, eff, npsh, rpm
+        self.stages, self.shut_off = stages, shut_off
+
+
+def shaft_kw(q, h, eff_pct):
+    """Shaft power in kW, rho g q H / eta: flow m3/h, head m, efficiency %."""
+    return 1000 * 9.81 * (q / 3600.0) * h / (eff_pct / 100.0) / 1000.0
+
+
+def fine(x):
+    """Plain decimal with four significant digits, for curve points: 0.4512, 23.17, 1234."""
+    if x == 0:
+        return "0"
+    decimals = max(0, 3 - math.floor(math.log10(abs(x))))
+    return ("%.*f" % (decimals, x)).rstrip("0").rstrip(".") if decimals else "%.0f" % x
+
+
+def npsh_estimate(q, rpm):
+    """NPSH required at the best point from a suction specific speed of about 200."""
+    return round(1.0 + (rpm * math.sqrt(q / 3600.0) / 200.0) ** (4.0 / 3.0), 1)
+
+
+def shut_off_share(ns):
+    """Shut-off power as a share of the best-point power: 35 % for narrow impellers,
+    rising to 55 % at ns 200."""
+    return 0.35 + 0.2 * min(1.0, max(0.0, (ns - 30.0) / 170.0))
+
+
+def curve_flows(q1, qb, q2, shut_off):
+    """The curve's flows: a start towards shut-off, the range's ends, the best point,
+    midpoints, and an end 110 to 120 % of the high-flow end, no further than 150 % of
+    the best flow where the range allows, as the efficiency parabola runs out there."""
+    end = q2 * min(1.2, max(1.1, 1.5 * qb / q2))
+    if shut_off:
+        return [0.0, q1, (q1 + qb) / 2, qb, (qb + q2) / 2, q2, end]
+    return [0.3 * q1, q1, (q1 + qb) / 2, qb, q2, end]
+
+
+def add_curve(r, duty):
+    """Add the curve keys to record r. The head is the parabola H0 - k q^2 through the
+    record's range ends, which stay curve points with their own texts; the efficiency is
+    the parabola eff x (2 - x) in x = q / q_best; the power follows from the stored,
+    rounded figures, and at shut-off from the impeller's type number. A motor that the
+    curve's power in the range outgrows becomes the standard size that covers it."""
+    q1, q2, h1, h2 = (float(r[k]) for k in ("流量1", "流量2", "扬程1", "扬程2"))
+    k = (h1 - h2) / (q2 * q2 - q1 * q1)
+    h0 = h1 + k * q1 * q1
+    ends = {q1: (r["流量1"], r["扬程1"]), q2: (r["流量2"], r["扬程2"])}
+    raw = curve_flows(q1, duty.q, q2, duty.shut_off)
+    flows, heads = zip(*(ends.get(q) or (fine(q), fine(h0 - k * q * q)) for q in raw))
+    xs = [q / duty.q for q in raw]
+    effs = [fine(duty.eff * x * (2 - x)) for x in xs]
+    power = [shaft_kw(float(q), float(h), float(e)) if x else None
+             for q, h, e, x in zip(flows, heads, effs, xs)]
+    best = flows.index(fine(duty.q))
+    ns = type_number(duty.q, float(heads[best]) / duty.stages, duty.rpm)
+    power = [fine(shut_off_share(ns) * power[best] if p is None else p) for p in power]
+    npsh = [fine(duty.npsh * (0.5 + 0.5 * x * x)) if x else "" for x in xs]
+    in_range = max(float(p) for q, p in zip(flows, power) if q1 <= float(q) <= q2)
+    if in_range > float(r["功率"]):
+        r["功率"] = num(next(m for m in MOTORS if m >= in_range))
+    for key, items in zip(CURVE_KEYS, (flows, heads, effs, power, npsh)):
+        r[key] = ",".join(items)
+    r["转速"] = "%d" % duty.rpm
 
 
 # ---------------------------------------------------------------------------
@@ -133,7 +225,7 @@ def maker_is_base():
                        "转速%dr/min，效率%d%%，必需汽蚀余量%sm；泵体、泵盖HT250铸铁，"
                        "叶轮HT200，轴45号钢；软填料密封，可按要求改为机械密封；"
                        "输送清水或物理化学性质类似于清水的液体，温度不高于80℃。"
-                       % (rpm, e, "%.1f" % npsh)))
+                       % (rpm, e, "%.1f" % npsh), Duty(qr, e, npsh, rpm)))
     return out
 
 
@@ -160,7 +252,8 @@ def maker_is_cut():
                            "%s型切割叶轮，转速%dr/min，效率%d%%，必需汽蚀余量%sm；"
                            "泵体HT250，叶轮可选304不锈钢；单端面机械密封；"
                            "适用于城市给水、空调循环水和工业冷却水，介质温度不高于80℃。"
-                           % (v, rpm, round(eff * 100), "%.1f" % npsh)))
+                           % (v, rpm, round(eff * 100), "%.1f" % npsh),
+                           Duty(a[1], round(eff * 100), npsh, rpm)))
     return out
 
 
@@ -171,12 +264,14 @@ def maker_is_low():
             continue
         a = cut(q1, qr, q2, h1, hr, h2, 0.5, 0.25)
         eff = e / 100.0 - 0.03
+        npsh_low = round(max(1.5, npsh / 4 + 1), 1)
         pw = motor_for(((a[0], a[3]), (a[1], a[4]), (a[2], a[5])), eff)
         out.append(rec(m + "(1450)", a[0], a[2], a[3], a[5], pw,
                        "四极电机，转速1450r/min，效率%d%%，必需汽蚀余量%sm；"
                        "运行噪声低、寿命长，适用于住宅小区和医院等对噪声有要求的给水排水及循环系统；"
                        "泵体HT250，机械密封，介质温度不高于80℃。"
-                       % (round(eff * 100), "%.1f" % max(1.5, npsh / 4 + 1))))
+                       % (round(eff * 100), "%.1f" % npsh_low),
+                       Duty(a[1], round(eff * 100), npsh_low, 1450)))
     return out
 
 
@@ -204,6 +299,11 @@ def isg_point(name):
     return q1, qr, q2, h1, hr, h2
 
 
+def isg_npsh(q):
+    """NPSH required at the best point of an in-line pump, to the remark's 0.1 m."""
+    return round(1.8 + 0.012 * q, 1)
+
+
 def maker_isg():
     out = []
     for name in ISG_MODELS:
@@ -213,7 +313,8 @@ def maker_isg():
         out.append(rec("ISG" + name, q1, q2, h1, h2, pw,
                        "转速2900r/min，效率%d%%，必需汽蚀余量%sm；进出口口径DN%s，同一中心线；"
                        "泵体HT250，机械密封；适用于高层建筑增压给水、空调冷热水循环，介质温度不高于80℃。"
-                       % (round(eff * 100), "%.1f" % (1.8 + 0.012 * qr), name.split("-")[0])))
+                       % (round(eff * 100), "%.1f" % isg_npsh(qr), name.split("-")[0]),
+                       Duty(qr, round(eff * 100), isg_npsh(qr), 2900)))
     return out
 
 
@@ -233,7 +334,8 @@ def maker_isg_cut():
             out.append(rec("ISG" + name + v, a[0], a[2], a[3], a[5], pw,
                            "%s型切割叶轮，转速2900r/min，效率%d%%；泵体HT250，叶轮304不锈钢，"
                            "机械密封；热水型（IRG）可输送不高于120℃的热水，用于锅炉给水和供暖循环。"
-                           % (v, round(eff * 100))))
+                           % (v, round(eff * 100)),
+                           Duty(a[1], round(eff * 100), isg_npsh(a[1]), 2900)))
     return out
 
 
@@ -252,7 +354,8 @@ def maker_sg():
         out.append(rec("%dSG%d-%d" % (dn, qr, hr), q1, q2, h1, h2, pw,
                        "转速2850r/min，效率%d%%；泵体、叶轮铸铁，机械密封，电机防护等级IP44；"
                        "体积小、安装方便，适用于楼层管网增压、太阳能热水器及淋浴加压，介质温度不高于60℃。"
-                       % round(eff * 100)))
+                       % round(eff * 100),
+                       Duty(qr, round(eff * 100), npsh_estimate(qr, 2850), 2850)))
     return out
 
 
@@ -349,7 +452,8 @@ def multistage(families, naming, penalty, remark):
             h1, hr, h2 = s1 * n, sr * n, s2 * n
             pw = motor_for(((q1, h1), (qr, hr), (q2, h2)), eff)
             out.append(rec(naming(fam, n), q1, q2, h1, h2, pw,
-                           remark % (n, rpm, round(eff * 100))))
+                           remark % (n, rpm, round(eff * 100)),
+                           Duty(qr, round(eff * 100), npsh_estimate(qr, rpm), rpm, n)))
     return out
 
 
@@ -401,8 +505,12 @@ def sewage(points, fmt, penalty, remark, rpm_of):
         eff = efficiency(qr, hr, rpm, penalty)
         pw = motor_for(((q1, h1), (qr, hr), (q2, h2)), eff)
         dn = sewage_dn(qr)
-        out.append(rec(fmt(dn, qr, hr, pw), q1, q2, h1, h2, pw,
-                       remark % (rpm, round(eff * 100), dn, max(8, dn // 3))))
+        r = rec("", q1, q2, h1, h2, pw,
+                remark % (rpm, round(eff * 100), dn, max(8, dn // 3)),
+                Duty(qr, round(eff * 100), npsh_estimate(qr, rpm), rpm, shut_off=False))
+        # the model names the motor, which the curve may have made larger
+        r["型号"] = fmt(dn, qr, hr, float(r["功率"]))
+        out.append(r)
     return out
 
 
@@ -533,7 +641,9 @@ def deepwell(families, penalty, remark):
             h1, hr, h2 = s1 * n, sr * n, s2 * n
             pw = motor_for(((q1, h1), (qr, hr), (q2, h2)), eff)
             out.append(rec("%s-%d/%d" % (fam, round(hr), n), q1, q2, h1, h2, pw,
-                           remark % (well, n, round(eff * 100))))
+                           remark % (well, n, round(eff * 100)),
+                           Duty(qr, round(eff * 100), npsh_estimate(qr, 2850), 2850, n,
+                                shut_off=False)))
     return out
 
 
@@ -828,8 +938,9 @@ def build_text():
                 if lines:
                     lines.append("")
                 lines.append("[%d]" % n)
-                for key in ("型号", "流量1", "流量2", "扬程1", "扬程2", "功率", "备注"):
-                    lines.append("%s=%s" % (key, r[key]))
+                for key in RECORD_KEYS + CURVE_KEYS:
+                    if key in r:
+                        lines.append("%s=%s" % (key, r[key]))
             write_gbk(os.path.join(TXT, fn + ".dat"), lines)
     write_gbk(os.path.join(TXT, "bump.dat"), idx)
     write_gbk(os.path.join(TXT, "水泵选型.txt"), HELP_TEXT.rstrip("\n").split("\n"))
@@ -1371,6 +1482,85 @@ def check_text_file(path, errors):
             errors.append("%s:%d: line longer than 999 bytes of value" % (name, i))
 
 
+PLAIN = re.compile(r"(0|[1-9][0-9]*)(\.[0-9]+)?$")
+
+
+def curve_errors(r):
+    """How the curve of record r breaks the rules, as messages; none when it holds."""
+    texts = [r[k].split(",") for k in CURVE_KEYS[:5]]
+    if len(set(map(len, texts))) != 1 or not 5 <= len(texts[0]) <= 7:
+        return ["curve lists of %s entries" % "/".join(str(len(t)) for t in texts)]
+    # flows and heads are never empty; the others may be where unknown
+    if not all(PLAIN.match(t) or (i >= 2 and not t) for i, col in enumerate(texts) for t in col) \
+            or not PLAIN.match(r["转速"]):
+        return ["curve entry not a plain number"]
+    q, h, e, p, npsh = ([float(t) if t else None for t in col] for col in texts)
+    q1, q2, h1, h2, motor = (float(r[k]) for k in ("流量1", "流量2", "扬程1", "扬程2", "功率"))
+    known = [x for x in e if x is not None]
+    best = q[e.index(max(known))] if known else None
+    return (shape_errors(q, h, (q1, h1), (q2, h2))
+            + efficiency_errors(known, best, q1, q2)
+            + power_errors(q, h, e, p, q1, q2, motor)
+            + (["NPSH required not rising"] if not rising([x for x in npsh if x is not None])
+               else [])
+            + remark_disagreements(r["备注"], int(r["转速"]), max(known, default=None),
+                                   npsh[q.index(best)] if best is not None else None))
+
+
+def rising(values):
+    """Whether each value is larger than the one before."""
+    return all(a < b for a, b in zip(values, values[1:]))
+
+
+def shape_errors(q, h, low_end, high_end):
+    """Flows rising, head falling, the range's ends on the curve and inside its flows."""
+    errors = []
+    if not rising(q):
+        errors.append("curve flows not strictly ascending")
+    if not rising([-x for x in h]) or h[-1] <= 0:
+        errors.append("curve head not strictly falling")
+    if not {low_end, high_end} <= set(zip(q, h)):
+        errors.append("range ends not on the curve")
+    if not q[0] < low_end[0] or not high_end[0] < q[-1]:
+        errors.append("range not inside the curve's flows")
+    return errors
+
+
+def efficiency_errors(known, best, q1, q2):
+    """Efficiency within 0-100 % with one highest point, inside the range."""
+    if not known or any(not 0 <= x <= 100 for x in known):
+        return ["efficiency missing or outside 0-100"]
+    if not q1 < best < q2 or known.count(max(known)) > 1:
+        return ["efficiency peak at %s, not one point inside the range" % best]
+    return []
+
+
+def power_errors(q, h, e, p, q1, q2, motor):
+    """Each power within 2 % of rho g q H / eta, and the motor covering the range."""
+    errors = ["power %s at %s, not rho g q H / eta" % (pi, qi)
+              for qi, hi, ei, pi in zip(q, h, e, p)
+              if ei and pi is not None and abs(pi / shaft_kw(qi, hi, ei) - 1) > 0.02]
+    # PCHIP keeps each piece between its two points, so the points bound the range's power
+    in_range = [pi if pi is not None else shaft_kw(qi, hi, ei)
+                for qi, hi, ei, pi in zip(q, h, e, p)
+                if q1 <= qi <= q2 and (pi is not None or ei)]
+    if max(in_range, default=0) > motor:
+        errors.append("motor %s below the shaft power in the range" % motor)
+    return errors
+
+
+def remark_disagreements(remark, rpm, peak, npsh_best):
+    """Where the remark's speed, efficiency or NPSH differ from the curve's."""
+    said = {"speed": (r"转速(\d+)r/min", rpm), "efficiency": (r"效率(\d+)%", peak),
+            "NPSH": (r"必需汽蚀余量([\d.]+)m", npsh_best)}
+    out = []
+    for what, (pattern, value) in said.items():
+        m = re.search(pattern, remark)
+        if m and (value is None or abs(float(m.group(1)) - value) > 1e-9):
+            out.append("remark's %s %s, curve's %s" % (what, m.group(1), value))
+    return out
+
+
 def enumerate_keys(sec, suffix=""):
     n = 1
     while str(n) + suffix in sec:
@@ -1440,10 +1630,11 @@ def check():
             if not 10 <= nr <= 40:
                 errors.append("%s: %d records" % (fname, nr))
             models = set()
+            curved = fname[:2] in CURVED_KINDS
+            keys = set(RECORD_KEYS) | set(CURVE_KEYS if curved else ())
             for n in range(1, nr + 1):
                 r = data[str(n)]
-                keys = ("型号", "流量1", "流量2", "扬程1", "扬程2", "功率", "备注")
-                if set(r) != set(keys) or any(not r[x] for x in keys):
+                if set(r) != keys or any(not r[x] for x in RECORD_KEYS):
                     errors.append("%s [%d]: keys %s" % (fname, n, sorted(r)))
                     continue
                 if r["型号"] in models:
@@ -1465,6 +1656,9 @@ def check():
                     v = r[x]
                     if v != num(float(v)) or (len(v) > 1 and v[0] == "0" and v[1] != "."):
                         errors.append("%s [%d]: number form %s=%s" % (fname, n, x, v))
+                if curved:
+                    errors.extend("%s [%d] %s: %s" % (fname, n, r["型号"], e)
+                                  for e in curve_errors(r))
             total_records += nr
             report.append("  %d %s  %s  %d records" % (m, sec[str(m)], fname, nr))
     for fn in os.listdir(TXT):
