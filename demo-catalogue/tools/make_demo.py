@@ -153,23 +153,25 @@ def curve_flows(q1, qb, q2, shut_off):
 
 
 def add_curve(r, duty):
-    """Add the curve keys to record r. The head is the parabola H0 - k q^2 through the
-    record's range ends, which stay curve points with their own texts; the efficiency is
-    the parabola eff x (2 - x) in x = q / q_best; the power follows from the stored,
-    rounded figures, and at shut-off from the impeller's type number. A motor that the
-    curve's power in the range outgrows becomes the standard size that covers it."""
+    """Add the curve keys to record r. The flows are plain like the range's; the head
+    is the parabola H0 - k q^2 through the range's ends, which stay curve points with
+    their own texts; the efficiency is the parabola eff x (2 - x) in x = q / q_best;
+    the power follows from the stored, rounded figures, and at shut-off from the
+    impeller's type number. A motor that the curve's power in the range outgrows
+    becomes the standard size that covers it."""
     q1, q2, h1, h2 = (float(r[k]) for k in ("流量1", "流量2", "扬程1", "扬程2"))
     k = (h1 - h2) / (q2 * q2 - q1 * q1)
     h0 = h1 + k * q1 * q1
-    ends = {q1: (r["流量1"], r["扬程1"]), q2: (r["流量2"], r["扬程2"])}
-    raw = curve_flows(q1, duty.q, q2, duty.shut_off)
-    flows, heads = zip(*(ends.get(q) or (fine(q), fine(h0 - k * q * q)) for q in raw))
-    xs = [q / duty.q for q in raw]
+    best_flow = num(duty.q)
+    flows = [num(q) for q in curve_flows(q1, float(best_flow), q2, duty.shut_off)]
+    ends = {r["流量1"]: r["扬程1"], r["流量2"]: r["扬程2"]}
+    heads = [ends.get(q) or fine(h0 - k * float(q) ** 2) for q in flows]
+    xs = [float(q) / float(best_flow) for q in flows]
     effs = [fine(duty.eff * x * (2 - x)) for x in xs]
     power = [shaft_kw(float(q), float(h), float(e)) if x else None
              for q, h, e, x in zip(flows, heads, effs, xs)]
-    best = flows.index(fine(duty.q))
-    ns = type_number(duty.q, float(heads[best]) / duty.stages, duty.rpm)
+    best = flows.index(best_flow)
+    ns = type_number(float(best_flow), float(heads[best]) / duty.stages, duty.rpm)
     power = [fine(shut_off_share(ns) * power[best] if p is None else p) for p in power]
     npsh = [fine(duty.npsh * (0.5 + 0.5 * x * x)) if x else "" for x in xs]
     in_range = max(float(p) for q, p in zip(flows, power) if q1 <= float(q) <= q2)
