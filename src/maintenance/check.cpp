@@ -53,7 +53,7 @@ std::vector<Numbered> numberedKeys(const SectionBlock& section) {
     return items;
 }
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) { return quotedValue(text); }
 
 // A path under the catalogue folder as the report names it; a file name
 // stored in GBK on disk is shown decoded.
@@ -61,6 +61,13 @@ std::string displayed(const fs::path& path) {
     const std::u8string u8 = path.generic_u8string();
     std::string text(u8.begin(), u8.end());
     return gbk::isValidUtf8(text) ? text : gbk::toUtf8(text);
+}
+
+// Why a stored name reads as a missing file.
+std::string outsideWords(catalogue::Placement placement, std::string_view folder) {
+    return placement == catalogue::Placement::LeadsOutByLink
+               ? " leads out of " + std::string(folder) + " through a link"
+               : " lies outside " + std::string(folder);
 }
 
 class Checker {
@@ -74,7 +81,9 @@ private:
         int records = 0;
     };
 
+    static constexpr std::size_t kListedPerKind = 100;
     void add(Problem problem);
+    void addUnlistedCounts();
     std::string relative(const fs::path& path) const { return displayed(path.lexically_relative(folder_)); }
     std::optional<ProfileLines> read(const fs::path& path, files::ReadStatus& status);
     void unreached(const std::string& file, const ListWords& words, const catalogue::Enumeration& listed,
@@ -84,8 +93,8 @@ private:
     void checkMaker(const ProfileLines& index, const SectionBlock& section, const std::string& kind, int m);
     const DataFile& checkDataFile(const fs::path& path);
     void checkRecords(const fs::path& path, const ProfileLines& lines, DataFile& file);
-    void checkPicture(const fs::path& path, std::size_t line, const std::string& who, const std::string& what,
-                      const std::string& stored);
+    void checkPicture(const catalogue::Placed& placed, std::size_t line, const std::string& who,
+                      const std::string& what, const std::string& stored);
     void checkUnnamedFiles(const ProfileLines& index);
 
     fs::path folder_;
@@ -94,25 +103,44 @@ private:
     std::vector<std::vector<Problem>> byFile_;  // in the order the files were met
     std::unordered_map<std::string, std::size_t> fileOrder_;
     std::map<fs::path, DataFile> dataFiles_;
+    std::set<files::FileId> filesRead_;               // a file named twice is checked once
+    std::map<fs::path, files::ReadStatus> pictures_;  // each probed by a look at its first bytes
+    std::map<std::pair<std::size_t, std::string>, std::size_t> seenPerKind_;  // (file, kind) -> problems
     CheckReport report_;
 };
 
+// A hostile or broken file can hold a fault on each of millions of lines:
+// each kind of problem is listed kListedPerKind times a file, then counted.
 void Checker::add(Problem problem) {
     const auto [it, fresh] = fileOrder_.emplace(problem.file, byFile_.size());
     if (fresh) byFile_.emplace_back();
-    byFile_[it->second].push_back(std::move(problem));
+    std::size_t& seen = seenPerKind_[{it->second, problem.kind}];
+    if (++seen <= kListedPerKind) byFile_[it->second].push_back(std::move(problem));
+}
+
+// One line for each kind of problem listed only in part, after the file's
+// listed problems.
+void Checker::addUnlistedCounts() {
+    for (const auto& [where, seen] : seenPerKind_) {
+        if (seen <= kListedPerKind) continue;
+        const auto& [file, kind] = where;
+        byFile_[file].push_back(
+            {byFile_[file].front().file, 0, kind,
+             std::to_string(seen - kListedPerKind) + " more problems of this kind (" + kind + ") are not listed"});
+    }
 }
 
 // The file's lines, its problems as a text file added; nullopt when it cannot be read.
 std::optional<ProfileLines> Checker::read(const fs::path& path, files::ReadStatus& status) {
-    std::string bytes;
-    status = files::readWholeFile(path, bytes);
-    if (status != files::ReadStatus::Ok) return std::nullopt;
+    auto parsed = ini::parsedFile(path, &status);
+    const auto stamp = files::stampOf(path);
+    if (!parsed || !stamp) return std::nullopt;
+    ProfileLines lines(std::move(parsed));
+    // The index named as a maker's data file, or one file under two names,
+    // has its lines checked once.
+    if (!filesRead_.insert(files::FileId{stamp->device, stamp->inode}).second) return lines;
     ++report_.filesChecked;
-    ProfileLines lines(ini::ProfileText::parse(std::move(bytes)));
-    std::vector<Problem> problems;
-    checkProfileFile(lines, relative(path), problems);
-    for (Problem& problem : problems) add(std::move(problem));
+    checkProfileFile(lines, relative(path), [this](Problem problem) { add(std::move(problem)); });
     return lines;
 }
 
@@ -191,13 +219,15 @@ void Checker::checkMaker(const ProfileLines& index, const SectionBlock& section,
     const std::size_t nameLine = index.key(section, catalogue::numberedKey(m))->line;
     const KeyLine* fileKey = index.key(section, catalogue::numberedKey(m, "file"));
     const std::string file = catalogue_.makerValue(kind, m, "file");
-    const fs::path path = catalogue_.makerDataFile(kind, m);
+    const catalogue::Placed placed = catalogue_.placeMakerFile(kind, m, catalogue::Catalogue::MakerFile::Data);
+    const fs::path& path = placed.path;
     if (!fileKey) {
         add({indexName_, nameLine, "missing-file",
              who + " names no data file (no " + catalogue::numberedKey(m, "file") + "): it lists no pumps"});
     } else if (path.empty()) {
         add({indexName_, fileKey->line, "outside-catalogue",
-             who + ": the data file " + inQuotes(file) + " lies outside txt/: the program takes it as missing"});
+             who + ": the data file " + inQuotes(file) + outsideWords(placed.placement, "txt/") +
+                 ": the program takes it as missing"});
     } else if (const DataFile& data = checkDataFile(path); data.status != files::ReadStatus::Ok) {
         add({indexName_, fileKey->line, data.status == files::ReadStatus::Missing ? "missing-file" : "unreadable-file",
              who + ": the data file " + inQuotes(file) +
@@ -218,8 +248,10 @@ void Checker::checkMaker(const ProfileLines& index, const SectionBlock& section,
         return;
     }
     const std::string picture = catalogue_.makerValue(kind, m, "pic");
-    checkPicture(catalogue_.makerPicture(kind, m), pictureKey->line, who, "picture", picture);
-    checkPicture(catalogue_.makerThumbnail(kind, m), pictureKey->line, who, "thumbnail", "sm_" + picture);
+    using MakerFile = catalogue::Catalogue::MakerFile;
+    checkPicture(catalogue_.placeMakerFile(kind, m, MakerFile::Picture), pictureKey->line, who, "picture", picture);
+    checkPicture(catalogue_.placeMakerFile(kind, m, MakerFile::Thumbnail), pictureKey->line, who, "thumbnail",
+                 "sm_" + picture);
 }
 
 const Checker::DataFile& Checker::checkDataFile(const fs::path& path) {
@@ -254,16 +286,21 @@ void Checker::checkRecords(const fs::path& path, const ProfileLines& lines, Data
               "record " + next + (model ? " has " + modelKey + "=unknown" : " has no " + modelKey));
 }
 
-void Checker::checkPicture(const fs::path& path, std::size_t line, const std::string& who, const std::string& what,
-                           const std::string& stored) {
+void Checker::checkPicture(const catalogue::Placed& placed, std::size_t line, const std::string& who,
+                           const std::string& what, const std::string& stored) {
     const std::string shows = ": no " + what + " is shown";
-    if (path.empty()) {
+    if (placed.path.empty()) {
         add({indexName_, line, "outside-catalogue",
-             who + ": the " + what + " " + inQuotes(stored) + " lies outside images/" + shows});
+             who + ": the " + what + " " + inQuotes(stored) + outsideWords(placed.placement, "images/") + shows});
         return;
     }
-    std::string bytes;
-    const files::ReadStatus status = files::readWholeFile(path, bytes);
+    // Many makers may name one picture: it is probed once, and never read whole.
+    const auto [known, fresh] = pictures_.try_emplace(placed.path);
+    if (fresh) {
+        std::string head;
+        known->second = files::readFileStart(placed.path, 16, head);
+    }
+    const files::ReadStatus status = known->second;
     if (status == files::ReadStatus::Missing)
         add({indexName_, line, "missing-picture",
              who + ": the " + what + " " + inQuotes(stored) + " is missing" + shows});
@@ -291,6 +328,10 @@ void Checker::checkUnnamedFiles(const ProfileLines& index) {
     for (fs::recursive_directory_iterator it(txt, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         const fs::path path = it->path().lexically_normal();
+        if (const auto journal = files::journalState(path)) {
+            add({relative(path), 0, journal->taken ? "unfinished-write" : "ignored-journal", journal->why});
+            continue;
+        }
         std::string extension = path.extension().string();
         std::transform(extension.begin(), extension.end(), extension.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -305,22 +346,22 @@ CheckReport Checker::run() {
     indexName_ = relative(catalogue_.indexPath());
     fileOrder_.emplace(indexName_, 0);  // the index comes first in the report
     byFile_.emplace_back();
-    files::ReadStatus status;
-    const auto index = read(catalogue_.indexPath(), status);
+    files::ReadStatus status = files::ReadStatus::Missing;
+    const auto index = catalogue_.indexInside() ? read(catalogue_.indexPath(), status) : std::nullopt;
     if (!index) {
         report_.ok = false;
         report_.reason = "cannot read the catalogue index " + displayed(catalogue_.indexPath()) + ": " +
-                         std::string(files::readProblem(status));
+                         (catalogue_.indexInside() ? std::string(files::readProblem(status))
+                                                   : "it is a link that leads out of txt/");
         return report_;
     }
-    ini::ReadBatch batch;  // each file is read from disk once
     checkKinds(*index);
     checkUnnamedFiles(*index);
-    for (auto& problems : byFile_) {
+    for (auto& problems : byFile_)
         std::stable_sort(problems.begin(), problems.end(),
                          [](const Problem& a, const Problem& b) { return a.line < b.line; });
-        std::move(problems.begin(), problems.end(), std::back_inserter(report_.problems));
-    }
+    addUnlistedCounts();
+    for (auto& problems : byFile_) std::move(problems.begin(), problems.end(), std::back_inserter(report_.problems));
     return report_;
 }
 
@@ -328,6 +369,7 @@ CheckReport Checker::run() {
 
 CheckReport checkCatalogue(const std::filesystem::path& programFolder) {
     try {
+        ini::ReadBatch batch;  // each file is read from disk once
         return Checker(programFolder).run();
     } catch (const std::bad_alloc&) {
         CheckReport report;

@@ -42,27 +42,29 @@ bool looksLikeUtf8(const ProfileLines& lines) {
            gbk::isValidUtf8(lines.text());
 }
 
-void checkBytes(const ProfileLines& lines, const std::string& file, std::vector<Problem>& problems) {
-    const auto& all = lines.lines();
-    if (looksLikeUtf8(lines)) {
-        std::size_t first = 0;
-        while (gbk::isAscii(all[first])) ++first;
-        problems.push_back({file, first + 1, "utf8-without-bom",
-                            "the file looks like UTF-8 without a byte-order mark: the program reads it as GBK, "
-                            "and its Chinese names and texts come out garbled"});
-        return;
-    }
+void checkLines(const ProfileLines& lines, const std::string& file, const std::function<void(Problem)>& add) {
     const ini::Encoding encoding = lines.parsed().encoding();
-    if (encoding == ini::Encoding::Utf16LE || encoding == ini::Encoding::Utf16BE) return;  // decoded whole already
-    for (std::size_t n = 0; n < all.size(); ++n) {
-        if (encoding == ini::Encoding::Utf8) {
-            if (!gbk::isValidUtf8(all[n]))
-                problems.push_back({file, n + 1, "invalid-text", "invalid UTF-8 bytes: they read as \"\uFFFD\""});
-        } else if (const std::size_t at = firstInvalidGbk(all[n])) {
-            problems.push_back({file, n + 1, "invalid-text",
-                                "invalid GBK bytes at byte " + std::to_string(at) + ": they read as \"\uFFFD\""});
+    const bool asUtf8 = looksLikeUtf8(lines);
+    // UTF-16 is decoded whole at once: its lines have no bytes of their own to judge.
+    const bool judgeBytes = encoding != ini::Encoding::Utf16LE && encoding != ini::Encoding::Utf16BE && !asUtf8;
+    bool utf8Said = false;
+    lines.forEachLine([&](const LineView& line) {
+        if (line.ignored) add({file, line.number, "ignored-line", ignoredText(*line.ignored)});
+        if (asUtf8 && !utf8Said && !gbk::isAscii(line.bytes)) {
+            utf8Said = true;
+            add({file, line.number, "utf8-without-bom",
+                 "the file looks like UTF-8 without a byte-order mark: the program reads it as GBK, and its Chinese "
+                 "names and texts come out garbled"});
         }
-    }
+        if (!judgeBytes) return;
+        if (encoding == ini::Encoding::Utf8) {
+            if (!gbk::isValidUtf8(line.bytes))
+                add({file, line.number, "invalid-text", "invalid UTF-8 bytes: they read as \"\uFFFD\""});
+        } else if (const std::size_t at = firstInvalidGbk(line.bytes)) {
+            add({file, line.number, "invalid-text",
+                 "invalid GBK bytes at byte " + std::to_string(at) + ": they read as \"\uFFFD\""});
+        }
+    });
 }
 
 bool isCut(const ProfileLines& lines, const SectionBlock& section, const KeyLine& key) {
@@ -72,24 +74,22 @@ bool isCut(const ProfileLines& lines, const SectionBlock& section, const KeyLine
            lines.parsed().find(name, keyName, ini::kMaxValueBytes);
 }
 
-void checkSections(const ProfileLines& lines, const std::string& file, std::vector<Problem>& problems) {
+void checkSections(const ProfileLines& lines, const std::string& file, const std::function<void(Problem)>& add) {
     for (const SectionBlock& section : lines.sections()) {
         const std::string name = "[" + lines.utf8(section.name) + "]";
         if (!section.read()) {
-            problems.push_back(
-                {file, section.line, "duplicate-section",
+            add({file, section.line, "duplicate-section",
                  "section " + name + " repeats the one at line " + std::to_string(section.firstLine) + ": never read"});
             continue;
         }
         for (const KeyLine& key : section.keys) {
             if (key.key.empty()) continue;  // an ignored line
             if (!key.read())
-                problems.push_back({file, key.line, "duplicate-key",
-                                    "key " + lines.utf8(key.key) + " in " + name + " repeats the one at line " +
-                                        std::to_string(key.firstLine) + ": never read"});
+                add({file, key.line, "duplicate-key",
+                     "key " + lines.utf8(key.key) + " in " + name + " repeats the one at line " +
+                         std::to_string(key.firstLine) + ": never read"});
             else if (isCut(lines, section, key))
-                problems.push_back(
-                    {file, key.line, "cut-value",
+                add({file, key.line, "cut-value",
                      "the value of " + lines.utf8(key.key) + " is longer than " + std::to_string(ini::kMaxValueBytes) +
                          " bytes: the program reads only its first " + std::to_string(ini::kMaxValueBytes)});
         }
@@ -98,11 +98,9 @@ void checkSections(const ProfileLines& lines, const std::string& file, std::vect
 
 }  // namespace
 
-void checkProfileFile(const ProfileLines& lines, const std::string& file, std::vector<Problem>& problems) {
-    for (const IgnoredLine& line : lines.ignored())
-        problems.push_back({file, line.line, "ignored-line", ignoredText(line.why)});
-    checkBytes(lines, file, problems);
-    checkSections(lines, file, problems);
+void checkProfileFile(const ProfileLines& lines, const std::string& file, const std::function<void(Problem)>& add) {
+    checkLines(lines, file, add);
+    checkSections(lines, file, add);
 }
 
 }  // namespace pumpsel::maintenance

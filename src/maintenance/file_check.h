@@ -5,11 +5,12 @@
 #include "maintenance/check.h"
 #include "maintenance/profile_lines.h"
 
-#include <vector>
+#include <functional>
 
 namespace pumpsel::maintenance {
 
-// Adds the file's problems, named `file`, to `problems`.
-void checkProfileFile(const ProfileLines& lines, const std::string& file, std::vector<Problem>& problems);
+// Hands each of the file's problems, named `file`, to `add`, in the order
+// of the checks (not by line).
+void checkProfileFile(const ProfileLines& lines, const std::string& file, const std::function<void(Problem)>& add);
 
 }  // namespace pumpsel::maintenance

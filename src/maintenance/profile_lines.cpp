@@ -1,9 +1,13 @@
 #include "maintenance/profile_lines.h"
 
 #include "storage/gbk.h"
+#include "storage/line_scan.h"
 #include "storage/profile_syntax.h"
 
 namespace pumpsel::maintenance {
+namespace {
+constexpr std::size_t kLongSection = 32;
+}  // namespace
 
 ProfileLines::ProfileLines(std::shared_ptr<const ini::ProfileText> parsed) : parsed_(std::move(parsed)) { walk(); }
 
@@ -28,43 +32,60 @@ std::string ProfileLines::utf8(std::string_view piece) const {
 void ProfileLines::walk() {
     const std::string_view text = this->text();
     std::unordered_map<std::string, std::size_t> firstKeys;  // of the current section: folded key -> line
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-        const std::size_t next = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : end < text.size() ? 1 : 0);
-        const std::string_view line = ini::trimmed(text.substr(pos, end - pos));
-        lines_.push_back(text.substr(pos, end - pos));
-        const std::size_t number = lines_.size();
-        const std::size_t lineStart = pos;
-        pos = next;
-
-        const std::size_t close =
-            line.starts_with('[') ? ini::findChar(line.substr(1), ']', parsed_->encoding()) : std::string_view::npos;
-        if (close != std::string_view::npos) {
-            if (!sections_.empty()) sections_.back().end = lineStart;
+    ini::scanLines(text, 0, text.size(), [&](const ini::Line& line) {
+        const ini::LineParts parts =
+            ini::lineParts(text.substr(line.begin, line.end - line.begin), parsed_->encoding());
+        if (parts.kind == ini::LineKind::Section) {
+            if (!sections_.empty()) sections_.back().end = line.begin;
             SectionBlock& block = sections_.emplace_back();
-            block.line = number;
-            block.name = ini::trimmed(line.substr(1, close));
-            block.begin = lineStart;
+            block.line = line.number;
+            block.name = parts.name;
+            block.begin = line.begin;
             block.end = text.size();
             const auto [first, fresh] = firstSection_.emplace(folded(block.name), sections_.size() - 1);
             block.firstLine = sections_[first->second].line;
-            if (!ini::trimmed(line.substr(close + 2)).empty()) ignored_.push_back({number, Ignored::TextAfterBracket});
             firstKeys.clear();
-            continue;
+            return;
         }
-        if (line.empty() || line.front() == ';') continue;
-        const std::size_t eq = line.find('=');
-        if (sections_.empty() || eq == std::string_view::npos) {
-            ignored_.push_back({number, sections_.empty() ? Ignored::BeforeFirstSection : Ignored::NoEquals});
-            continue;
+        if (parts.kind != ini::LineKind::Key || sections_.empty()) return;
+        SectionBlock& section = sections_.back();
+        KeyLine& key = section.keys.emplace_back();
+        key.line = line.number;
+        key.key = parts.name;
+        key.value = ini::trimmed(parts.value);
+        const auto [first, fresh] = firstKeys.emplace(folded(key.key), line.number);
+        key.firstLine = first->second;
+        if (fresh && section.keys.size() > kLongSection)
+            section.readKeys.emplace(first->first, section.keys.size() - 1);
+    });
+}
+
+void ProfileLines::forEachLine(const std::function<void(const LineView&)>& onLine) const {
+    const std::string_view text = this->text();
+    bool inSection = false;
+    ini::scanLines(text, 0, text.size(), [&](const ini::Line& line) {
+        LineView view{line.number, text.substr(line.begin, line.end - line.begin), std::nullopt};
+        const ini::LineParts parts = ini::lineParts(view.bytes, parsed_->encoding());
+        switch (parts.kind) {
+            case ini::LineKind::Empty:
+            case ini::LineKind::Comment:
+                break;
+            case ini::LineKind::Section:
+                inSection = true;
+                if (parts.textAfterBracket) view.ignored = Ignored::TextAfterBracket;
+                break;
+            case ini::LineKind::Key:
+                if (!inSection)
+                    view.ignored = Ignored::BeforeFirstSection;
+                else if (parts.name.empty())
+                    view.ignored = Ignored::NoKeyName;
+                break;
+            case ini::LineKind::NoEquals:
+                view.ignored = inSection ? Ignored::NoEquals : Ignored::BeforeFirstSection;
+                break;
         }
-        KeyLine& key = sections_.back().keys.emplace_back();
-        key.line = number;
-        key.key = ini::trimmed(line.substr(0, eq));
-        key.value = ini::trimmed(line.substr(eq + 1));
-        key.firstLine = firstKeys.emplace(folded(key.key), number).first->second;
-        if (key.key.empty()) ignored_.push_back({number, Ignored::NoKeyName});
-    }
+        onLine(view);
+    });
 }
 
 const SectionBlock* ProfileLines::section(std::string_view name) const {
@@ -77,9 +98,12 @@ const SectionBlock* ProfileLines::section(std::string_view name) const {
 const KeyLine* ProfileLines::key(const SectionBlock& section, std::string_view name) const {
     const auto wanted = foldedUtf8(name);
     if (!wanted) return nullptr;
-    for (const KeyLine& key : section.keys)
-        if (key.read() && folded(key.key) == *wanted) return &key;
-    return nullptr;
+    // The first kLongSection keys are walked, the rest looked up.
+    const std::size_t walked = std::min(section.keys.size(), kLongSection);
+    for (std::size_t i = 0; i < walked; ++i)
+        if (section.keys[i].read() && folded(section.keys[i].key) == *wanted) return &section.keys[i];
+    const auto it = section.readKeys.find(*wanted);
+    return it == section.readKeys.end() ? nullptr : &section.keys[it->second];
 }
 
 std::optional<long long> recordNumber(std::string_view sectionName) {

@@ -2,11 +2,11 @@
 // A profile file line by line, as the reader takes each line: which section
 // a line opens, which key it holds, whether the reader ever reads it, and
 // which lines it passes over. Maintenance needs the line numbers and byte
-// places that the reader's parse does not keep. The walk takes its rules
-// from ini:: (profile_syntax.h), and splits lines and sorts them as
-// ini::ProfileText does, which the tests hold it to.
+// places that the reader's parse does not keep. Lines are split and judged
+// by the reader's own line scanner (storage/line_scan.h).
 #include "storage/profile_text.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,14 +31,21 @@ struct SectionBlock {
     std::size_t end = 0;        // where the next header line starts, or the end of the text
     std::size_t firstLine = 0;  // the header line of the section the reader reads under this name
     std::vector<KeyLine> keys;  // key lines, in file order
+    // For a long section (a kind's makers run to thousands): folded key name
+    // -> place in keys of the key line read under it, so that lookups do not
+    // walk the section.
+    std::unordered_map<std::string, std::size_t> readKeys;
     bool read() const { return firstLine == line; }
 };
 
 // Lines the reader passes over although they hold something.
 enum class Ignored { BeforeFirstSection, NoEquals, NoKeyName, TextAfterBracket };
-struct IgnoredLine {
-    std::size_t line = 0;
-    Ignored why = Ignored::NoEquals;
+
+// One line of the file as the reader takes it.
+struct LineView {
+    std::size_t number = 0;          // from 1
+    std::string_view bytes;          // without its line break
+    std::optional<Ignored> ignored;  // why the reader passes over it, for such a line
 };
 
 class ProfileLines {
@@ -49,9 +56,11 @@ public:
     // The text as the reader holds it: GBK bytes, or UTF-8 for a file with a byte-order mark.
     std::string_view text() const { return parsed_->text(); }
     const std::vector<SectionBlock>& sections() const { return sections_; }
-    const std::vector<IgnoredLine>& ignored() const { return ignored_; }
-    // Each line's bytes without its line break, by line number - 1.
-    const std::vector<std::string_view>& lines() const { return lines_; }
+
+    // Calls onLine for each line of the text, in order. Nothing is kept of
+    // lines that hold no key or section, so a file of a billion comment
+    // lines costs no memory beyond its text.
+    void forEachLine(const std::function<void(const LineView&)>& onLine) const;
 
     // The section and the key line the reader reads for UTF-8 names; null
     // when it reads none.
@@ -68,8 +77,6 @@ private:
 
     std::shared_ptr<const ini::ProfileText> parsed_;
     std::vector<SectionBlock> sections_;
-    std::vector<IgnoredLine> ignored_;
-    std::vector<std::string_view> lines_;
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> index in sections_
 };
 

@@ -48,7 +48,7 @@ std::optional<std::array<std::size_t, kColumns>> readHeader(const csv::Row& head
         std::size_t column = 0;
         while (column < kColumns && columnName(column) != name) ++column;
         if (column == kColumns)
-            problems.push_back({1, std::string(name), "unknown column \"" + std::string(name) + "\""});
+            problems.push_back({1, std::string(name), "unknown column " + quotedValue(name)});
         else if (at[column] != header.size())
             problems.push_back({1, std::string(name), "column " + std::string(name) + " appears twice"});
         else
@@ -67,13 +67,12 @@ long long rowNumber(std::string_view text, std::size_t row, std::vector<RowProbl
     const auto number = recordNumber(text);
     const std::string column(kNumberColumn);
     if (!number) {
-        problems.push_back(
-            {row, column, column + " \"" + std::string(text) + "\" is not a record number (1, 2, 3, ...)"});
+        problems.push_back({row, column, column + " " + quotedValue(text) + " is not a record number (1, 2, 3, ...)"});
         return 0;
     }
     if (*number > catalogue::kMaxCounter)
         problems.push_back({row, column,
-                            column + " " + std::string(text) + " lies above " + std::string(kLimitText) +
+                            column + " " + quotedValue(text) + " lies above " + std::string(kLimitText) +
                                 ": the program never lists it"});
     return *number;
 }
@@ -91,9 +90,17 @@ void checkValues(const Row& row, std::vector<RowProblem>& problems) {
 // The rows of the CSV file, their values checked; record numbers are read
 // unless readNumbers is false.
 std::vector<Row> readRows(std::string_view csvBytes, bool readNumbers, std::vector<RowProblem>& problems) {
-    const csv::Parsed parsed = csv::parse(csv::textOf(csvBytes));
+    // A file of more records than a maker file lists, or of more columns than
+    // a record has many times over, is refused before it is read whole.
+    constexpr csv::Limits kLimits{1 + catalogue::kMaxCounter, 8 * kColumns};
+    const csv::Parsed parsed = csv::parse(csv::textOf(csvBytes), kLimits);
     if (!parsed) {
-        problems.push_back({parsed.badRow, {}, parsed.reason});
+        const bool tooManyRows = parsed.badRow > kLimits.rows;
+        problems.push_back({parsed.badRow,
+                            {},
+                            tooManyRows ? "more than " + std::string(kLimitText) +
+                                              " records: a maker data file lists at most " + std::string(kLimitText)
+                                        : parsed.reason});
         return {};
     }
     if (parsed.rows.empty()) {
@@ -116,7 +123,8 @@ std::vector<Row> readRows(std::string_view csvBytes, bool readNumbers, std::vect
         Row& row = rows.emplace_back();
         row.row = i + 1;
         if (readNumbers && (*at)[0] != fields.size()) row.number = rowNumber(fields[(*at)[0]], row.row, problems);
-        for (std::size_t key = 0; key < row.values.size(); ++key) row.values[key] = fields[(*at)[key + 1]];
+        for (std::size_t key = 0; key < row.values.size(); ++key)
+            row.values[key] = csv::withoutNeutraliser(fields[(*at)[key + 1]]);
         checkValues(row, problems);
     }
     return rows;
@@ -249,7 +257,8 @@ std::string renumbered(const RecordFile& file) {
 
 }  // namespace
 
-ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view csvBytes, ImportMode mode, bool dryRun) {
+ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view csvBytes, ImportMode mode, bool dryRun,
+                       EmptyReplacement empty) {
     ImportReport report;
     std::vector<RowProblem> rowProblems;
     std::vector<Row> rows;
@@ -260,6 +269,12 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
         report.reason = "not enough memory to read the CSV file";
         return report;
     }
+    // A spreadsheet saved without its rows must not empty the maker's file by accident.
+    if (mode == ImportMode::Replace && rows.empty() && rowProblems.empty() && empty == EmptyReplacement::Refused)
+        rowProblems.push_back({0,
+                               {},
+                               "the CSV file holds no records: --replace would remove every record (give "
+                               "--allow-empty to do so)"});
     const Outcome outcome = rewriteLocked(dataFile, [&](const RecordFile& file) -> std::optional<std::string> {
         report = ImportReport{};
         report.problems = rowProblems;

@@ -37,6 +37,10 @@ struct ImportReport : Outcome {
     int repeatedDropped = 0;  // sections never read, under a number an earlier section has
 };
 
+// Whether a replacement by a CSV file without records, which removes every
+// record of the file, is carried out or refused.
+enum class EmptyReplacement { Refused, Allowed };
+
 // Imports a CSV file's bytes (UTF-8 with or without byte-order mark, or GBK;
 // columns in any order by their header) into the data file: checks column
 // counts, values by the program's number rules and limits, text that GBK
@@ -44,8 +48,10 @@ struct ImportReport : Outcome {
 // records, without gaps; empty ones numbered on after the last), then writes
 // the records in one atomic replacement of the file under the catalogue
 // lock, or with dryRun only says what it would change. Append and AddNew
-// refuse a file with records that are never listed (compact it first).
-ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view csvBytes, ImportMode mode, bool dryRun);
+// refuse a file with records that are never listed (compact it first);
+// Replace refuses a CSV file without records unless `empty` allows it.
+ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view csvBytes, ImportMode mode, bool dryRun,
+                       EmptyReplacement empty = EmptyReplacement::Refused);
 
 // What a compaction did, or would do: old and new numbers of the records
 // renumbered. Fails without writing anything when it cannot run, or,

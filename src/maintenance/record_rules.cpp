@@ -21,7 +21,7 @@ std::string notANumber(std::string_view value, bool missing) {
     if (missing) return " is missing";
     if (value.empty()) return " is empty";
     if (catalogue::isUnknown(value)) return " is \"unknown\"";
-    if (!numbers::isNumeric(value)) return " \"" + std::string(value) + "\" is not a number";
+    if (!numbers::isNumeric(value)) return " " + quotedValue(value) + " is not a number";
     return {};
 }
 
@@ -70,6 +70,15 @@ std::vector<ValueProblem> valueProblems(const records::ScannedRecord& record,
                                 computedAs(record.head1) +
                                 ": the head rises with the flow, and no duty point ever fits this pump"});
     return problems;
+}
+
+std::string quotedValue(std::string_view value) {
+    constexpr std::size_t kShownCharacters = 40;
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < value.size() && characters < kShownCharacters; ++characters) do
+            ++end;  // past one UTF-8 character: its lead byte and continuation bytes
+        while (end < value.size() && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80);
+    return "\"" + std::string(value.substr(0, end)) + (end < value.size() ? "…\"" : "\"");
 }
 
 std::string numberRuns(const std::vector<long long>& ascending) {

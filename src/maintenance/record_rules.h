@@ -34,6 +34,11 @@ struct ValueProblem {
 std::vector<ValueProblem> valueProblems(const records::ScannedRecord& record,
                                         const std::function<bool(std::size_t key)>& missing = {});
 
+// A value as a message quotes it: in double quotes, cut after its first 40
+// characters ("…" marks the cut), so that a field of megabytes is not
+// echoed whole.
+std::string quotedValue(std::string_view value);
+
 // Ascending record numbers as runs, "5, 7-9, 12", at most ten runs and then
 // the count of them all.
 std::string numberRuns(const std::vector<long long>& ascending);

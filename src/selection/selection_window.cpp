@@ -125,7 +125,7 @@ void SelectionWindow::searchAllMakers() {
         return;
     }
     for (QLineEdit* box : Text1) {
-        if (pumpsel::numbers::isNumeric(box->text().trimmed().toStdString())) continue;
+        if (pumpsel::records::dutyValue(box->text().trimmed().toStdString())) continue;
         ui::showMessage(this, kDutyPointRejected, kAttentionTitle, ui::MessageStyle::Exclamation);
         box->setFocus();
         return;

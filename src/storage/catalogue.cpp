@@ -8,7 +8,6 @@ namespace pumpsel::catalogue {
 namespace {
 const std::string_view kTxtFolder = "txt";
 const std::string_view kImagesFolder = "images";
-const std::string_view kIndexFile = "bump.dat";
 const std::string_view kReportFile = "水泵选型结果.txt";
 const std::string_view kHelpFile = "水泵选型.txt";
 const std::string_view kInvitationFile = "水泵厂商.txt";
@@ -58,8 +57,18 @@ std::filesystem::path insideFolder(const std::filesystem::path& folder, std::str
     return any ? result : std::filesystem::path();
 }
 
+Placed placeInFolder(const std::filesystem::path& folder, std::string_view storedName) {
+    std::filesystem::path path = insideFolder(folder, storedName);
+    if (path.empty()) return {{}, Placement::NoName};
+    if (!files::liesWithin(folder, path)) return {{}, Placement::LeadsOutByLink};
+    return {std::move(path), Placement::Inside};
+}
+
 Catalogue::Catalogue(std::filesystem::path programFolder)
-    : programFolder_(std::move(programFolder)), indexPath_(textFile(kIndexFile)) {}
+    : programFolder_(std::move(programFolder)),
+      indexPath_(textFile(kIndexFile)),
+      indexInside_(files::liesWithin(indexPath_.parent_path(), indexPath_)),
+      indexRead_(indexInside_ ? indexPath_ : std::filesystem::path()) {}
 
 std::filesystem::path Catalogue::textFile(std::string_view name) const {
     return programFolder_ / files::pathFromUtf8(kTxtFolder) / files::pathFromUtf8(name);
@@ -72,28 +81,34 @@ std::filesystem::path Catalogue::helpText() const { return textFile(kHelpFile); 
 std::filesystem::path Catalogue::invitationText() const { return textFile(kInvitationFile); }
 
 std::string Catalogue::kindName(int k) const {
-    return ini::ReadProfileValue(indexPath(), kKindsSection, numberedKey(k));
+    return ini::ReadProfileValue(indexRead_, kKindsSection, numberedKey(k));
 }
 
 std::string Catalogue::kindDescription(int k) const {
-    return orNotGiven(ini::ReadProfileValue(indexPath(), kKindsSection, numberedKey(k, "mem")));
+    return orNotGiven(ini::ReadProfileValue(indexRead_, kKindsSection, numberedKey(k, "mem")));
 }
 
 std::string Catalogue::makerValue(std::string_view kind, int m, std::string_view word) const {
-    return ini::ReadProfileValue(indexPath(), kind, numberedKey(m, word));
+    return ini::ReadProfileValue(indexRead_, kind, numberedKey(m, word));
+}
+
+Placed Catalogue::placeMakerFile(std::string_view kind, int m, MakerFile which) const {
+    if (which == MakerFile::Data)
+        return placeInFolder(programFolder_ / files::pathFromUtf8(kTxtFolder), makerValue(kind, m, "file"));
+    const std::string prefix(which == MakerFile::Thumbnail ? kThumbnailPrefix : "");
+    return placeInFolder(programFolder_ / files::pathFromUtf8(kImagesFolder), prefix + makerValue(kind, m, "pic"));
 }
 
 std::filesystem::path Catalogue::makerDataFile(std::string_view kind, int m) const {
-    return insideFolder(programFolder_ / files::pathFromUtf8(kTxtFolder), makerValue(kind, m, "file"));
+    return placeMakerFile(kind, m, MakerFile::Data).path;
 }
 
 std::filesystem::path Catalogue::makerPicture(std::string_view kind, int m) const {
-    return insideFolder(programFolder_ / files::pathFromUtf8(kImagesFolder), makerValue(kind, m, "pic"));
+    return placeMakerFile(kind, m, MakerFile::Picture).path;
 }
 
 std::filesystem::path Catalogue::makerThumbnail(std::string_view kind, int m) const {
-    return insideFolder(programFolder_ / files::pathFromUtf8(kImagesFolder),
-                        std::string(kThumbnailPrefix) + makerValue(kind, m, "pic"));
+    return placeMakerFile(kind, m, MakerFile::Thumbnail).path;
 }
 
 }  // namespace pumpsel::catalogue

@@ -15,6 +15,8 @@
 
 namespace pumpsel::catalogue {
 
+// The catalogue index's name in the folder txt/.
+inline constexpr std::string_view kIndexFile = "bump.dat";
 inline constexpr std::string_view kKindsSection = "种类";
 inline constexpr std::string_view kModelKey = "型号";
 inline constexpr std::string_view kFlow1Key = "流量1";
@@ -53,6 +55,26 @@ struct Enumeration {
 Enumeration enumerate(const std::function<std::string(int)>& nameOf,
                       const std::function<void(int, const std::string&)>& onItem = {});
 
+// folder + a stored relative name; a backslash separates folders on every
+// platform. Empty for a name that is empty, absolute or climbs out of folder.
+std::filesystem::path insideFolder(const std::filesystem::path& folder, std::string_view storedName);
+
+// Where a stored name leads.
+enum class Placement {
+    Inside,
+    NoName,         // empty, absolute, or climbing out of the folder by its name
+    LeadsOutByLink  // a symbolic link on the way leads out of the folder
+};
+struct Placed {
+    std::filesystem::path path;  // empty unless Inside
+    Placement placement = Placement::Inside;
+};
+
+// insideFolder, and then the real path, every link on the way followed:
+// a catalogue's reads keep to its folders, so a link in a catalogue that a
+// publisher sent cannot lead a read to /etc/passwd or /proc.
+Placed placeInFolder(const std::filesystem::path& folder, std::string_view storedName);
+
 // A catalogue folder tree under the program folder.
 class Catalogue {
 public:
@@ -60,10 +82,13 @@ public:
 
     const std::filesystem::path& programFolder() const { return programFolder_; }
     const std::filesystem::path& indexPath() const { return indexPath_; }  // txt/bump.dat
-    std::filesystem::path textFile(std::string_view name) const;           // txt/<name>
-    std::filesystem::path reportPath() const;                              // 水泵选型结果.txt
-    std::filesystem::path helpText() const;                                // txt/水泵选型.txt
-    std::filesystem::path invitationText() const;                          // txt/水泵厂商.txt, to pump makers
+    // False when the index is a link whose target lies outside txt/: then it
+    // reads as missing.
+    bool indexInside() const { return indexInside_; }
+    std::filesystem::path textFile(std::string_view name) const;  // txt/<name>
+    std::filesystem::path reportPath() const;                     // 水泵选型结果.txt
+    std::filesystem::path helpText() const;                       // txt/水泵选型.txt
+    std::filesystem::path invitationText() const;                 // txt/水泵厂商.txt, to pump makers
 
     // Kind k's name and its description ("不详" when missing).
     std::string kindName(int k) const;
@@ -71,20 +96,23 @@ public:
     // A value of maker m of a kind: key m + word in the kind's section.
     std::string makerValue(std::string_view kind, int m, std::string_view word = {}) const;
 
-    // The maker's data file, picture and thumbnail. A name that is absolute or
-    // climbs out of its folder gives an empty path, which reads as a missing
-    // file and cannot be written.
+    // The maker's data file (in txt/), picture and thumbnail (in images/).
+    // A name that is absolute or climbs out of its folder, or a file whose
+    // real path leaves the folder through a link, gives an empty path, which
+    // reads as a missing file and cannot be written.
     std::filesystem::path makerDataFile(std::string_view kind, int m) const;
     std::filesystem::path makerPicture(std::string_view kind, int m) const;
     std::filesystem::path makerThumbnail(std::string_view kind, int m) const;
 
+    // The same, with why a path is empty (for the check).
+    enum class MakerFile { Data, Picture, Thumbnail };
+    Placed placeMakerFile(std::string_view kind, int m, MakerFile which) const;
+
 private:
     std::filesystem::path programFolder_;
     std::filesystem::path indexPath_;  // made once: every catalogue read names it
+    bool indexInside_ = true;
+    std::filesystem::path indexRead_;  // indexPath_, or empty when it leads out
 };
-
-// folder + a stored relative name; a backslash separates folders on every
-// platform. Empty for a name that is empty, absolute or climbs out of folder.
-std::filesystem::path insideFolder(const std::filesystem::path& folder, std::string_view storedName);
 
 }  // namespace pumpsel::catalogue

@@ -1,13 +1,42 @@
 #include "storage/csv.h"
 
 #include "storage/gbk.h"
+#include "storage/numbers.h"
 
 namespace pumpsel::csv {
+namespace {
+
+constexpr char kNeutraliser = '\'';
+
+bool isNumber(std::string_view cell) {
+    if (cell.ends_with('%')) cell.remove_suffix(1);  // "+6.0%": a percentage is a number too
+    return numbers::isNumeric(cell);
+}
+
+// True for a cell that neutralised() marks: one a spreadsheet would run, or
+// one whose own leading "'" would otherwise be taken for the mark.
+bool needsNeutraliser(std::string_view cell) {
+    if (cell.empty()) return false;
+    if (cell.front() == kNeutraliser) return true;
+    return std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos && !isNumber(cell);
+}
+
+}  // namespace
+
+std::string neutralised(std::string_view cell) {
+    return needsNeutraliser(cell) ? kNeutraliser + std::string(cell) : std::string(cell);
+}
+
+std::string_view withoutNeutraliser(std::string_view cell) {
+    if (cell.starts_with(kNeutraliser) && needsNeutraliser(cell.substr(1))) cell.remove_prefix(1);
+    return cell;
+}
 
 std::string field(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    const std::string cell = neutralised(text);
+    if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : cell) {
         if (c == '"') quoted += '"';
         quoted += c;
     }
@@ -51,7 +80,7 @@ bool readQuoted(std::string_view text, std::size_t& at, std::string& out) {
 
 }  // namespace
 
-Parsed parse(std::string_view text) {
+Parsed parse(std::string_view text, Limits limits) {
     Parsed parsed;
     const auto fail = [&](std::string reason) {
         parsed.ok = false;
@@ -61,6 +90,9 @@ Parsed parse(std::string_view text) {
     };
     Row current;
     for (std::size_t at = 0; at < text.size();) {
+        if (current.size() == limits.fields)
+            return fail("more than " + std::to_string(limits.fields) + " fields in a row");
+        if (parsed.rows.size() == limits.rows) return fail("more than " + std::to_string(limits.rows) + " rows");
         std::string& value = current.emplace_back();
         if (text[at] == '"') {
             if (!readQuoted(text, at, value)) return fail("a quoted field is not closed");

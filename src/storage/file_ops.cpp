@@ -14,6 +14,8 @@
 #include <utility>
 #else
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -36,6 +38,43 @@ fs::path pathFromUtf8(std::string_view utf8) { return fs::path(std::u8string(utf
 bool isRegularFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
+}
+
+namespace {
+
+bool realPathWithin(const fs::path& folder, const fs::path& path) {
+    std::error_code folderError, pathError;
+    const fs::path realFolder = fs::weakly_canonical(folder, folderError);
+    const fs::path realPath = fs::weakly_canonical(path, pathError);
+    if (folderError || pathError) return false;
+    const fs::path inside = realPath.lexically_relative(realFolder);
+    return !inside.empty() && *inside.begin() != "..";
+}
+
+}  // namespace
+
+// A catalogue check asks this for tens of thousands of files: the common
+// case, a path below the folder without links on the way, costs one look
+// at each name below the folder; only a link sends it to the real paths.
+bool liesWithin(const fs::path& folder, const fs::path& path) {
+    const fs::path below = path.lexically_relative(folder);
+    if (below.empty() || *below.begin() == "..") return realPathWithin(folder, path);
+    fs::path walked = folder;
+    for (const fs::path& name : below) {
+        if (name == ".") continue;
+        if (name == "..") return realPathWithin(folder, path);
+        walked /= name;
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(walked, ec);
+        if (status.type() == fs::file_type::not_found) return true;  // nothing further down exists
+        if (ec || status.type() == fs::file_type::symlink) return realPathWithin(folder, path);
+    }
+    return true;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
 }
 
 std::int64_t nowNs() {
@@ -236,10 +275,10 @@ fs::path journalOf(const fs::path& file, ino_t inode) {
     return file.parent_path() / (".pumpsel-" + std::to_string(inode) + ".journal");
 }
 
-bool writeAll(int fd, std::string_view bytes) {
+bool writeAll(int fd, std::string_view bytes, std::size_t at = 0) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -269,15 +308,93 @@ ReadStatus readAll(int fd, std::uint64_t size, std::string& bytes) {
     });
 }
 
-// The complete new content of a file being rewritten in place, or Missing
-// when no rewrite is under way. Unreadable when the copy is there but this
-// user may not read it: the file itself may be half-written.
-ReadStatus readJournal(const fs::path& journal, std::string& bytes) {
+// A journal is trusted only when it names the file it stands in for and its
+// owner could have written that file anyway: the file's owner (or root), a
+// member of the file's group where the group may write it, or anyone where
+// everyone may. In a shared folder anyone may create a file beside another
+// user's, and a journal planted there must not replace that user's content.
+// It must also show no one more than the file shows, and be complete.
+struct JournalHeader {
+    std::uint64_t device = 0, inode = 0, sizeBefore = 0, length = 0;
+    std::int64_t modifiedBefore = 0;
+};
+
+constexpr std::string_view kJournalMagic = "pumpsel journal 1";
+
+std::string journalHeader(const struct stat& file, std::size_t length) {
+    return std::string(kJournalMagic) + " " + std::to_string(file.st_dev) + " " + std::to_string(file.st_ino) + " " +
+           std::to_string(file.st_size) + " " + std::to_string(stampFrom(file).modifiedNs) + " " +
+           std::to_string(length) + "\n";
+}
+
+// The header and its length in bytes, from the journal's first bytes.
+std::optional<std::pair<JournalHeader, std::size_t>> parseJournalHeader(std::string_view start) {
+    const std::size_t end = start.find('\n');
+    if (!start.starts_with(kJournalMagic) || end == std::string_view::npos) return std::nullopt;
+    JournalHeader h;
+    unsigned long long device, inode, size, length;
+    long long modified;
+    const std::string line(start.substr(kJournalMagic.size(), end - kJournalMagic.size()));
+    int consumed = 0;
+    if (std::sscanf(line.c_str(), " %llu %llu %llu %lld %llu%n", &device, &inode, &size, &modified, &length,
+                    &consumed) != 5 ||
+        static_cast<std::size_t>(consumed) != line.size())
+        return std::nullopt;
+    h = {device, inode, size, length, modified};
+    return std::pair(h, end + 1);
+}
+
+bool inGroup(uid_t user, gid_t group) {
+    long bufferSize = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(bufferSize > 0 ? static_cast<std::size_t>(bufferSize) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return false;
+    if (found->pw_gid == group) return true;
+    int count = 64;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    if (::getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<std::size_t>(count));
+        if (::getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count) < 0) return false;
+    }
+    return std::find(groups.begin(), groups.begin() + count, group) != groups.begin() + count;
+}
+
+// Why a journal, as it stands beside the file, is not to be trusted; empty when it is.
+std::string journalDistrust(const struct stat& journal, const struct stat& file) {
+    if (!S_ISREG(journal.st_mode)) return "it is not a regular file";
+    const bool ownerMayWrite = journal.st_uid == file.st_uid || journal.st_uid == 0 || (file.st_mode & S_IWOTH) ||
+                               ((file.st_mode & S_IWGRP) && inGroup(journal.st_uid, file.st_gid));
+    if (!ownerMayWrite) return "its owner may not write the file";
+    if ((journal.st_mode & 0777 & ~file.st_mode) != 0) return "it shows more than the file shows";
+    return {};
+}
+
+enum class JournalUse { None, Taken };
+
+// The complete new content of a file being rewritten in place: taken into
+// bytes when a trusted journal for this very file is there, else None (no
+// journal, or one that is ignored).
+JournalUse readJournal(const fs::path& journal, const struct stat& file, std::string& bytes) {
     Fd fd(::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+    if (!fd) return JournalUse::None;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadStatus::Unreadable;
-    return readAll(fd.get(), static_cast<std::uint64_t>(st.st_size), bytes);
+    if (::fstat(fd.get(), &st) != 0 || !journalDistrust(st, file).empty()) return JournalUse::None;
+    if (readAll(fd.get(), static_cast<std::uint64_t>(st.st_size), bytes) != ReadStatus::Ok) return JournalUse::None;
+    const auto header = parseJournalHeader(std::string_view(bytes).substr(0, 200));
+    if (!header || header->first.device != static_cast<std::uint64_t>(file.st_dev) ||
+        header->first.inode != static_cast<std::uint64_t>(file.st_ino) ||
+        bytes.size() - header->second != header->first.length)
+        return JournalUse::None;
+    bytes.erase(0, header->second);
+    return JournalUse::Taken;
+}
+
+// True when a trusted journal for the file stands beside it: a rewrite in
+// place is under way, or was left unfinished.
+bool journalInEffect(const fs::path& journal, const struct stat& file) {
+    struct stat st {};
+    return ::lstat(journal.c_str(), &st) == 0 && journalDistrust(st, file).empty();
 }
 
 // A write past the file-size limit would otherwise end the process; with the
@@ -330,9 +447,9 @@ public:
     int fd() const { return fd_; }
     const std::string& reason() const { return reason_; }
 
-    // Writes and flushes the whole content.
-    bool fill(std::string_view bytes, std::string* reason) {
-        if (writeAll(fd_, bytes) && ::fsync(fd_) == 0) return true;
+    // Writes and flushes the whole content: a head, then the bytes.
+    bool fill(std::string_view bytes, std::string* reason, std::string_view head = {}) {
+        if (writeAll(fd_, head) && writeAll(fd_, bytes, head.size()) && ::fsync(fd_) == 0) return true;
         if (reason) *reason = systemReason("cannot write");
         return false;
     }
@@ -422,11 +539,15 @@ Replaced writeInPlace(int fd, const struct stat& original, const fs::path& targe
     {
         Temporary copy(target);
         if (copy.fd() < 0) return fail(reason, copy.reason());
-        // Readable by those who may read the file, and by no one else.
+        // Readable by those who may read the file, and by no one else; owned
+        // by the file's owner where this user may give it (root), else in the
+        // file's group, so that readers can trust it (see journalDistrust).
         mode_t mode = original.st_mode & 0666;
-        if (::fchown(copy.fd(), static_cast<uid_t>(-1), original.st_gid) != 0) mode &= 0606;
+        if (::fchown(copy.fd(), original.st_uid, original.st_gid) != 0 &&
+            ::fchown(copy.fd(), static_cast<uid_t>(-1), original.st_gid) != 0)
+            mode &= 0606;
         if (::fchmod(copy.fd(), mode) != 0) return fail(reason, systemReason("cannot set permissions"));
-        if (!copy.fill(bytes, reason)) return Replaced::Failed;
+        if (!copy.fill(bytes, reason, journalHeader(original, bytes.size()))) return Replaced::Failed;
         if (int error = copy.moveTo(journal, true))
             return fail(reason, systemReason("cannot name the new content", error));
     }
@@ -528,8 +649,13 @@ std::optional<Stamp> stampOf(const fs::path& path) {
 
 ReadStatus readWholeFile(const fs::path& path, std::string& bytes, Stamp* stamp) {
     bytes.clear();
-    // Non-blocking, so that a pipe standing where a file should be cannot hang the read.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // Opening a device can act on it (a tape rewinds): the type is known first.
+    struct stat looked {};
+    if (::stat(path.c_str(), &looked) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+    if (!S_ISREG(looked.st_mode)) return ReadStatus::NotAFile;
+    // Non-blocking, so that a pipe put in the file's place meanwhile cannot hang the read.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
     struct stat before {};
     if (::fstat(fd.get(), &before) != 0) return ReadStatus::Unreadable;
@@ -537,22 +663,69 @@ ReadStatus readWholeFile(const fs::path& path, std::string& bytes, Stamp* stamp)
     if (static_cast<std::uint64_t>(before.st_size) > kMaxFileBytes) return ReadStatus::TooLarge;
     const fs::path journal = journalOf(resolveLinks(path).target, before.st_ino);
     for (int attempt = 0;; ++attempt) {
-        ReadStatus status = readJournal(journal, bytes);
-        const bool fromJournal = status != ReadStatus::Missing;
-        if (!fromJournal) status = readAll(fd.get(), static_cast<std::uint64_t>(before.st_size), bytes);
-        if (status != ReadStatus::Ok) return status;
+        const bool fromJournal = readJournal(journal, before, bytes) == JournalUse::Taken;
+        if (!fromJournal) {
+            const ReadStatus status = readAll(fd.get(), static_cast<std::uint64_t>(before.st_size), bytes);
+            if (status != ReadStatus::Ok) return status;
+        }
         struct stat after {};
         if (::fstat(fd.get(), &after) != 0) return ReadStatus::Unreadable;
         // A file that changed while it was read, or whose rewrite in place
         // began meanwhile, is read again.
-        const bool whole =
-            fromJournal || (stampFrom(before) == stampFrom(after) && ::access(journal.c_str(), F_OK) != 0);
+        const bool whole = fromJournal || (stampFrom(before) == stampFrom(after) && !journalInEffect(journal, after));
         if (whole || attempt == 2) {
             if (stamp) *stamp = stampFrom(after);
             return ReadStatus::Ok;
         }
         before = after;
     }
+}
+
+ReadStatus readFileStart(const fs::path& path, std::size_t maxBytes, std::string& bytes) {
+    bytes.clear();
+    struct stat looked {};
+    if (::stat(path.c_str(), &looked) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+    if (!S_ISREG(looked.st_mode)) return ReadStatus::NotAFile;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+    struct stat opened {};
+    if (::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return ReadStatus::NotAFile;
+    bytes.resize(maxBytes);
+    ssize_t n;
+    while ((n = ::pread(fd.get(), bytes.data(), maxBytes, 0)) < 0 && errno == EINTR) {}
+    if (n < 0) return ReadStatus::Unreadable;
+    bytes.resize(static_cast<std::size_t>(n));
+    return ReadStatus::Ok;
+}
+
+std::optional<JournalState> journalState(const fs::path& path) {
+    const std::string name = path.filename().string();
+    constexpr std::string_view kPrefix = ".pumpsel-", kSuffix = ".journal";
+    if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return std::nullopt;
+    const std::string number = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    struct stat journal {};
+    if (::lstat(path.c_str(), &journal) != 0) return std::nullopt;
+    // The file it stands in for is the one of its folder with the inode it is named after.
+    std::error_code ec;
+    for (fs::directory_iterator it(folderOf(path), ec), end; !ec && it != end; it.increment(ec)) {
+        struct stat file {};
+        if (it->path() == path || ::stat(it->path().c_str(), &file) != 0 || !S_ISREG(file.st_mode) ||
+            std::to_string(file.st_ino) != number)
+            continue;
+        const std::string fileName = it->path().filename().string();
+        if (std::string distrust = journalDistrust(journal, file); !distrust.empty())
+            return JournalState{false, "a journal for " + fileName + " that readers ignore: " + distrust};
+        std::string content;
+        if (readJournal(path, file, content) != JournalUse::Taken)
+            return JournalState{false, "a journal for " + fileName +
+                                           " that readers ignore: it is unreadable, incomplete or made for "
+                                           "another file"};
+        return JournalState{true, "an unfinished rewrite of " + fileName +
+                                      ": readers take this complete copy in its stead until the next write"};
+    }
+    return JournalState{false, "a journal of a file no longer in the folder: readers ignore it"};
 }
 
 Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reason) {
@@ -573,8 +746,11 @@ Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reaso
             if (int error = fresh.moveTo(target, true))
                 return fail(reason, systemReason("cannot replace the file", error));
             syncFolder(target);
-            // A copy left by a rewrite in place that died belonged to the file just replaced.
-            ::unlink(journalOf(target, original.st_ino).c_str());
+            // A copy left by a rewrite in place that died belonged to the file
+            // just replaced; a journal this program does not trust is left
+            // alone (pumpsel-ini check names it).
+            if (const fs::path stale = journalOf(target, original.st_ino); journalInEffect(stale, original))
+                ::unlink(stale.c_str());
             return Replaced::Done;
         }
     }
@@ -877,6 +1053,23 @@ std::optional<Stamp> stampOf(const fs::path& path) {
     if (!h) return std::nullopt;
     return stampOfHandle(h.get());
 }
+
+ReadStatus readFileStart(const fs::path& path, std::size_t maxBytes, std::string& bytes) {
+    bytes.clear();
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ReadStatus::Missing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReadStatus::NotAFile;
+    Handle h(openShared(path, GENERIC_READ));
+    if (!h) return isMissing(::GetLastError()) ? ReadStatus::Missing : ReadStatus::Unreadable;
+    if (!stampOfHandle(h.get())) return ReadStatus::NotAFile;
+    bytes.resize(maxBytes);
+    DWORD n = 0;
+    if (!::ReadFile(h.get(), bytes.data(), static_cast<DWORD>(maxBytes), &n, nullptr)) return ReadStatus::Unreadable;
+    bytes.resize(n);
+    return ReadStatus::Ok;
+}
+
+std::optional<JournalState> journalState(const fs::path&) { return std::nullopt; }
 
 ReadStatus readWholeFile(const fs::path& path, std::string& bytes, Stamp* stamp) {
     bytes.clear();

@@ -24,6 +24,13 @@ struct Stamp {
     bool operator==(const Stamp&) const = default;
 };
 
+// What tells files apart: two names of one file have the same identity.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileId&) const = default;
+};
+
 // Larger files are not read: no catalogue comes near this size, and every
 // offset into a file that is read stays far inside 32 bits.
 inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t(1) << 30;
@@ -44,6 +51,23 @@ std::optional<Stamp> stampOf(const std::filesystem::path& path);
 // or left half-rewritten when it died, reads as the complete new content
 // that writer put beside it first.
 ReadStatus readWholeFile(const std::filesystem::path& path, std::string& bytes, Stamp* stamp = nullptr);
+
+// Up to maxBytes of the start of a regular file, for a look at what kind of
+// file it is without reading it whole; its type is known before it is opened.
+ReadStatus readFileStart(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes);
+
+// A journal of an unfinished rewrite in place (see replaceFile) found in a
+// folder: whether readers take it in the file's stead, and why or why not.
+// Readers trust a journal only when its owner could have written the file
+// anyway, it shows no one more than the file does, it names the file's
+// identity and it is complete; any other is left where it is, unused.
+struct JournalState {
+    bool taken = false;
+    std::string why;
+};
+// nullopt for a path that is no journal's (and always on Windows, where
+// writes never leave one).
+std::optional<JournalState> journalState(const std::filesystem::path& path);
 
 // True when the path is a symbolic link whose target does not lie in the
 // link's own folder or below it. Writes never follow such a link.
@@ -111,6 +135,16 @@ Outcome writeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // True for a regular file (not a folder, pipe or device).
 bool isRegularFile(const std::filesystem::path& path);
+
+// True when the path, once every symbolic link on it is followed, lies in
+// the folder (followed the same way) or below it; also for a path that does
+// not exist yet but would be created there. False when it leads elsewhere or
+// cannot be resolved. A catalogue's reads and a maintainer's outputs keep to
+// their folders by it.
+bool liesWithin(const std::filesystem::path& folder, const std::filesystem::path& path);
+
+// True when both paths name the same existing file (followed through links).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // The wall-clock time in nanoseconds, comparable with Stamp times.
 std::int64_t nowNs();

@@ -24,7 +24,12 @@ class Cache {
 public:
     // The parsed file as it stands on disk; inside a ReadBatch, as it stood
     // at its first read in the batch unless `fresh` asks for a check.
-    std::shared_ptr<const ProfileText> get(const std::filesystem::path& file, bool fresh = false) {
+    // Null when the file cannot be read; *status (when given) says why.
+    std::shared_ptr<const ProfileText> get(const std::filesystem::path& file, bool fresh = false,
+                                           files::ReadStatus* status = nullptr) {
+        files::ReadStatus ignored;
+        if (!status) status = &ignored;
+        *status = files::ReadStatus::Ok;
         const std::uint64_t batch = currentBatch();
         if (batch != 0 && !fresh) {
             std::lock_guard lock(mutex_);
@@ -34,6 +39,10 @@ public:
         auto stamp = files::stampOf(file);
         if (!stamp) {
             forget(file);
+            // Why there is no file to read: missing, or something else in its place.
+            std::string none;
+            *status = files::readFileStart(file, 0, none);
+            if (*status == files::ReadStatus::Ok) *status = files::ReadStatus::Missing;  // gone meanwhile
             return nullptr;
         }
         {
@@ -44,7 +53,7 @@ public:
                 return it->second.text;
             }
         }
-        return load(file);
+        return load(file, *status);
     }
 
     void forget(const std::filesystem::path& file) {
@@ -83,13 +92,14 @@ private:
 
     // Nullptr for a file that cannot be read, also for want of memory: a huge
     // file is the file's problem and must not end the program.
-    std::shared_ptr<const ProfileText> load(const std::filesystem::path& file) try {
+    std::shared_ptr<const ProfileText> load(const std::filesystem::path& file, files::ReadStatus& status) try {
         std::string bytes;
         files::Stamp stamp;
         const std::int64_t readNs = files::nowNs();
         // A file rewritten in place while it was read is read again.
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if (files::readWholeFile(file, bytes, &stamp) != files::ReadStatus::Ok) return nullptr;
+            status = files::readWholeFile(file, bytes, &stamp);
+            if (status != files::ReadStatus::Ok) return nullptr;
             if (files::stampOf(file) == stamp) break;
         }
         auto text = ProfileText::parse(std::move(bytes));
@@ -107,6 +117,7 @@ private:
         bytes_ += text->byteSize();
         return text;
     } catch (const std::bad_alloc&) {
+        status = files::ReadStatus::NoMemory;
         return nullptr;
     }
 
@@ -163,17 +174,27 @@ ReadBatch* ReadBatch::current() { return openBatch; }
 // A lookup that runs out of memory (key lines are parsed at the first lookup
 // among them) finds nothing, and the parse it left unfinished is dropped.
 std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
-                                       std::string_view key) {
+                                       std::string_view key, files::ReadStatus* status) {
+    files::ReadStatus ignored;
+    if (!status) status = &ignored;
+    *status = files::ReadStatus::Missing;
     if (file.empty()) return std::nullopt;
     try {
-        auto text = cache().get(file);
+        auto text = cache().get(file, false, status);
         if (!text) return std::nullopt;
         ReadBatch* batch = ReadBatch::current();
         return text->find(section, key, kMaxValueBytes, batch ? &batch->memo() : nullptr);
     } catch (const std::bad_alloc&) {
         cache().forget(file);
+        *status = files::ReadStatus::NoMemory;
         return std::nullopt;
     }
+}
+
+std::shared_ptr<const ProfileText> parsedFile(const std::filesystem::path& file, files::ReadStatus* status) {
+    *status = files::ReadStatus::Missing;
+    if (file.empty()) return nullptr;
+    return cache().get(file, false, status);
 }
 
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section, std::string_view key) {

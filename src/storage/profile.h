@@ -16,6 +16,7 @@
 //                                   the batch, if one is open), its keys
 //                                   prepared once, its sections walked in
 //                                   order.
+#include "storage/file_ops.h"
 #include "storage/outcome.h"
 #include "storage/profile_text.h"
 
@@ -34,9 +35,18 @@ namespace pumpsel::ini {
 inline constexpr std::string_view kUnknown = "unknown";
 
 // The value as the profile service returns it, or nullopt when the file, the
-// section or the key does not exist. Never creates anything.
+// section or the key does not exist, or the file cannot be read: *status,
+// when given, then tells a missing file (Missing, also for a missing section
+// or key of a file that is there: Ok) from one that could not be read for
+// lack of memory, its size or its type. Never creates anything.
 std::optional<std::string> lookupValue(const std::filesystem::path& file, std::string_view section,
-                                       std::string_view key);
+                                       std::string_view key, files::ReadStatus* status = nullptr);
+
+// The file's parse, as every read sees it (checked on disk; inside a
+// ReadBatch once), or null with *status saying why there is none. The check
+// of a catalogue reads its files through this, so that the files it checks
+// line by line and the reads it checks them with share one copy.
+std::shared_ptr<const ProfileText> parsedFile(const std::filesystem::path& file, files::ReadStatus* status);
 
 // The program's read: the stored value, or "unknown" for every kind of
 // absence. The value passes through a 1000-byte buffer that is trimmed as a

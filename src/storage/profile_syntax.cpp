@@ -1,6 +1,7 @@
 #include "storage/profile_syntax.h"
 
 #include "storage/gbk.h"
+#include "storage/line_scan.h"
 
 namespace pumpsel::ini {
 
@@ -91,6 +92,23 @@ std::string storedForm(std::string_view value) {
     }
     out.push_back('"');
     return out;
+}
+
+LineParts lineParts(std::string_view raw, Encoding encoding) {
+    const std::string_view line = trimmed(raw);
+    if (line.empty()) return {};
+    if (line.front() == ';') return {LineKind::Comment};
+    if (line.front() == '[') {
+        const std::size_t close = findChar(line.substr(1), ']', encoding);
+        if (close != std::string_view::npos)
+            return {LineKind::Section, trimmed(line.substr(1, close)), {}, !trimmed(line.substr(close + 2)).empty()};
+    }
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return {LineKind::NoEquals};
+    // The value runs to the line's end as written: the reader cuts it at a
+    // NUL byte before it strips blanks.
+    const std::size_t valueAt = static_cast<std::size_t>(line.data() - raw.data()) + eq + 1;
+    return {LineKind::Key, trimmed(line.substr(0, eq)), raw.substr(valueAt)};
 }
 
 std::string sectionNameProblem(std::string_view section) {

@@ -1,33 +1,13 @@
 #include "storage/profile_text.h"
 
 #include "storage/gbk.h"
+#include "storage/line_scan.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 
 namespace pumpsel::ini {
-namespace {
-
-// Calls line(begin, end, next) for each line of text[from, to): a line ends
-// at CR LF, LF or CR alone; end is where its break starts and next where the
-// following line starts.
-template <class OnLine>
-void forEachLine(std::string_view text, std::size_t from, std::size_t to, OnLine&& line) {
-    const char* data = text.data();
-    for (std::size_t pos = from; pos < to;) {
-        const void* lf = std::memchr(data + pos, '\n', to - pos);
-        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : to;
-        if (const void* cr = std::memchr(data + pos, '\r', end - pos))
-            end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-        std::size_t next = end;
-        if (next < to) next += (text[next] == '\r' && next + 1 < to && text[next + 1] == '\n') ? 2 : 1;
-        line(pos, end, next);
-        pos = next;
-    }
-}
-
-}  // namespace
 
 std::shared_ptr<const ProfileText> ProfileText::parse(std::string fileBytes) {
     static std::atomic<std::uint64_t> parsed{0};
@@ -84,13 +64,14 @@ void ProfileText::addSection(std::string_view name, std::size_t lineEnd, std::si
 // Finds the section headers; the key lines wait for keysOf.
 void ProfileText::index() {
     const std::string_view text(text_);
-    forEachLine(text, 0, text.size(), [&](std::size_t pos, std::size_t end, std::size_t next) {
-        const std::string_view line = trimmed(text.substr(pos, end - pos));
-        if (!line.starts_with('[')) return;
-        const std::size_t close = findChar(line.substr(1), ']', encoding_);
-        if (close == std::string_view::npos) return;
-        if (!sections_.empty()) sections_.back().bodyEnd = static_cast<std::uint32_t>(pos);
-        addSection(trimmed(line.substr(1, close)), end, next);
+    scanLines(text, 0, text.size(), [&](const Line& line) {
+        const std::string_view bytes = text.substr(line.begin, line.end - line.begin);
+        // Only headers matter here: a quick look spares the full parts of the other lines.
+        if (bytes.find('[') == std::string_view::npos) return;
+        const LineParts parts = lineParts(bytes, encoding_);
+        if (parts.kind != LineKind::Section) return;
+        if (!sections_.empty()) sections_.back().bodyEnd = static_cast<std::uint32_t>(line.begin);
+        addSection(parts.name, line.end, line.next);
     });
     sectionIndex_.reserve(sections_.size());
     for (std::uint32_t i = 0; i < sections_.size(); ++i) {
@@ -123,22 +104,19 @@ const ProfileText::Page& ProfileText::pageOf(const Section& section) const {
 }
 
 // A "key=value" line; other lines of a section's body hold nothing.
-void ProfileText::addKeyLine(Page& page, std::size_t pos, std::size_t end, std::size_t next) const {
-    const std::string_view line = trimmed(std::string_view(text_).substr(pos, end - pos));
-    if (line.empty() || line.front() == ';') return;
-    const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return;
-    const std::string_view key = trimmed(line.substr(0, eq));
-    page.entries.push_back({foldedName(key, page.names), offsetOf(key) + static_cast<std::uint32_t>(key.size()),
-                            offsetOf(line) + static_cast<std::uint32_t>(eq + 1), static_cast<std::uint32_t>(end),
-                            static_cast<std::uint32_t>(next)});
+void ProfileText::addKeyLine(Page& page, const Line& line) const {
+    const LineParts parts = lineParts(std::string_view(text_).substr(line.begin, line.end - line.begin), encoding_);
+    if (parts.kind != LineKind::Key) return;
+    page.entries.push_back({foldedName(parts.name, page.names),
+                            offsetOf(parts.name) + static_cast<std::uint32_t>(parts.name.size()), offsetOf(parts.value),
+                            static_cast<std::uint32_t>(line.end), static_cast<std::uint32_t>(line.next)});
 }
 
 void ProfileText::parsePage(Page& page, std::uint32_t endSection) const {
     for (std::uint32_t s = page.firstSection; s < endSection; ++s) {
         page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
-        forEachLine(text_, sections_[s].headerNext, sections_[s].bodyEnd,
-                    [&](std::size_t pos, std::size_t end, std::size_t next) { addKeyLine(page, pos, end, next); });
+        scanLines(text_, sections_[s].headerNext, sections_[s].bodyEnd,
+                  [&](const Line& line) { addKeyLine(page, line); });
     }
     page.starts.push_back(static_cast<std::uint32_t>(page.entries.size()));
     // Names are taken from the arena only now that it no longer grows.

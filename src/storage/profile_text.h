@@ -2,6 +2,7 @@
 // The content of one profile file (INI-style: "[section]" lines and
 // "key=value" lines), parsed the way the Windows profile services parse it,
 // and edited so that every byte but the written value stays as it was.
+#include "storage/line_scan.h"
 #include "storage/profile_syntax.h"
 
 #include <atomic>
@@ -126,7 +127,7 @@ private:
     Keys keysOf(const Section& section) const;
     const Page& pageOf(const Section& section) const;
     void parsePage(Page& page, std::uint32_t endSection) const;
-    void addKeyLine(Page& page, std::size_t pos, std::size_t end, std::size_t next) const;
+    void addKeyLine(Page& page, const Line& line) const;
     std::uint32_t offsetOf(std::string_view piece) const;  // of a piece of the text
     NameRef foldedName(std::string_view raw, std::string& arena) const;
     std::string_view nameOf(NameRef ref, const std::string& arena) const;

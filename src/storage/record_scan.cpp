@@ -37,6 +37,12 @@ catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
     return catalogue::enumerate([&](int n) { return snapshot.read(catalogue::numberedKey(n))[0]; });
 }
 
+std::optional<float> dutyValue(std::string_view typed) {
+    if (!numbers::isNumeric(typed)) return std::nullopt;
+    const float value = singleValue(typed);
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
 float singleValue(std::string_view text) { return static_cast<float>(numbers::leadingNumber(text)); }
 
 namespace {

@@ -39,6 +39,11 @@ struct DutyPoint {
     float head = 0;
 };
 
+// A typed flow or head as the search across makers takes it: a number
+// (numbers::isNumeric) that single precision holds, so finite and at most
+// about 3.4e38 in size; nullopt for any other text ("1e40" among them).
+std::optional<float> dutyValue(std::string_view typed);
+
 // A pump fits when its flow range holds the flow and its head range the
 // head, all four bounds inclusive; the values compared are single precision.
 bool fits(const ScannedRecord& record, DutyPoint point);

@@ -3,7 +3,9 @@
 #include "storage/numbers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 namespace pumpsel::tool {
@@ -58,6 +60,19 @@ void printError(std::string_view text) {
 int failWith(int exitCode, std::string_view reason) {
     printError(reason);
     return exitCode;
+}
+
+int afterOutput(int exitCode) {
+    errno = 0;
+    bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    int error = errno;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed) return exitCode;
+    return failWith(kCannotRun,
+                    std::string("cannot write the output: ") + (error ? std::strerror(error) : "the write failed"));
 }
 
 std::string displayPath(const std::filesystem::path& path) {

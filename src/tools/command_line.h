@@ -52,6 +52,11 @@ void printError(std::string_view text);  // prefixed with "pumpsel-ini: ", a lin
 // Prints the reason to stderr and gives the exit code back.
 int failWith(int exitCode, std::string_view reason);
 
+// The exit code once everything printed has reached its place: stdout is
+// flushed and closed, and a write that failed on the way (a full disk,
+// /dev/full) turns the command's code into kCannotRun, with the reason.
+int afterOutput(int exitCode);
+
 // A path as UTF-8, for messages.
 std::string displayPath(const std::filesystem::path& path);
 

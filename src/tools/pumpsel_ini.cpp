@@ -12,9 +12,17 @@
 namespace pumpsel::tool {
 namespace {
 
+// "unknown" is the answer for a missing file, section or key; a file that
+// is there but cannot be read (no memory for it, too large, no file) is a
+// failure, not an answer.
 int runGet(const Arguments& args) {
     const auto& a = args.positional;
-    print(ini::ReadProfileValue(files::pathFromUtf8(a[0]), a[1], a[2]) + "\n");
+    const auto file = files::pathFromUtf8(a[0]);
+    ini::ReadBatch batch;  // the file is checked and parsed once for both reads
+    files::ReadStatus status;
+    if (!ini::parsedFile(file, &status) && status != files::ReadStatus::Missing)
+        return failWith(kCannotRun, "get: cannot read " + a[0] + ": " + std::string(files::readProblem(status)));
+    print(ini::ReadProfileValue(file, a[1], a[2]) + "\n");
     return kDone;
 }
 
@@ -47,7 +55,8 @@ int usage(std::FILE* to) {
 const Command& getCommand() {
     static const Command command{"get",
                                  "get FILE SECTION KEY",
-                                 "Prints the value as the program reads it; \"unknown\" when it is missing.\n",
+                                 "Prints the value as the program reads it; \"unknown\" when the file, section or\n"
+                                 "key is missing. Exit 2 when the file is there but cannot be read.\n",
                                  {},
                                  {},
                                  3,
@@ -74,14 +83,14 @@ const Command& setCommand() {
 int main(int argc, char** argv) {
     using namespace pumpsel::tool;
     const std::string_view name = argc > 1 ? argv[1] : "";
-    if (name == "--help" || name == "-h") return usage(stdout);
+    if (name == "--help" || name == "-h") return afterOutput(usage(stdout));
     for (const Command* command : commands()) {
         if (command->name != name) continue;
         const std::span<char* const> rest(argv + 2, static_cast<std::size_t>(argc - 2));
         if (std::find_if(rest.begin(), rest.end(), [](const char* a) { return std::string_view(a) == "--help"; }) !=
             rest.end()) {
             print("usage: pumpsel-ini " + std::string(command->usage) + "\n" + std::string(command->help));
-            return kDone;
+            return afterOutput(kDone);
         }
         std::string error;
         Arguments args = parseArguments(*command, rest, &error);
@@ -91,7 +100,7 @@ int main(int argc, char** argv) {
             return kCannotRun;
         }
         args.programFolder = programFolder(argv[0]);
-        return command->run(args);
+        return afterOutput(command->run(args));
     }
     if (!name.empty()) printError("unknown command " + std::string(name));
     return usage(stderr);

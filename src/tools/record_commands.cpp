@@ -3,8 +3,11 @@
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
 #include "maintenance/record_rules.h"
+#include "storage/catalogue.h"
 #include "storage/file_ops.h"
 #include "tools/command_line.h"
+
+#include <optional>
 
 namespace pumpsel::tool {
 namespace {
@@ -19,11 +22,51 @@ std::string changeLine(std::string_view done, std::string_view would, bool dryRu
            maintenance::numberRuns(numbers) + "\n";
 }
 
+// The first problems, and how many more there are: a spreadsheet gone wrong
+// can fault every one of tens of thousands of rows.
+void printRowProblems(const std::vector<maintenance::RowProblem>& problems, const std::string& file,
+                      const std::string& csvName) {
+    constexpr std::size_t kShown = 100;
+    for (std::size_t i = 0; i < problems.size() && i < kShown; ++i) {
+        const auto& problem = problems[i];
+        printError("import: " + (problem.row == 0 ? file : csvName + " row " + std::to_string(problem.row)) + ": " +
+                   problem.reason);
+    }
+    if (problems.size() > kShown)
+        printError("import: " + std::to_string(problems.size() - kShown) + " more problems not shown");
+}
+
+// The catalogue folder txt/ that holds a maker data file: the nearest folder
+// above it with a catalogue index; none for a file outside any catalogue.
+std::optional<std::filesystem::path> catalogueTextFolder(const std::filesystem::path& dataFile) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(dataFile, ec);
+    if (ec) return std::nullopt;
+    for (std::filesystem::path folder = real.parent_path(); folder.has_relative_path(); folder = folder.parent_path())
+        if (files::isRegularFile(folder / files::pathFromUtf8(catalogue::kIndexFile))) return folder;
+    return std::nullopt;
+}
+
+// Why the CSV must not go where -o names: over the file exported, or over
+// any file of its catalogue's txt/ folder, which the CSV would destroy.
+std::string outputProblem(const std::filesystem::path& dataFile, const std::filesystem::path& output) {
+    if (files::sameFile(dataFile, output)) return "the output is the file exported";
+    if (const auto txt = catalogueTextFolder(dataFile); txt && files::liesWithin(*txt, output))
+        return "the output lies in the catalogue's folder " + displayPath(*txt) + ", whose files it could destroy";
+    return {};
+}
+
 int runExport(const Arguments& args) {
     const std::string& file = args.positional[0];
+    const std::string* to = args.option("-o");
+    if (to) {
+        if (const std::string problem = outputProblem(files::pathFromUtf8(file), files::pathFromUtf8(*to));
+            !problem.empty())
+            return failWith(kCannotRun, "export: will not write " + *to + ": " + problem);
+    }
     const maintenance::CsvExport exported = maintenance::exportCsv(files::pathFromUtf8(file));
     if (!exported) return failWith(kCannotRun, "export: cannot read " + file + ": " + exported.reason);
-    if (const std::string* to = args.option("-o")) {
+    if (to) {
         if (const Outcome written = files::writeFile(files::pathFromUtf8(*to), exported.csv); !written)
             return failWith(kCannotRun, "export: cannot write " + *to + ": " + written.reason);
         print(records(static_cast<std::size_t>(exported.records)) + " written to " + *to + "\n");
@@ -46,12 +89,13 @@ int runImport(const Arguments& args) {
                       : args.has("--replace") ? maintenance::ImportMode::Replace
                                               : maintenance::ImportMode::AddNew;
     const bool dryRun = args.has("--dry-run");
-    const maintenance::ImportReport report = maintenance::importCsv(files::pathFromUtf8(file), csvBytes, mode, dryRun);
+    const auto empty =
+        args.has("--allow-empty") ? maintenance::EmptyReplacement::Allowed : maintenance::EmptyReplacement::Refused;
+    const maintenance::ImportReport report =
+        maintenance::importCsv(files::pathFromUtf8(file), csvBytes, mode, dryRun, empty);
     if (!report && !report.refused) return failWith(kCannotRun, "import: " + file + ": " + report.reason);
     if (report.refused) {
-        for (const auto& problem : report.problems)
-            printError("import: " + (problem.row == 0 ? file : csvName + " row " + std::to_string(problem.row)) + ": " +
-                       problem.reason);
+        printRowProblems(report.problems, file, csvName);
         if (!report.reason.empty()) printError("import: " + file + ": " + report.reason);
         return failWith(kRefused, "import: nothing was written");
     }
@@ -111,7 +155,7 @@ const Command& exportCommand() {
 const Command& importCommand() {
     static const Command command{
         "import",
-        "import MAKER_FILE FILE.csv [--append | --replace] [--dry-run]",
+        "import MAKER_FILE FILE.csv [--append | --replace [--allow-empty]] [--dry-run]",
         "Reads records from CSV as export writes it, also without byte-order mark or in GBK (as a spreadsheet\n"
         "on a Chinese Windows saves it), with the columns in any order by their header (序号 may be left out).\n"
         "Every row is checked before anything is written: its number of fields, flows, heads and power by the\n"
@@ -123,10 +167,11 @@ const Command& importCommand() {
         "  --replace  the rows replace all the file's records; a record that stays keeps its section's other\n"
         "             lines, and only its changed values are rewritten\n"
         "  --dry-run  says what would change, and writes nothing\n"
+        "  --allow-empty  lets --replace with a CSV file of no records remove every record\n"
         "Lines and sections that are not records stay as they are; a missing MAKER_FILE is created. The\n"
         "file is replaced in one atomic step under the catalogue lock. Exit 0 when imported, 1 when refused,\n"
         "2 when it cannot run.\n",
-        {"--append", "--replace", "--dry-run"},
+        {"--append", "--replace", "--dry-run", "--allow-empty"},
         {},
         2,
         2,

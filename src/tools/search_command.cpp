@@ -3,6 +3,7 @@
 #include "storage/file_ops.h"
 #include "storage/kind_search.h"
 #include "storage/numbers.h"
+#include "storage/terminal_text.h"
 #include "tools/command_line.h"
 
 #include <charconv>
@@ -43,9 +44,11 @@ std::string_view problemWords(ranking::FileProblem problem) {
     return {};
 }
 
+// One line of cells between tabs; a tab or line break inside a cell, like
+// any control character of catalogue text, is written escaped.
 std::string tabbed(const std::vector<std::string>& texts) {
     std::string line;
-    for (const std::string& text : texts) line.append(line.empty() ? "" : "\t").append(text);
+    for (const std::string& text : texts) line.append(line.empty() ? "" : "\t").append(terminal::escapedControls(text));
     return line + "\n";
 }
 
@@ -56,7 +59,8 @@ int runSearch(const Arguments& args) {
         return failWith(kCannotRun,
                         "search: the tolerance is a whole number from 0 to " + std::to_string(kMaxTolerance));
     for (const std::string& value : {a[2], a[3]})
-        if (!numbers::isNumeric(value)) return failWith(kCannotRun, "search: \"" + value + "\" is not a number");
+        if (!records::dutyValue(value))
+            return failWith(kCannotRun, "search: \"" + value + "\" is not a number single precision can hold");
     const catalogue::Catalogue catalogue(files::pathFromUtf8(a[0]));
     if (!files::isRegularFile(catalogue.indexPath()))
         return failWith(kCannotRun, "search: no catalogue index at " + displayPath(catalogue.indexPath()));
@@ -66,8 +70,8 @@ int runSearch(const Arguments& args) {
     const ranking::KindListing listing = ranking::searchKind(
         catalogue, terms.kind, {records::singleValue(terms.flow), records::singleValue(terms.head)}, terms.tolerance);
     for (const auto& maker : listing.unread)
-        printError("maker " + std::to_string(maker.position) + " " + maker.maker + " (" + maker.fileName +
-                   "): " + std::string(problemWords(maker.problem)));
+        printError("maker " + std::to_string(maker.position) + " " + terminal::escapedControls(maker.maker) + " (" +
+                   terminal::escapedControls(maker.fileName) + "): " + std::string(problemWords(maker.problem)));
     if (args.has("--csv")) {
         std::vector<const ranking::RankedPump*> pumps;
         for (const auto& pump : listing.pumps) pumps.push_back(&pump);

@@ -97,6 +97,13 @@ QString boxText(std::string_view gbkBytes) {
 
 QString viewerText(const std::filesystem::path& file) {
     const QString notFound = nativePath(file) + QStringLiteral("文件不存在。");
+    // Reads keep to the folder as writes do: a help text that links out of
+    // the catalogue does not show /etc/passwd or the environment. (A link
+    // to nothing is a missing file, which is not created through it either.)
+    std::error_code ec;
+    if (pumpsel::files::linkLeadsOut(file) && std::filesystem::exists(file, ec))
+        return notFound + QLatin1Char('\n') + nativePath(file) +
+               QStringLiteral("是指向所在文件夹以外的链接，没有读取。\n");
     std::string bytes;
     switch (pumpsel::files::readWholeFile(file, bytes)) {
         case pumpsel::files::ReadStatus::Ok:

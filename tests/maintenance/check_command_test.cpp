@@ -17,7 +17,7 @@ TEST(CheckCommand, ReportsAsTextOrJsonAndExitsByWhatItFound) {
     const auto text = runTool({"check", dir.path().string()});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_EQ(text.out,
-              "txt/bump.dat:4: maker 1 (甲\"\t厂) names no picture (no 1pic): no picture and no thumbnail are shown\n"
+              "txt/bump.dat:4: maker 1 (甲\"\\t厂) names no picture (no 1pic): no picture and no thumbnail are shown\n"
               "txt/a.dat:9: there is no record 2: record 3 after the gap is never listed\n"
               "2 files checked, 1 record listed: 2 problems in 2 files\n");
 

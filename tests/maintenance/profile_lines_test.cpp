@@ -57,19 +57,26 @@ TEST(ProfileLines, WhatTheWalkCallsReadIsWhatTheReaderFinds) {
     });
     const auto parsed = ini::ProfileText::parse(text);
     const maintenance::ProfileLines lines(parsed);
-    ASSERT_EQ(lines.lines().size(), 24u);
+    std::vector<std::string_view> texts;
+    std::vector<std::pair<std::size_t, Ignored>> ignored;
+    lines.forEachLine([&](const maintenance::LineView& line) {
+        EXPECT_EQ(line.number, texts.size() + 1);
+        texts.push_back(line.bytes);
+        if (line.ignored) ignored.emplace_back(line.number, *line.ignored);
+    });
+    ASSERT_EQ(texts.size(), 24u);
 
     std::set<std::string> readByWalk;
     for (const auto& section : lines.sections())
         for (const auto& key : section.keys) {
-            EXPECT_NE(lines.lines()[key.line - 1].find("v" + std::to_string(key.line)), std::string::npos);
+            EXPECT_NE(texts[key.line - 1].find("v" + std::to_string(key.line)), std::string::npos);
             if (section.read() && key.read() && !key.key.empty()) readByWalk.insert("v" + std::to_string(key.line));
         }
 
     // Every name the file could be asked for: each section the walk found,
     // and whatever stands before a "=" anywhere.
     std::set<std::string> keyNames;
-    for (const std::string_view line : lines.lines())
+    for (const std::string_view line : texts)
         if (auto eq = line.find('='); eq != std::string_view::npos) keyNames.insert(gbk::toUtf8(line.substr(0, eq)));
     std::set<std::string> foundByReader;
     for (const auto& section : lines.sections())
@@ -79,8 +86,6 @@ TEST(ProfileLines, WhatTheWalkCallsReadIsWhatTheReaderFinds) {
     EXPECT_EQ(readByWalk, foundByReader);
     EXPECT_EQ(readByWalk, (std::set<std::string>{"v3", "v5", "v14", "v16", "v18", "v20", "v23"}));
 
-    std::vector<std::pair<std::size_t, Ignored>> ignored;
-    for (const auto& line : lines.ignored()) ignored.emplace_back(line.line, line.why);
     EXPECT_EQ(ignored, (std::vector<std::pair<std::size_t, Ignored>>{{1, Ignored::BeforeFirstSection},
                                                                      {6, Ignored::NoEquals},
                                                                      {7, Ignored::NoKeyName},
