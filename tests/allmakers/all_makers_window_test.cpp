@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -78,6 +77,31 @@ protected:
     MessageBoxes boxes;
 };
 
+// Where the chart draws the point (flow, head), in the chart's pixels.
+QPoint chartPixel(const ui::PumpChart* chart, QPointF point) {
+    return chart->chartLayout().mapping.toPixel(point).toPoint();
+}
+
+// The pointer moved onto a widget, as the window system moves it.
+void hover(QWidget* widget, QPoint at) {
+    QWidget* top = widget->window();
+    QTest::mouseMove(top->windowHandle(), widget->mapTo(top, at));
+}
+
+bool isHighlightRed(QColor colour) { return colour.red() > 150 && colour.green() < 80 && colour.blue() < 80; }
+
+// The pixels of an image within 30 of a colour in each channel.
+int pixelsNear(const QImage& image, QColor colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor seen = image.pixelColor(x, y);
+            count += std::abs(seen.red() - colour.red()) < 30 && std::abs(seen.green() - colour.green()) < 30 &&
+                     std::abs(seen.blue() - colour.blue()) < 30;
+        }
+    return count;
+}
+
 }  // namespace
 
 TEST_F(AllMakersTest, TheShortcutOpensTheRankedFitsAndNamesTheMakerWithoutFile) {
@@ -136,13 +160,23 @@ TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
         // The chart draws the rows in the order shown and follows the selection, and back.
         ASSERT_EQ(a->chart->lineCount(), 4);
         EXPECT_EQ(a->chart->lineName(0), "甲厂 A-high");
-        emit a->chart->line(0)->hovered(QPointF(150, 50), true);
-        EXPECT_EQ(QToolTip::text(), "甲厂 A-high");
+        EXPECT_EQ(a->chart->linePoints(0), (QList<QPointF>{{100, 60}, {200, 40}}));
+        EXPECT_EQ(a->chart->lineName(3), "丙厂 C-near");
+        // Points where one line runs alone: C-near at flow 80 (head 60 - 0.5·30 = 45; the
+        // nearest other line, A-centre, is at 54 there), A-high at 180 (60 - 0.2·80 = 44;
+        // C-close at 70 - 0.1975·180 = 34.45).
+        const QPoint onNear = chartPixel(a->chart, {80, 45}), onHigh = chartPixel(a->chart, {180, 44});
+        hover(a->chart, onNear);
+        EXPECT_EQ(QToolTip::text(), "丙厂 C-near");
         a->table->selectRow(3);
         EXPECT_EQ(a->chart->highlighted(), 3);
-        emit a->chart->line(1)->clicked(QPointF(100, 50));
-        EXPECT_EQ(a->table->currentIndex().row(), 1);
-        EXPECT_EQ(a->chart->highlighted(), 1);
+        EXPECT_TRUE(isHighlightRed(a->chart->grab().toImage().pixelColor(onNear)));
+        click(a->chart, onHigh);
+        EXPECT_EQ(a->table->currentIndex().row(), 0);
+        EXPECT_EQ(a->chart->highlighted(), 0);
+        const QImage drawn = a->chart->grab().toImage();
+        EXPECT_TRUE(isHighlightRed(drawn.pixelColor(onHigh)));
+        EXPECT_FALSE(isHighlightRed(drawn.pixelColor(onNear)));
     });
 }
 
@@ -183,9 +217,12 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
               "丙厂,C-close,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,\r\n"
               "甲厂,A-high,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,\r\n"
               "丙厂,C-near,50.0 ～ 90.0,60.0 ～ 40.0,1.5,-30.0%,125.0%,流量高于上限 10.0%\r\n");
+    // 900 × 560 at twice the pixels, with the first row's pump in red and the
+    // duty point's green diamond.
     const QImage chart(QString::fromStdU16String((folder / "out.png").u16string()));
-    EXPECT_FALSE(chart.isNull());
-    EXPECT_GT(chart.width(), 400);
+    EXPECT_EQ(chart.size(), QSize(1800, 1120));
+    EXPECT_GT(pixelsNear(chart, QColor(200, 0, 0)), 200);
+    EXPECT_GT(pixelsNear(chart, QColor(0, 120, 60)), 100);
 }
 
 TEST_F(AllMakersTest, NoMakersOrRejectedDutyPointsAreSaid) {
