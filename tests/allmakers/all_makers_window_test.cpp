@@ -90,18 +90,6 @@ void hover(QWidget* widget, QPoint at) {
 
 bool isHighlightRed(QColor colour) { return colour.red() > 150 && colour.green() < 80 && colour.blue() < 80; }
 
-// The pixels of an image within 30 of a colour in each channel.
-int pixelsNear(const QImage& image, QColor colour) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor seen = image.pixelColor(x, y);
-            count += std::abs(seen.red() - colour.red()) < 30 && std::abs(seen.green() - colour.green()) < 30 &&
-                     std::abs(seen.blue() - colour.blue()) < 30;
-        }
-    return count;
-}
-
 }  // namespace
 
 TEST_F(AllMakersTest, TheShortcutOpensTheRankedFitsAndNamesTheMakerWithoutFile) {
@@ -200,6 +188,7 @@ TEST_F(AllMakersTest, EnterOpensTheResultsWindowOnTheRowsMakerAndPump) {
 }
 
 TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
+    std::optional<ui::chart::Mapping> exported;  // where the picture, 900 × 560 at 96 dpi, has its plot
     withWindow([&](AllMakersWindow* a) {
         a->askExportFile = [&](QWidget*, const QString& suggested) {
             EXPECT_EQ(suggested, "离心泵-全部厂家选型.csv");
@@ -208,6 +197,7 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
         click(a->exportButton);
         ASSERT_EQ(boxes.seen.size(), 1u);
         EXPECT_EQ(boxes.seen[0].title, "导出");
+        exported = a->chart->chart().layout(QImage(1, 1, QImage::Format_RGB32), QRectF(0, 0, 900, 560)).mapping;
     });
     EXPECT_EQ(readBytes(folder / "out.csv"),
               "\xEF\xBB\xBF"
@@ -217,12 +207,13 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
               "丙厂,C-close,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,\r\n"
               "甲厂,A-high,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,\r\n"
               "丙厂,C-near,50.0 ～ 90.0,60.0 ～ 40.0,1.5,-30.0%,125.0%,流量高于上限 10.0%\r\n");
-    // 900 × 560 at twice the pixels, with the first row's pump in red and the
-    // duty point's green diamond.
+    // Twice the pixels: the selected first row, A-centre, in red at flow 60
+    // (head 60 - 0.2·10 = 58), the duty point's green diamond at (100, 50).
     const QImage chart(QString::fromStdU16String((folder / "out.png").u16string()));
-    EXPECT_EQ(chart.size(), QSize(1800, 1120));
-    EXPECT_GT(pixelsNear(chart, QColor(200, 0, 0)), 200);
-    EXPECT_GT(pixelsNear(chart, QColor(0, 120, 60)), 100);
+    ASSERT_EQ(chart.size(), QSize(1800, 1120));
+    ASSERT_TRUE(exported);
+    EXPECT_TRUE(isHighlightRed(chart.pixelColor((2 * exported->toPixel({60, 58})).toPoint())));
+    EXPECT_EQ(chart.pixelColor((2 * exported->toPixel({100, 50})).toPoint()), QColor(0, 120, 60));
 }
 
 TEST_F(AllMakersTest, NoMakersOrRejectedDutyPointsAreSaid) {
