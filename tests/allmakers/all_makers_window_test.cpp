@@ -168,6 +168,19 @@ TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
     });
 }
 
+// 甲厂 with 103 fitting pumps, 丙厂's two: 105 rows, of which the chart draws 100 and says so.
+TEST_F(AllMakersTest, TheChartDrawsTheFirstHundredAndSaysSo) {
+    std::string many;
+    for (int n = 1; n <= 103; ++n) many += record(n, "A-" + std::to_string(n), "50", "150", "60", "40");
+    folder.writeText("txt/a.dat", many);
+    withWindow([&](AllMakersWindow* a) {
+        EXPECT_EQ(a->shownRows(), 105);
+        EXPECT_EQ(a->chart->lineCount(), 100);
+        EXPECT_EQ(a->chart->chart().note, "共 105 台，显示前 100 台");
+        EXPECT_FALSE(a->chart->chartLayout().note.isEmpty());
+    });
+}
+
 TEST_F(AllMakersTest, EnterOpensTheResultsWindowOnTheRowsMakerAndPump) {
     withWindow([&](AllMakersWindow* a) {
         a->table->setFocus();
