@@ -39,6 +39,9 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
     setCursor(series >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
+// Qt hides the name when the pointer leaves; coming back onto the same line shows it again.
+void ChartView::leaveEvent(QEvent*) { pointed_ = -1; }
+
 void ChartView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const int series = seriesAt(event->position());
