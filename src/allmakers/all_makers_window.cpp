@@ -226,7 +226,7 @@ void AllMakersWindow::exportClicked() {
     QByteArray png;
     {
         QBuffer buffer(&png);
-        chart->grab().save(&buffer, "PNG");
+        chart->picture().save(&buffer, "PNG");
     }
     if (!writeFile(path, QByteArray::fromStdString(csv)) || !writeFile(picture, png)) {
         ui::showMessage(this, QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path)),

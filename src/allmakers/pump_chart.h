@@ -1,18 +1,15 @@
 #pragma once
 // The pumps of a kind-wide search on a Q–H chart: each pump's range as its
-// line from (流量1, 扬程1) to (流量2, 扬程2), the duty point marked, one pump
-// highlighted. A pointer resting on a line names maker and model; a click
-// on a line reports which pump it is.
+// line from (流量1, 扬程1) to (流量2, 扬程2), fits in blue, near misses in
+// dashed grey, one pump highlighted in red over them, the duty point marked,
+// and a legend that says so. A pointer resting on a line names maker and
+// model; a click on a line reports which pump it is.
 #include "storage/kind_search.h"
-
-#include <QChartView>
-#include <QPointer>
-
-class QLineSeries;
+#include "ui/chart_view.h"
 
 namespace ui {
 
-class PumpChart : public QChartView {
+class PumpChart : public ChartView {
     Q_OBJECT
 public:
     // More lines than this make the chart unreadable and slow: the first ones shown are drawn.
@@ -25,19 +22,29 @@ public:
     void highlight(int index);  // -1: none
     int highlighted() const { return highlighted_; }
     int lineCount() const { return static_cast<int>(lines_.size()); }
-    QLineSeries* line(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+    // The ends of line `index` as (flow, head).
+    QList<QPointF> linePoints(int index) const { return line(index).ends; }
     // What the pointer resting on line `index` is told.
-    QString lineName(int index) const;
+    QString lineName(int index) const { return line(index).name; }
+    // The chart as the export saves it.
+    QImage picture() const;
 
 signals:
     void pumpClicked(int index);
 
 private:
-    void style(int index);
+    struct Line {
+        QList<QPointF> ends;
+        QString name;
+        bool fits;
+    };
 
-    std::vector<QLineSeries*> lines_;
-    std::vector<bool> fits_;
-    QLineSeries* highlight_ = nullptr;
+    const Line& line(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+    chart::Chart drawing() const;
+
+    std::vector<Line> lines_;
+    std::size_t pumpCount_ = 0;  // lines beyond kMaxLines are not drawn
+    QPointF dutyPoint_;
     int highlighted_ = -1;
 };
 

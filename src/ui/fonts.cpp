@@ -1,16 +1,9 @@
 #include "ui/fonts.h"
 
-#include <QStringList>
+#include "chart/fonts.h"
 
 namespace ui {
 
-QFont simSun9() {
-    QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
-                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Microsoft YaHei")});
-    font.setPointSize(9);
-    return font;
-}
+QFont simSun9() { return chart::programFont(9); }
 
 }  // namespace ui

@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -78,6 +77,19 @@ protected:
     MessageBoxes boxes;
 };
 
+// Where the chart draws the point (flow, head), in the chart's pixels.
+QPoint chartPixel(const ui::PumpChart* chart, QPointF point) {
+    return chart->chartLayout().mapping.toPixel(point).toPoint();
+}
+
+// The pointer moved onto a widget, as the window system moves it.
+void hover(QWidget* widget, QPoint at) {
+    QWidget* top = widget->window();
+    QTest::mouseMove(top->windowHandle(), widget->mapTo(top, at));
+}
+
+bool isHighlightRed(QColor colour) { return colour.red() > 150 && colour.green() < 80 && colour.blue() < 80; }
+
 }  // namespace
 
 TEST_F(AllMakersTest, TheShortcutOpensTheRankedFitsAndNamesTheMakerWithoutFile) {
@@ -136,13 +148,36 @@ TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
         // The chart draws the rows in the order shown and follows the selection, and back.
         ASSERT_EQ(a->chart->lineCount(), 4);
         EXPECT_EQ(a->chart->lineName(0), "甲厂 A-high");
-        emit a->chart->line(0)->hovered(QPointF(150, 50), true);
-        EXPECT_EQ(QToolTip::text(), "甲厂 A-high");
+        EXPECT_EQ(a->chart->linePoints(0), (QList<QPointF>{{100, 60}, {200, 40}}));
+        EXPECT_EQ(a->chart->lineName(3), "丙厂 C-near");
+        // Points where one line runs alone: C-near at flow 80 (head 60 - 0.5·30 = 45; the
+        // nearest other line, A-centre, is at 54 there), A-high at 180 (60 - 0.2·80 = 44;
+        // C-close at 70 - 0.1975·180 = 34.45).
+        const QPoint onNear = chartPixel(a->chart, {80, 45}), onHigh = chartPixel(a->chart, {180, 44});
+        hover(a->chart, onNear);
+        EXPECT_EQ(QToolTip::text(), "丙厂 C-near");
         a->table->selectRow(3);
         EXPECT_EQ(a->chart->highlighted(), 3);
-        emit a->chart->line(1)->clicked(QPointF(100, 50));
-        EXPECT_EQ(a->table->currentIndex().row(), 1);
-        EXPECT_EQ(a->chart->highlighted(), 1);
+        EXPECT_TRUE(isHighlightRed(a->chart->grab().toImage().pixelColor(onNear)));
+        click(a->chart, onHigh);
+        EXPECT_EQ(a->table->currentIndex().row(), 0);
+        EXPECT_EQ(a->chart->highlighted(), 0);
+        const QImage drawn = a->chart->grab().toImage();
+        EXPECT_TRUE(isHighlightRed(drawn.pixelColor(onHigh)));
+        EXPECT_FALSE(isHighlightRed(drawn.pixelColor(onNear)));
+    });
+}
+
+// 甲厂 with 103 fitting pumps, 丙厂's two: 105 rows, of which the chart draws 100 and says so.
+TEST_F(AllMakersTest, TheChartDrawsTheFirstHundredAndSaysSo) {
+    std::string many;
+    for (int n = 1; n <= 103; ++n) many += record(n, "A-" + std::to_string(n), "50", "150", "60", "40");
+    folder.writeText("txt/a.dat", many);
+    withWindow([&](AllMakersWindow* a) {
+        EXPECT_EQ(a->shownRows(), 105);
+        EXPECT_EQ(a->chart->lineCount(), 100);
+        EXPECT_EQ(a->chart->chart().note, "共 105 台，显示前 100 台");
+        EXPECT_FALSE(a->chart->chartLayout().note.isEmpty());
     });
 }
 
@@ -166,6 +201,7 @@ TEST_F(AllMakersTest, EnterOpensTheResultsWindowOnTheRowsMakerAndPump) {
 }
 
 TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
+    std::optional<ui::chart::Mapping> exported;  // where the picture, 900 × 560 at 96 dpi, has its plot
     withWindow([&](AllMakersWindow* a) {
         a->askExportFile = [&](QWidget*, const QString& suggested) {
             EXPECT_EQ(suggested, "离心泵-全部厂家选型.csv");
@@ -174,6 +210,7 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
         click(a->exportButton);
         ASSERT_EQ(boxes.seen.size(), 1u);
         EXPECT_EQ(boxes.seen[0].title, "导出");
+        exported = a->chart->chart().layout(QImage(1, 1, QImage::Format_RGB32), QRectF(0, 0, 900, 560)).mapping;
     });
     EXPECT_EQ(readBytes(folder / "out.csv"),
               "\xEF\xBB\xBF"
@@ -183,9 +220,13 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
               "丙厂,C-close,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,\r\n"
               "甲厂,A-high,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,\r\n"
               "丙厂,C-near,50.0 ～ 90.0,60.0 ～ 40.0,1.5,-30.0%,125.0%,流量高于上限 10.0%\r\n");
+    // Twice the pixels: the selected first row, A-centre, in red at flow 60
+    // (head 60 - 0.2·10 = 58), the duty point's green diamond at (100, 50).
     const QImage chart(QString::fromStdU16String((folder / "out.png").u16string()));
-    EXPECT_FALSE(chart.isNull());
-    EXPECT_GT(chart.width(), 400);
+    ASSERT_EQ(chart.size(), QSize(1800, 1120));
+    ASSERT_TRUE(exported);
+    EXPECT_TRUE(isHighlightRed(chart.pixelColor((2 * exported->toPixel({60, 58})).toPoint())));
+    EXPECT_EQ(chart.pixelColor((2 * exported->toPixel({100, 50})).toPoint()), QColor(0, 120, 60));
 }
 
 TEST_F(AllMakersTest, NoMakersOrRejectedDutyPointsAreSaid) {

@@ -20,11 +20,13 @@ debs=("$work"/cpack/pumpsel_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single package in $work/cpack"
 deb=${debs[0]}
 
-# The library dependencies are computed; these are the ones it cannot lack.
+# The library dependencies are computed; these are the ones it cannot lack,
+# and Qt Charts is one it must not have: the chart is the program's own.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6charts6 'libicu[0-9]+' 'libstdc\+\+6'; do
+for lib in libqt6widgets6 libqt6gui6 'libicu[0-9]+' 'libstdc\+\+6'; do
   grep -Eq "(^|[ ,])$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+if grep -q libqt6charts <<<"$depends"; then fail "Depends has Qt Charts: $depends"; fi
 
 dpkg-deb -x "$deb" "$work/root"
 usr=$work/root/usr
