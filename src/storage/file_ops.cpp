@@ -66,8 +66,9 @@ bool liesWithin(const fs::path& folder, const fs::path& path) {
         walked /= name;
         std::error_code ec;
         const fs::file_status status = fs::symlink_status(walked, ec);
-        if (status.type() == fs::file_type::not_found) return true;  // nothing further down exists
-        if (ec || status.type() == fs::file_type::symlink) return realPathWithin(folder, path);
+        // A name that cannot be looked at (missing, too long) cannot be opened either.
+        if (ec || status.type() == fs::file_type::not_found) return true;
+        if (status.type() == fs::file_type::symlink) return realPathWithin(folder, path);
     }
     return true;
 }

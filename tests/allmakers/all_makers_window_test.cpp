@@ -234,10 +234,15 @@ TEST_F(AllMakersTest, NoMakersOrRejectedDutyPointsAreSaid) {
     w.searchAllMakers();
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].text, "流量和扬程都只能为正实数");
+    // A number single precision cannot hold would rank as a false near miss.
+    w.Text1[1]->setText("1e40");
+    w.searchAllMakers();
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].text, "流量和扬程都只能为正实数");
     w.Text1[1]->setText("50");
     w.ListView2->selectRow(2);
     w.ListView2_ItemClick();
     w.searchAllMakers();
-    ASSERT_EQ(boxes.seen.size(), 2u);
-    EXPECT_EQ(boxes.seen[1].text, "此类水泵没有厂家");
+    ASSERT_EQ(boxes.seen.size(), 3u);
+    EXPECT_EQ(boxes.seen[2].text, "此类水泵没有厂家");
 }

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace pumpsel;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -33,5 +39,23 @@ TEST(WholeFileRead, ReadsPastTheReportedSize) {
     ASSERT_EQ(files::readWholeFile("/proc/self/smaps", maps), files::ReadStatus::Ok);
     EXPECT_GT(maps.size(), 3 * 4096u);
     EXPECT_EQ(maps.back(), '\n');
+}
+
+// Opening a device can act on it (a tape rewinds, a terminal is taken):
+// something other than a regular file is told by its type, never opened.
+// The system reports every opening of the pipe here to the watch.
+TEST(WholeFileRead, AnythingButARegularFileIsNotOpened) {
+    TempDir dir;
+    const auto pipe = dir / "a.dat";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, pipe.c_str(), IN_OPEN), 0);
+    std::string bytes;
+    EXPECT_EQ(files::readWholeFile(pipe, bytes), files::ReadStatus::NotAFile);
+    EXPECT_EQ(files::readFileStart(pipe, 16, bytes), files::ReadStatus::NotAFile);
+    char events[256];
+    EXPECT_EQ(::read(watch, events, sizeof events), -1) << "the pipe was opened";
+    ::close(watch);
 }
 #endif

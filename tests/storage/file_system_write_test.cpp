@@ -316,6 +316,46 @@ TEST_F(FileSystemWrite, AFolderThatCannotBeListedStillTakesWrites) {
     EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"a.dat", "new.dat"}));
 }
 
+// In a folder where everyone may create files (mode 1777), a user who may
+// not write another user's file can still put a journal beside it, well
+// formed and named for it. Readers, root among them, and the owner's next
+// write ignore it and leave it; made unreadable, it stops no one.
+TEST_F(FileSystemWrite, AJournalPlantedBesideAnotherUsersFileIsIgnored) {
+    if (!root()) GTEST_SKIP() << "acting as other users needs root";
+    const fs::path shared = dir / "shared";
+    fs::create_directories(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const fs::path data = shared / "a.dat";
+    writeBytes(data, kRecord);
+    ASSERT_EQ(::chown(data.c_str(), kOwner, kOwner), 0);
+    ASSERT_EQ(::chmod(data.c_str(), 0644), 0);
+    const Stat before(data);
+    const std::string planted = "[1]\r\nmodel=PLANTED\r\n";
+    const fs::path journal = shared / (".pumpsel-" + std::to_string(before.st_ino) + ".journal");
+    const std::string header = "pumpsel journal 1 " + std::to_string(before.st_dev) + " " +
+                               std::to_string(before.st_ino) + " " + std::to_string(before.st_size) + " " +
+                               std::to_string(before.st_mtim.tv_sec * 1000000000LL + before.st_mtim.tv_nsec) + " " +
+                               std::to_string(planted.size()) + "\n";
+    ASSERT_EQ(inChild(asUser(kColleague),
+                      [&] {
+                          writeBytes(journal, header + planted);
+                          return ::chmod(journal.c_str(), 0644) == 0;
+                      }),
+              0);
+
+    EXPECT_EQ(ini::ReadProfileValue(data, "1", "model"), "IS50");
+    const auto state = files::journalState(journal);
+    ASSERT_TRUE(state);
+    EXPECT_FALSE(state->taken);
+    EXPECT_EQ(state->why, "a journal for a.dat that readers ignore: its owner may not write the file");
+
+    ASSERT_EQ(::chmod(journal.c_str(), 0), 0);
+    EXPECT_EQ(inChild(asUser(kOwner), [&] { return writes(data, "by the owner"); }), 0);
+    EXPECT_EQ(readBytes(data), kRecord + "k=by the owner\r\n");
+    EXPECT_EQ(Stat(data).st_uid, kOwner);
+    EXPECT_TRUE(fs::exists(journal));
+}
+
 // A hard-linked file is rewritten in place. A writer that dies half-way
 // through the rewrite leaves the file torn, but both its names read the
 // whole new content, which the next write completes, leaving nothing beside.
