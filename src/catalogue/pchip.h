@@ -1,0 +1,59 @@
+#pragma once
+// Monotone piecewise-cubic Hermite interpolation (PCHIP, Fritsch–Carlson),
+// computed as scipy's PchipInterpolator computes it, and where such a curve
+// crosses a parabola. A pump's head, efficiency, power and NPSH curves are of
+// this kind; the pump does not run outside its curve's first and last flow,
+// so nothing is known there.
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace pumpsel::curves {
+
+// a + b·x², the shape of a system curve and of the affinity parabola.
+struct Parabola {
+    double a = 0, b = 0;
+    double at(double x) const { return a + b * x * x; }
+};
+
+class Pchip {
+public:
+    // No curve: every value is unknown.
+    Pchip() = default;
+
+    // The curve through the points (x strictly ascending, as many y as x).
+    // Two points give the straight line between them; fewer give no curve.
+    Pchip(std::span<const double> x, std::span<const double> y);
+
+    bool empty() const { return x_.empty(); }
+    // The first and last x; the curve must not be empty.
+    double first() const { return x_.front(); }
+    double last() const { return x_.back(); }
+    // The x of the points it passes through, ascending.
+    std::span<const double> knots() const { return x_; }
+
+    // The value at x; unknown outside [first, last], for a NaN and for no curve.
+    std::optional<double> at(double x) const;
+
+    // The largest x in [first, last] where scale·y(x) equals the parabola,
+    // to full double precision; unknown when they do not meet there. A
+    // parabola that touches the curve without crossing it does not count
+    // unless it meets a point exactly. No allocation.
+    std::optional<double> largestMeeting(double scale, Parabola parabola) const;
+
+private:
+    // One point and the cubic that starts there: y + t·(slope + t·(c2 + t·c3)),
+    // t = x − its x. The last point's cubic is never used.
+    struct Piece {
+        double y = 0, slope = 0, c2 = 0, c3 = 0;
+        double at(double t) const { return y + t * (slope + t * (c2 + t * c3)); }
+        double derivativeAt(double t) const { return slope + t * (2 * c2 + t * 3 * c3); }
+    };
+    std::optional<double> meetingIn(std::size_t k, double scale, Parabola parabola) const;
+
+    std::vector<double> x_;
+    std::vector<Piece> pieces_;
+};
+
+}  // namespace pumpsel::curves

@@ -1,0 +1,234 @@
+#include "catalogue/pump_curve.h"
+
+#include "storage/catalogue.h"
+#include "storage/numbers.h"
+#include "storage/profile.h"
+
+#include <algorithm>
+
+namespace pumpsel::curves {
+namespace {
+
+constexpr std::string_view kComma = ",";
+constexpr std::string_view kFullWidthComma = "，";  // U+FF0C
+
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A key that reads "unknown" or holds only blanks gives no list.
+bool absent(std::string_view stored) { return catalogue::isUnknown(stored) || trimmed(stored).empty(); }
+
+// The entries of a list as stored, blanks trimmed.
+std::vector<std::string_view> entryTexts(std::string_view text) {
+    std::vector<std::string_view> entries;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(kComma), text.find(kFullWidthComma));
+        entries.push_back(trimmed(text.substr(0, comma)));
+        if (comma == std::string_view::npos) return entries;
+        text.remove_prefix(comma + (text.substr(comma).starts_with(kComma) ? kComma.size() : kFullWidthComma.size()));
+    }
+}
+
+Entry entryValue(std::string_view entry) {
+    if (entry.empty()) return std::nullopt;
+    return numbers::leadingNumber(entry);
+}
+
+// One list of a record as read, with the faults of its entries noted.
+struct StoredList {
+    std::string_view key;
+    std::vector<Entry> values;
+};
+
+class Reader {
+public:
+    explicit Reader(std::vector<CurveProblem>* problems) : problems_(problems) {}
+
+    void note(CurveProblem problem) {
+        if (problem.dropsCurve()) curveDropped_ = true;
+        if (problems_) problems_->push_back(std::move(problem));
+    }
+    bool curveDropped() const { return curveDropped_; }
+
+    // The list's entries; those that are not numbers are noted.
+    StoredList list(std::string_view key, const std::vector<std::string_view>& texts) {
+        StoredList list{key, {}};
+        list.values.reserve(texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (!texts[i].empty() && !numbers::isNumeric(texts[i]))
+                note({CurveFault::NotANumber, key, i + 1, texts.size(), 0, std::string(texts[i])});
+            list.values.push_back(entryValue(texts[i]));
+        }
+        return list;
+    }
+
+private:
+    std::vector<CurveProblem>* problems_;
+    bool curveDropped_ = false;
+};
+
+// The faults of 曲线流量 and 曲线扬程 that leave no curve.
+void checkCurveLists(Reader& reader, const StoredList& flows, const StoredList& heads) {
+    const std::size_t n = flows.values.size();
+    if (n < kMinPoints) reader.note({CurveFault::TooFewPoints, flows.key, 0, n, n, {}});
+    if (heads.values.size() != n) reader.note({CurveFault::LengthsDiffer, heads.key, 0, heads.values.size(), n, {}});
+    for (const StoredList* list : {&flows, &heads})
+        for (std::size_t i = 0; i < list->values.size(); ++i)
+            if (!list->values[i]) reader.note({CurveFault::EntryMissing, list->key, i + 1, list->values.size(), n, {}});
+    for (std::size_t i = 1; i < n; ++i)
+        if (flows.values[i - 1] && flows.values[i] && !(*flows.values[i] > *flows.values[i - 1]))
+            reader.note({CurveFault::FlowsNotAscending, flows.key, i + 1, n, n, {}});
+}
+
+// An optional list over the flows: the curve through its known entries.
+// A list of another length is ignored.
+std::optional<StoredList> optionalList(Reader& reader, std::string_view key, std::string_view stored,
+                                       std::size_t flows) {
+    if (absent(stored)) return std::nullopt;
+    const std::vector<std::string_view> texts = entryTexts(stored);
+    if (texts.size() == flows) return reader.list(key, texts);
+    reader.note({CurveFault::LengthsDiffer, key, 0, texts.size(), flows, {}});
+    return std::nullopt;
+}
+
+Pchip knownPart(const std::vector<Entry>& flows, const std::vector<Entry>& values) {
+    std::vector<double> x, y;
+    for (std::size_t i = 0; i < flows.size(); ++i) {
+        if (!values[i]) continue;
+        x.push_back(*flows[i]);
+        y.push_back(*values[i]);
+    }
+    return Pchip(x, y);
+}
+
+std::optional<double> bestEfficiencyFlow(const std::vector<Entry>& flows, const std::vector<Entry>& efficiency) {
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < efficiency.size(); ++i)
+        if (efficiency[i] && (!best || *efficiency[i] > *efficiency[*best])) best = i;
+    if (!best) return std::nullopt;
+    return flows[*best];
+}
+
+void readCurve(Reader& reader, const StoredPump& stored, Pump& pump) {
+    if (absent(stored.flows) && absent(stored.heads)) return;
+    if (absent(stored.flows) || absent(stored.heads)) {
+        reader.note({CurveFault::ListMissing, absent(stored.flows) ? kFlowsKey : kHeadsKey, 0, 0, 0, {}});
+        return;
+    }
+    const StoredList flows = reader.list(kFlowsKey, entryTexts(stored.flows));
+    const StoredList heads = reader.list(kHeadsKey, entryTexts(stored.heads));
+    checkCurveLists(reader, flows, heads);
+    if (reader.curveDropped()) return;
+
+    const std::size_t n = flows.values.size();
+    pump.data = Data::Curve;
+    pump.head = knownPart(flows.values, heads.values);
+    if (const auto efficiency = optionalList(reader, kEfficiencyKey, stored.efficiency, n)) {
+        pump.efficiency = knownPart(flows.values, efficiency->values);
+        pump.bestEfficiencyFlow = bestEfficiencyFlow(flows.values, efficiency->values);
+    }
+    if (const auto power = optionalList(reader, kShaftPowerKey, stored.shaftPower, n))
+        pump.shaftPower = knownPart(flows.values, power->values);
+    if (const auto npsh = optionalList(reader, kNpshKey, stored.npsh, n))
+        pump.npsh = knownPart(flows.values, npsh->values);
+}
+
+void readSpeed(Reader& reader, std::string_view stored, Pump& pump) {
+    if (absent(stored)) return;
+    const double speed = numbers::leadingNumber(stored);
+    if (!numbers::isNumeric(stored))
+        reader.note({CurveFault::NotANumber, kSpeedKey, 0, 0, 0, std::string(stored)});
+    else if (!(speed > 0))
+        reader.note({CurveFault::SpeedNotPositive, kSpeedKey, 0, 0, 0, std::string(stored)});
+    if (speed > 0) pump.ratedSpeed = speed;
+}
+
+std::string entries(std::size_t count) { return std::to_string(count) + (count == 1 ? " entry" : " entries"); }
+
+}  // namespace
+
+std::vector<Entry> parseList(std::string_view text) {
+    const std::vector<std::string_view> texts = entryTexts(text);
+    std::vector<Entry> values(texts.size());
+    std::transform(texts.begin(), texts.end(), values.begin(), entryValue);
+    return values;
+}
+
+StoredPump storedPumpOf(std::span<const std::string> v) {
+    return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11]};
+}
+
+bool CurveProblem::dropsCurve() const {
+    switch (fault) {
+        case CurveFault::ListMissing:
+        case CurveFault::TooFewPoints:
+        case CurveFault::EntryMissing:
+        case CurveFault::FlowsNotAscending:
+            return true;
+        case CurveFault::LengthsDiffer:
+            return key == kHeadsKey;
+        case CurveFault::NotANumber:
+        case CurveFault::SpeedNotPositive:
+            return false;
+    }
+    return false;
+}
+
+std::string problemText(const CurveProblem& p) {
+    const std::string key(p.key);
+    const std::string entry = key + " entry " + std::to_string(p.entry);
+    std::string what;
+    switch (p.fault) {
+        case CurveFault::ListMissing:
+            what = key + " is missing while " + std::string(p.key == kFlowsKey ? kHeadsKey : kFlowsKey) + " is given";
+            break;
+        case CurveFault::TooFewPoints:
+            what = key + " has " + entries(p.entries) + ", a curve needs at least " + std::to_string(kMinPoints);
+            break;
+        case CurveFault::LengthsDiffer:
+            what = key + " has " + entries(p.entries) + ", " + std::string(kFlowsKey) + " " + std::to_string(p.flows);
+            break;
+        case CurveFault::EntryMissing:
+            what = entry + " is empty";
+            break;
+        case CurveFault::FlowsNotAscending:
+            what = entry + " is not above entry " + std::to_string(p.entry - 1);
+            break;
+        case CurveFault::NotANumber:
+            return (p.entry == 0 ? key : entry) + " \"" + p.value + "\" is not a number: the program computes with " +
+                   numbers::roundTripText(numbers::leadingNumber(p.value));
+        case CurveFault::SpeedNotPositive:
+            return key + " " + p.value + " is not above 0: no rated speed is known";
+    }
+    return what + (p.dropsCurve() ? ": the record is read as a range record" : ": the list is ignored");
+}
+
+Pump readPump(const StoredPump& stored, std::vector<CurveProblem>* problems) {
+    Pump pump;
+    pump.flow1 = numbers::leadingNumber(stored.flow1);
+    pump.flow2 = numbers::leadingNumber(stored.flow2);
+    if (numbers::isNumeric(stored.power)) pump.motorPower = numbers::leadingNumber(stored.power);
+    Reader reader(problems);
+    readCurve(reader, stored, pump);
+    readSpeed(reader, stored.speed, pump);
+    if (pump.data == Data::Range && pump.flow1 < pump.flow2) {
+        const double flows[] = {pump.flow1, pump.flow2};
+        const double heads[] = {numbers::leadingNumber(stored.head1), numbers::leadingNumber(stored.head2)};
+        pump.head = Pchip(flows, heads);
+    }
+    return pump;
+}
+
+std::optional<Pump> readRecordPump(const std::filesystem::path& dataFile, int number,
+                                   std::vector<CurveProblem>* problems) {
+    ini::Snapshot snapshot(dataFile, kStoredKeys);
+    const std::vector<std::string>& values = snapshot.read(catalogue::numberedKey(number));
+    if (catalogue::isUnknown(values[0])) return std::nullopt;
+    return readPump(storedPumpOf(values), problems);
+}
+
+}  // namespace pumpsel::curves
