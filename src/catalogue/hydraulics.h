@@ -29,7 +29,6 @@ struct Group {
 
     double pumpFlow(double groupFlow) const { return series ? groupFlow : groupFlow / pumps; }
     double groupFlow(double pumpFlow) const { return series ? pumpFlow : pumpFlow * pumps; }
-    double pumpHead(double groupHead) const { return series ? groupHead / pumps : groupHead; }
     double groupHead(double pumpHead) const { return series ? pumpHead * pumps : pumpHead; }
 };
 

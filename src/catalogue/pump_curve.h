@@ -46,8 +46,8 @@ std::vector<Entry> parseList(std::string_view text);
 // ("unknown" where missing), in the order of kStoredKeys. Views into the
 // strings they were read from.
 struct StoredPump {
-    std::string_view model, flow1, flow2, head1, head2, power;           // the record's own keys
-    std::string_view flows, heads, efficiency, shaftPower, npsh, speed;  // the curve's keys
+    std::string_view model{}, flow1{}, flow2{}, head1{}, head2{}, power{};           // the record's own keys
+    std::string_view flows{}, heads{}, efficiency{}, shaftPower{}, npsh{}, speed{};  // the curve's keys
 };
 inline constexpr std::array<std::string_view, 12> kStoredKeys = {catalogue::kModelKey,
                                                                  catalogue::kFlow1Key,
