@@ -18,13 +18,6 @@ struct Largest {
     }
 };
 
-// The first knot of the curve above x, or +∞.
-double knotAbove(const curves::Pchip& curve, double x) {
-    const auto knots = curve.knots();
-    const auto it = std::upper_bound(knots.begin(), knots.end(), x);
-    return it == knots.end() ? std::numeric_limits<double>::infinity() : *it;
-}
-
 // The largest value of f between a and b, found by golden-section search;
 // f has at most one peak there. Unknown values count as the lowest.
 template <class F>
@@ -54,7 +47,7 @@ void offerDerivedPower(const curves::Pump& pump, double a, double b, Largest& la
     const auto power = [&](double q) { return shaftPowerAt(pump, q); };
     largest.offer(power(a));
     for (double left = a; left < b;) {
-        const double right = std::min({b, knotAbove(pump.head, left), knotAbove(pump.efficiency, left)});
+        const double right = std::min({b, pump.head.knotAbove(left), pump.efficiency.knotAbove(left)});
         largest.offer(power(right));
         largest.offer(goldenPeak(power, left, right));
         left = right;
@@ -65,8 +58,7 @@ void offerDerivedPower(const curves::Pump& pump, double a, double b, Largest& la
 // monotone, so it lies at an end or at a point.
 void offerCurvePower(const curves::Pchip& power, double a, double b, Largest& largest) {
     largest.offer(power.at(a));
-    for (const double knot : power.knots())
-        if (knot > a && knot < b) largest.offer(power.at(knot));
+    for (double knot = power.knotAbove(a); knot < b; knot = power.knotAbove(knot)) largest.offer(power.at(knot));
     largest.offer(power.at(b));
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace pumpsel::curves {
 namespace {
@@ -16,25 +17,6 @@ double endSlope(double h0, double h1, double d0, double d1) {
     const double d = ((2 * h0 + h1) * d0 - h0 * d1) / (h0 + h1);
     if (sign(d) != sign(d0)) return 0;
     if (sign(d0) != sign(d1) && std::fabs(d) > 3 * std::fabs(d0)) return 3 * d0;
-    return d;
-}
-
-// The slope at every point: 0 where the data turn or stay level, else the
-// weighted harmonic mean of the slopes of the pieces on either side.
-std::vector<double> pointSlopes(std::span<const double> x, std::span<const double> y) {
-    const std::size_t n = x.size();
-    const auto h = [&](std::size_t k) { return x[k + 1] - x[k]; };
-    const auto delta = [&](std::size_t k) { return (y[k + 1] - y[k]) / h(k); };
-    if (n == 2) return {delta(0), delta(0)};
-    std::vector<double> d(n);
-    for (std::size_t k = 1; k + 1 < n; ++k) {
-        const double before = delta(k - 1), after = delta(k);
-        if (sign(before) != sign(after) || before == 0 || after == 0) continue;
-        const double w1 = 2 * h(k) + h(k - 1), w2 = h(k) + 2 * h(k - 1);
-        d[k] = 1.0 / ((w1 / before + w2 / after) / (w1 + w2));
-    }
-    d[0] = endSlope(h(0), h(1), delta(0), delta(1));
-    d[n - 1] = endSlope(h(n - 2), h(n - 3), delta(n - 2), delta(n - 3));
     return d;
 }
 
@@ -91,28 +73,71 @@ double rootBetween(const G& g, const D& dg, double lo, double hi, double gLo, do
 
 Pchip::Pchip(std::span<const double> x, std::span<const double> y) {
     if (x.size() < 2 || x.size() != y.size()) return;
-    const std::vector<double> d = pointSlopes(x, y);
-    x_.assign(x.begin(), x.end());
-    pieces_.resize(x.size());
-    for (std::size_t k = 0; k < x.size(); ++k) pieces_[k] = {y[k], d[k], 0, 0};
-    for (std::size_t k = 0; k + 1 < x.size(); ++k) {
-        const double h = x[k + 1] - x[k];
-        const double delta = (y[k + 1] - y[k]) / h;
-        const double t = (d[k] + d[k + 1] - 2 * delta) / h;
-        pieces_[k].c3 = t / h;
-        pieces_[k].c2 = (delta - d[k]) / h - t;
+    knots_.reserve(x.size());
+    for (std::size_t k = 0; k < x.size(); ++k) knots_.push_back({x[k], y[k]});
+    fit();
+}
+
+Pchip Pchip::throughKnown(std::span<const std::optional<double>> x, std::span<const std::optional<double>> y) {
+    Pchip curve;
+    const std::size_t n = std::min(x.size(), y.size());
+    const auto known = [&](std::size_t k) { return x[k] && y[k]; };
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < n; ++k) count += known(k) ? 1 : 0;
+    if (count < 2) return curve;
+    curve.knots_.reserve(count);
+    for (std::size_t k = 0; k < n; ++k)
+        if (known(k)) curve.knots_.push_back({*x[k], *y[k]});
+    curve.fit();
+    return curve;
+}
+
+// The slope at every point: 0 where the data turn or stay level, else the
+// weighted harmonic mean of the slopes of the pieces on either side; the
+// ends by endSlope. Then the cubic of every piece.
+void Pchip::fit() {
+    const std::size_t n = knots_.size();
+    const auto h = [&](std::size_t k) { return knots_[k + 1].x - knots_[k].x; };
+    const auto delta = [&](std::size_t k) { return (knots_[k + 1].y - knots_[k].y) / h(k); };
+    if (n == 2) {
+        knots_[0].slope = knots_[1].slope = delta(0);
+    } else {
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const double before = delta(k - 1), after = delta(k);
+            if (sign(before) != sign(after) || before == 0 || after == 0) continue;
+            const double w1 = 2 * h(k) + h(k - 1), w2 = h(k) + 2 * h(k - 1);
+            knots_[k].slope = 1.0 / ((w1 / before + w2 / after) / (w1 + w2));
+        }
+        knots_[0].slope = endSlope(h(0), h(1), delta(0), delta(1));
+        knots_[n - 1].slope = endSlope(h(n - 2), h(n - 3), delta(n - 2), delta(n - 3));
+    }
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        Knot& knot = knots_[k];
+        const double t = (knot.slope + knots_[k + 1].slope - 2 * delta(k)) / h(k);
+        knot.c3 = t / h(k);
+        knot.c2 = (delta(k) - knot.slope) / h(k) - t;
     }
 }
 
+std::size_t Pchip::pieceOf(double x) const {
+    const auto above = std::upper_bound(knots_.begin(), knots_.end(), x,
+                                        [](double value, const Knot& knot) { return value < knot.x; });
+    return static_cast<std::size_t>(above - knots_.begin()) - 1;
+}
+
+double Pchip::knotAbove(double x) const {
+    const std::size_t k = pieceOf(x) + 1;  // also for x below the first point
+    return k < knots_.size() ? knots_[k].x : std::numeric_limits<double>::infinity();
+}
+
 std::optional<double> Pchip::at(double x) const {
-    if (x_.empty() || !(x >= x_.front() && x <= x_.back())) return std::nullopt;
-    const std::size_t k = static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), x) - x_.begin()) - 1;
-    if (k + 1 == x_.size()) return pieces_[k].y;
-    return pieces_[k].at(x - x_[k]);
+    if (knots_.empty() || !(x >= first() && x <= last())) return std::nullopt;
+    const std::size_t k = pieceOf(x);
+    return knots_[k].at(x - knots_[k].x);
 }
 
 std::optional<double> Pchip::largestMeeting(double scale, Parabola parabola) const {
-    for (std::size_t k = x_.size(); k-- > 1;)
+    for (std::size_t k = knots_.size(); k-- > 1;)
         if (const auto meeting = meetingIn(k - 1, scale, parabola)) return meeting;
     return std::nullopt;
 }
@@ -121,8 +146,9 @@ std::optional<double> Pchip::largestMeeting(double scale, Parabola parabola) con
 // points split the piece into parts on which it is monotone, and the part
 // furthest right that holds a root gives the meeting.
 std::optional<double> Pchip::meetingIn(std::size_t k, double scale, Parabola parabola) const {
-    const Piece& piece = pieces_[k];
-    const double x0 = x_[k], h = x_[k + 1] - x0;
+    const Knot& piece = knots_[k];
+    const Knot& next = knots_[k + 1];
+    const double x0 = piece.x, h = next.x - x0;
     const auto g = [&](double t) { return scale * piece.at(t) - parabola.at(x0 + t); };
     const auto dg = [&](double t) { return scale * piece.derivativeAt(t) - 2 * parabola.b * (x0 + t); };
 
@@ -130,8 +156,8 @@ std::optional<double> Pchip::meetingIn(std::size_t k, double scale, Parabola par
     const std::size_t inner = quadraticRootsWithin(3 * scale * piece.c3, 2 * scale * piece.c2 - 2 * parabola.b,
                                                    scale * piece.slope - 2 * parabola.b * x0, h, critical);
     // The ends are the points themselves, so that a meeting at a point is exact.
-    double hi = h, gHi = scale * pieces_[k + 1].y - parabola.at(x_[k + 1]);
-    if (gHi == 0) return x_[k + 1];
+    double hi = h, gHi = scale * next.y - parabola.at(next.x);
+    if (gHi == 0) return next.x;
     for (std::size_t part = inner + 1; part-- > 0;) {
         const double lo = part == 0 ? 0 : critical[part - 1];
         const double gLo = part == 0 ? scale * piece.y - parabola.at(x0) : g(lo);

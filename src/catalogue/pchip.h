@@ -26,12 +26,15 @@ public:
     // Two points give the straight line between them; fewer give no curve.
     Pchip(std::span<const double> x, std::span<const double> y);
 
-    bool empty() const { return x_.empty(); }
+    // The curve through the points whose x and y are both known.
+    static Pchip throughKnown(std::span<const std::optional<double>> x, std::span<const std::optional<double>> y);
+
+    bool empty() const { return knots_.empty(); }
     // The first and last x; the curve must not be empty.
-    double first() const { return x_.front(); }
-    double last() const { return x_.back(); }
-    // The x of the points it passes through, ascending.
-    std::span<const double> knots() const { return x_; }
+    double first() const { return knots_.front().x; }
+    double last() const { return knots_.back().x; }
+    // The x of the first point beyond x; +∞ when there is none.
+    double knotAbove(double x) const;
 
     // The value at x; unknown outside [first, last], for a NaN and for no curve.
     std::optional<double> at(double x) const;
@@ -44,16 +47,18 @@ public:
 
 private:
     // One point and the cubic that starts there: y + t·(slope + t·(c2 + t·c3)),
-    // t = x − its x. The last point's cubic is never used.
-    struct Piece {
-        double y = 0, slope = 0, c2 = 0, c3 = 0;
+    // t = x − this x. The last point's cubic is never used.
+    struct Knot {
+        double x = 0, y = 0, slope = 0, c2 = 0, c3 = 0;
         double at(double t) const { return y + t * (slope + t * (c2 + t * c3)); }
         double derivativeAt(double t) const { return slope + t * (2 * c2 + t * 3 * c3); }
     };
+    void fit();
+    std::size_t pieceOf(double x) const;
     std::optional<double> meetingIn(std::size_t k, double scale, Parabola parabola) const;
 
-    std::vector<double> x_;
-    std::vector<Piece> pieces_;
+    // One block per curve: a ranking reads many.
+    std::vector<Knot> knots_;
 };
 
 }  // namespace pumpsel::curves

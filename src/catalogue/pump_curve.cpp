@@ -9,7 +9,6 @@
 namespace pumpsel::curves {
 namespace {
 
-constexpr std::string_view kComma = ",";
 constexpr std::string_view kFullWidthComma = "，";  // U+FF0C
 
 std::string_view trimmed(std::string_view text) {
@@ -22,15 +21,30 @@ std::string_view trimmed(std::string_view text) {
 // A key that reads "unknown" or holds only blanks gives no list.
 bool absent(std::string_view stored) { return catalogue::isUnknown(stored) || trimmed(stored).empty(); }
 
-// The entries of a list as stored, blanks trimmed.
-std::vector<std::string_view> entryTexts(std::string_view text) {
-    std::vector<std::string_view> entries;
-    for (;;) {
-        const std::size_t comma = std::min(text.find(kComma), text.find(kFullWidthComma));
-        entries.push_back(trimmed(text.substr(0, comma)));
-        if (comma == std::string_view::npos) return entries;
-        text.remove_prefix(comma + (text.substr(comma).starts_with(kComma) ? kComma.size() : kFullWidthComma.size()));
+// The length of the separator that starts at text[i], 0 for none.
+std::size_t separatorAt(std::string_view text, std::size_t i) {
+    if (text[i] == ',') return 1;
+    return text[i] == kFullWidthComma[0] && text.substr(i).starts_with(kFullWidthComma) ? kFullWidthComma.size() : 0;
+}
+
+// Calls onEntry with each entry of a list as stored, blanks trimmed.
+template <class F>
+void forEachEntry(std::string_view text, const F& onEntry) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t separator = separatorAt(text, i);
+        if (separator == 0) continue;
+        onEntry(trimmed(text.substr(start, i - start)));
+        start = i + separator;
+        i = start - 1;
     }
+    onEntry(trimmed(text.substr(start)));
+}
+
+std::size_t entryCount(std::string_view text) {
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) count += separatorAt(text, i) > 0 ? 1 : 0;
+    return count;
 }
 
 Entry entryValue(std::string_view entry) {
@@ -38,11 +52,13 @@ Entry entryValue(std::string_view entry) {
     return numbers::leadingNumber(entry);
 }
 
-// One list of a record as read, with the faults of its entries noted.
+// One list of a record as read.
 struct StoredList {
-    std::string_view key;
+    std::string_view key, stored;
     std::vector<Entry> values;
 };
+
+StoredList listOf(std::string_view key, std::string_view stored) { return {key, stored, parseList(stored)}; }
 
 class Reader {
 public:
@@ -54,16 +70,16 @@ public:
     }
     bool curveDropped() const { return curveDropped_; }
 
-    // The list's entries; those that are not numbers are noted.
-    StoredList list(std::string_view key, const std::vector<std::string_view>& texts) {
-        StoredList list{key, {}};
-        list.values.reserve(texts.size());
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            if (!texts[i].empty() && !numbers::isNumeric(texts[i]))
-                note({CurveFault::NotANumber, key, i + 1, texts.size(), 0, std::string(texts[i])});
-            list.values.push_back(entryValue(texts[i]));
-        }
-        return list;
+    // Notes the entries of a list in use that are not numbers. Only a
+    // reader that reports looks: a ranking is spared the second pass.
+    void noteNonNumbers(const StoredList& list) {
+        if (!problems_) return;
+        std::size_t entry = 0;
+        forEachEntry(list.stored, [&](std::string_view text) {
+            ++entry;
+            if (!text.empty() && !numbers::isNumeric(text))
+                note({CurveFault::NotANumber, list.key, entry, list.values.size(), 0, std::string(text)});
+        });
     }
 
 private:
@@ -89,20 +105,13 @@ void checkCurveLists(Reader& reader, const StoredList& flows, const StoredList& 
 std::optional<StoredList> optionalList(Reader& reader, std::string_view key, std::string_view stored,
                                        std::size_t flows) {
     if (absent(stored)) return std::nullopt;
-    const std::vector<std::string_view> texts = entryTexts(stored);
-    if (texts.size() == flows) return reader.list(key, texts);
-    reader.note({CurveFault::LengthsDiffer, key, 0, texts.size(), flows, {}});
-    return std::nullopt;
-}
-
-Pchip knownPart(const std::vector<Entry>& flows, const std::vector<Entry>& values) {
-    std::vector<double> x, y;
-    for (std::size_t i = 0; i < flows.size(); ++i) {
-        if (!values[i]) continue;
-        x.push_back(*flows[i]);
-        y.push_back(*values[i]);
+    StoredList list = listOf(key, stored);
+    if (list.values.size() == flows) {
+        reader.noteNonNumbers(list);
+        return list;
     }
-    return Pchip(x, y);
+    reader.note({CurveFault::LengthsDiffer, key, 0, list.values.size(), flows, {}});
+    return std::nullopt;
 }
 
 std::optional<double> bestEfficiencyFlow(const std::vector<Entry>& flows, const std::vector<Entry>& efficiency) {
@@ -119,22 +128,23 @@ void readCurve(Reader& reader, const StoredPump& stored, Pump& pump) {
         reader.note({CurveFault::ListMissing, absent(stored.flows) ? kFlowsKey : kHeadsKey, 0, 0, 0, {}});
         return;
     }
-    const StoredList flows = reader.list(kFlowsKey, entryTexts(stored.flows));
-    const StoredList heads = reader.list(kHeadsKey, entryTexts(stored.heads));
+    const StoredList flows = listOf(kFlowsKey, stored.flows), heads = listOf(kHeadsKey, stored.heads);
+    reader.noteNonNumbers(flows);
+    reader.noteNonNumbers(heads);
     checkCurveLists(reader, flows, heads);
     if (reader.curveDropped()) return;
 
     const std::size_t n = flows.values.size();
     pump.data = Data::Curve;
-    pump.head = knownPart(flows.values, heads.values);
+    pump.head = Pchip::throughKnown(flows.values, heads.values);
     if (const auto efficiency = optionalList(reader, kEfficiencyKey, stored.efficiency, n)) {
-        pump.efficiency = knownPart(flows.values, efficiency->values);
+        pump.efficiency = Pchip::throughKnown(flows.values, efficiency->values);
         pump.bestEfficiencyFlow = bestEfficiencyFlow(flows.values, efficiency->values);
     }
     if (const auto power = optionalList(reader, kShaftPowerKey, stored.shaftPower, n))
-        pump.shaftPower = knownPart(flows.values, power->values);
+        pump.shaftPower = Pchip::throughKnown(flows.values, power->values);
     if (const auto npsh = optionalList(reader, kNpshKey, stored.npsh, n))
-        pump.npsh = knownPart(flows.values, npsh->values);
+        pump.npsh = Pchip::throughKnown(flows.values, npsh->values);
 }
 
 void readSpeed(Reader& reader, std::string_view stored, Pump& pump) {
@@ -152,9 +162,9 @@ std::string entries(std::size_t count) { return std::to_string(count) + (count =
 }  // namespace
 
 std::vector<Entry> parseList(std::string_view text) {
-    const std::vector<std::string_view> texts = entryTexts(text);
-    std::vector<Entry> values(texts.size());
-    std::transform(texts.begin(), texts.end(), values.begin(), entryValue);
+    std::vector<Entry> values;
+    values.reserve(entryCount(text));
+    forEachEntry(text, [&](std::string_view entry) { values.push_back(entryValue(entry)); });
     return values;
 }
 
