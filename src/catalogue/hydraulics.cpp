@@ -18,39 +18,62 @@ struct Largest {
     }
 };
 
-// The largest value of f between a and b, found by golden-section search;
-// f has at most one peak there. Unknown values count as the lowest.
-template <class F>
-std::optional<double> goldenPeak(const F& f, double a, double b) {
-    const double inverseRatio = (std::sqrt(5.0) - 1) / 2;
-    const auto value = [&](double x) { return f(x).value_or(-std::numeric_limits<double>::infinity()); };
-    double x1 = b - inverseRatio * (b - a), x2 = a + inverseRatio * (b - a);
-    double f1 = value(x1), f2 = value(x2);
-    for (int i = 0; i < 80 && x1 < x2; ++i) {
-        if (f1 < f2) {
-            a = x1, x1 = x2, f1 = f2;
-            x2 = a + inverseRatio * (b - a);
-            f2 = value(x2);
+// Whether ρ·g·q·H/η rises (> 0) or falls (< 0) with the flow: the sign of
+// its slope, (H + q·H′)·η − q·H·η′ over η². Unknown where it is.
+std::optional<double> derivedPowerTrend(const curves::Pump& pump, double q) {
+    const auto head = pump.head.at(q), headSlope = pump.head.slopeAt(q);
+    const auto efficiency = pump.efficiency.at(q), efficiencySlope = pump.efficiency.slopeAt(q);
+    if (!head || !headSlope || !efficiency || !efficiencySlope || !(*efficiency > 0)) return std::nullopt;
+    return (*head + q * *headSlope) * *efficiency - q * *head * *efficiencySlope;
+}
+
+// Where the power turns from rising to falling between a and b (its trend
+// tA > 0 at a, tB < 0 at b): false position with the Illinois halving, to
+// 1e-12 of the flow. Near its peak the power is flat, so its value there is
+// exact.
+double powerPeak(const curves::Pump& pump, double a, double b, double tA, double tB) {
+    double turn = a, before = b;
+    int moved = 0;  // the end that moved last: +1 a, −1 b
+    for (int i = 0; i < 100 && std::fabs(turn - before) > 1e-12 * (std::fabs(a) + std::fabs(b)); ++i) {
+        before = turn;
+        turn = (a * tB - b * tA) / (tB - tA);
+        if (!(turn > a && turn < b)) turn = a + (b - a) / 2;
+        const double t = derivedPowerTrend(pump, turn).value_or(0);
+        if (t == 0) break;
+        if (t > 0) {
+            a = turn, tA = t;
+            if (moved == +1) tB /= 2;  // b stays a second time: halve its weight
+            moved = +1;
         } else {
-            b = x2, x2 = x1, f2 = f1;
-            x1 = b - inverseRatio * (b - a);
-            f1 = value(x1);
+            b = turn, tB = t;
+            if (moved == -1) tA /= 2;
+            moved = -1;
         }
     }
-    return f(f1 < f2 ? x2 : x1);
+    return turn;
 }
 
 // The largest shaft power between a and b where it comes from the head and
-// efficiency: at the ends, at the points of either curve, and at its peak
-// between neighbouring points.
+// efficiency: at the ends, at the points of either curve, and where it
+// turns from rising to falling between neighbouring points (head and
+// efficiency are cubics there, smooth, and their slopes continuous at the
+// points). Only where the efficiency is known.
 void offerDerivedPower(const curves::Pump& pump, double a, double b, Largest& largest) {
+    if (pump.efficiency.empty()) return;
+    a = std::max(a, pump.efficiency.first());
+    b = std::min(b, pump.efficiency.last());
+    if (!(a <= b)) return;
     const auto power = [&](double q) { return shaftPowerAt(pump, q); };
     largest.offer(power(a));
+    std::optional<double> trend = derivedPowerTrend(pump, a);
     for (double left = a; left < b;) {
         const double right = std::min({b, pump.head.knotAbove(left), pump.efficiency.knotAbove(left)});
+        const std::optional<double> trendRight = derivedPowerTrend(pump, right);
         largest.offer(power(right));
-        largest.offer(goldenPeak(power, left, right));
+        if (trend && trendRight && *trend > 0 && *trendRight < 0)
+            largest.offer(power(powerPeak(pump, left, right, *trend, *trendRight)));
         left = right;
+        trend = trendRight;
     }
 }
 

@@ -52,11 +52,11 @@ double rootBetween(const G& g, const D& dg, double lo, double hi, double gLo, do
         ((gx < 0) == negativeAtLo ? lo : hi) = x;
         ((gx < 0) == negativeAtLo ? gLo : gHi) = gx;
         const double newton = x - gx / dgx;
+        if (newton == x) return x;  // a step below the spacing of doubles
         const bool newtonHolds = newton > lo && newton < hi && std::fabs(2 * gx) <= std::fabs(stepBefore * dgx);
         stepBefore = step;
         if (newtonHolds) {
             step = x - newton;
-            if (newton == x) return x;
             x = newton;
         } else {
             step = (hi - lo) / 2;
@@ -134,6 +134,12 @@ std::optional<double> Pchip::at(double x) const {
     if (knots_.empty() || !(x >= first() && x <= last())) return std::nullopt;
     const std::size_t k = pieceOf(x);
     return knots_[k].at(x - knots_[k].x);
+}
+
+std::optional<double> Pchip::slopeAt(double x) const {
+    if (knots_.empty() || !(x >= first() && x <= last())) return std::nullopt;
+    const std::size_t k = pieceOf(x);
+    return knots_[k].derivativeAt(x - knots_[k].x);
 }
 
 std::optional<double> Pchip::largestMeeting(double scale, Parabola parabola) const {

@@ -38,6 +38,8 @@ public:
 
     // The value at x; unknown outside [first, last], for a NaN and for no curve.
     std::optional<double> at(double x) const;
+    // The slope at x (continuous across the points), unknown where the value is.
+    std::optional<double> slopeAt(double x) const;
 
     // The largest x in [first, last] where scale·y(x) equals the parabola,
     // to full double precision; unknown when they do not meet there. A
