@@ -5,6 +5,7 @@
 #include "storage/profile.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pumpsel::curves {
 namespace {
@@ -47,9 +48,19 @@ std::size_t entryCount(std::string_view text) {
     return count;
 }
 
+// An entry's value; unknown when empty or too large for a double.
 Entry entryValue(std::string_view entry) {
     if (entry.empty()) return std::nullopt;
-    return numbers::leadingNumber(entry);
+    const double value = numbers::leadingNumber(entry);
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// What is wrong with an entry that is not empty, if anything.
+std::optional<CurveFault> entryFault(std::string_view entry) {
+    if (!std::isfinite(numbers::leadingNumber(entry))) return CurveFault::TooLarge;
+    if (!numbers::isNumeric(entry)) return CurveFault::NotANumber;
+    return std::nullopt;
 }
 
 // One list of a record as read.
@@ -70,15 +81,15 @@ public:
     }
     bool curveDropped() const { return curveDropped_; }
 
-    // Notes the entries of a list in use that are not numbers. Only a
-    // reader that reports looks: a ranking is spared the second pass.
-    void noteNonNumbers(const StoredList& list) {
+    // Notes the entries of a list in use that are no numbers or too large.
+    // Only a reader that reports looks: a ranking is spared the second pass.
+    void noteBadEntries(const StoredList& list) {
         if (!problems_) return;
         std::size_t entry = 0;
         forEachEntry(list.stored, [&](std::string_view text) {
             ++entry;
-            if (!text.empty() && !numbers::isNumeric(text))
-                note({CurveFault::NotANumber, list.key, entry, list.values.size(), 0, std::string(text)});
+            if (const auto fault = text.empty() ? std::nullopt : entryFault(text))
+                note({*fault, list.key, entry, list.values.size(), 0, std::string(text)});
         });
     }
 
@@ -107,7 +118,7 @@ std::optional<StoredList> optionalList(Reader& reader, std::string_view key, std
     if (absent(stored)) return std::nullopt;
     StoredList list = listOf(key, stored);
     if (list.values.size() == flows) {
-        reader.noteNonNumbers(list);
+        reader.noteBadEntries(list);
         return list;
     }
     reader.note({CurveFault::LengthsDiffer, key, 0, list.values.size(), flows, {}});
@@ -129,8 +140,8 @@ void readCurve(Reader& reader, const StoredPump& stored, Pump& pump) {
         return;
     }
     const StoredList flows = listOf(kFlowsKey, stored.flows), heads = listOf(kHeadsKey, stored.heads);
-    reader.noteNonNumbers(flows);
-    reader.noteNonNumbers(heads);
+    reader.noteBadEntries(flows);
+    reader.noteBadEntries(heads);
     checkCurveLists(reader, flows, heads);
     if (reader.curveDropped()) return;
 
@@ -149,11 +160,12 @@ void readCurve(Reader& reader, const StoredPump& stored, Pump& pump) {
 
 void readSpeed(Reader& reader, std::string_view stored, Pump& pump) {
     if (absent(stored)) return;
-    const double speed = numbers::leadingNumber(stored);
-    if (!numbers::isNumeric(stored))
-        reader.note({CurveFault::NotANumber, kSpeedKey, 0, 0, 0, std::string(stored)});
-    else if (!(speed > 0))
-        reader.note({CurveFault::SpeedNotPositive, kSpeedKey, 0, 0, 0, std::string(stored)});
+    const std::string_view text = trimmed(stored);
+    const Entry speed = entryValue(text);
+    if (const auto fault = entryFault(text))
+        reader.note({*fault, kSpeedKey, 0, 0, 0, std::string(text)});
+    else if (!(*speed > 0))
+        reader.note({CurveFault::SpeedNotPositive, kSpeedKey, 0, 0, 0, std::string(text)});
     if (speed > 0) pump.ratedSpeed = speed;
 }
 
@@ -182,6 +194,7 @@ bool CurveProblem::dropsCurve() const {
         case CurveFault::LengthsDiffer:
             return key == kHeadsKey;
         case CurveFault::NotANumber:
+        case CurveFault::TooLarge:
         case CurveFault::SpeedNotPositive:
             return false;
     }
@@ -203,7 +216,7 @@ std::string problemText(const CurveProblem& p) {
             what = key + " has " + entries(p.entries) + ", " + std::string(kFlowsKey) + " " + std::to_string(p.flows);
             break;
         case CurveFault::EntryMissing:
-            what = entry + " is empty";
+            what = entry + " has no value";
             break;
         case CurveFault::FlowsNotAscending:
             what = entry + " is not above entry " + std::to_string(p.entry - 1);
@@ -211,6 +224,9 @@ std::string problemText(const CurveProblem& p) {
         case CurveFault::NotANumber:
             return (p.entry == 0 ? key : entry) + " \"" + p.value + "\" is not a number: the program computes with " +
                    numbers::roundTripText(numbers::leadingNumber(p.value));
+        case CurveFault::TooLarge:
+            return (p.entry == 0 ? key : entry) + " \"" + p.value +
+                   "\" is too large for a number: it counts as unknown";
         case CurveFault::SpeedNotPositive:
             return key + " " + p.value + " is not above 0: no rated speed is known";
     }
@@ -225,11 +241,12 @@ Pump readPump(const StoredPump& stored, std::vector<CurveProblem>* problems) {
     Reader reader(problems);
     readCurve(reader, stored, pump);
     readSpeed(reader, stored.speed, pump);
-    if (pump.data == Data::Range && pump.flow1 < pump.flow2) {
-        const double flows[] = {pump.flow1, pump.flow2};
-        const double heads[] = {numbers::leadingNumber(stored.head1), numbers::leadingNumber(stored.head2)};
+    const double heads[] = {numbers::leadingNumber(stored.head1), numbers::leadingNumber(stored.head2)};
+    const double flows[] = {pump.flow1, pump.flow2};
+    const auto finite = [](double v) { return std::isfinite(v); };
+    if (pump.data == Data::Range && pump.flow1 < pump.flow2 && std::all_of(flows, flows + 2, finite) &&
+        std::all_of(heads, heads + 2, finite))
         pump.head = Pchip(flows, heads);
-    }
     return pump;
 }
 

@@ -35,7 +35,8 @@ inline constexpr std::string_view kSpeedKey = "转速";
 // A curve needs at least this many points.
 inline constexpr std::size_t kMinPoints = 3;
 
-// One entry of a stored list: its value by the number rule, unknown where empty.
+// One entry of a stored list: its value by the number rule; unknown where
+// empty or too large for a double.
 using Entry = std::optional<double>;
 
 // The entries of a stored list, split at "," and "，", blanks (spaces and
@@ -91,9 +92,10 @@ enum class CurveFault {
     ListMissing,        // 曲线流量 without 曲线扬程, or the reverse
     TooFewPoints,       // fewer than kMinPoints
     LengthsDiffer,      // the list has another number of entries than 曲线流量
-    EntryMissing,       // an empty entry in 曲线流量 or 曲线扬程
+    EntryMissing,       // an entry of 曲线流量 or 曲线扬程 with no value
     FlowsNotAscending,  // an entry of 曲线流量 not above the one before
     NotANumber,         // an entry (or 转速) that is not a number
+    TooLarge,           // an entry (or 转速) too large for a double: unknown
     SpeedNotPositive,   // 转速 at or below 0: no speed is known
 };
 
@@ -103,7 +105,7 @@ struct CurveProblem {
     std::size_t entry = 0;    // from 1; 0 for the whole list
     std::size_t entries = 0;  // how many the list has
     std::size_t flows = 0;    // how many 曲线流量 has
-    std::string value;        // the entry as stored, for NotANumber and SpeedNotPositive
+    std::string value;        // the entry as stored, for NotANumber, TooLarge and SpeedNotPositive
     // True when the fault makes the record a range record.
     bool dropsCurve() const;
 };

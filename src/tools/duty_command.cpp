@@ -74,8 +74,10 @@ struct Field {
     bool word = false;  // quoted in JSON
 };
 
+// A figure that overflowed is no figure: JSON has no infinity.
 Field number(std::string_view key, std::optional<double> value) {
-    return {key, value ? std::optional(numbers::roundTripText(*value)) : std::nullopt, false};
+    const bool known = value && std::isfinite(*value);
+    return {key, known ? std::optional(numbers::roundTripText(*value)) : std::nullopt, false};
 }
 
 Field word(std::string_view key, std::optional<std::string_view> value) {

@@ -15,7 +15,8 @@ using testing_support::runTool;
 namespace {
 
 // Record 1 has a curve (a full-width comma among its separators), record 2
-// a curve too short to use, so its range stands.
+// a curve too short to use, so its range stands; record 3 heads so large
+// that figures overflow.
 struct MakerFile {
     MakerFile() {
         testing_support::writeGbk(file,
@@ -23,7 +24,8 @@ struct MakerFile {
                                   "曲线流量=0,10，20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
                                   "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n"
                                   "[2]\n型号=B-2\n流量1=10\n流量2=30\n扬程1=40\n扬程2=20\n功率=1.5\n"
-                                  "曲线流量=0,10\n曲线扬程=40,30\n");
+                                  "曲线流量=0,10\n曲线扬程=40,30\n"
+                                  "[3]\n型号=C-3\n曲线流量=0,1,2\n曲线扬程=1e308,1.5e308,1.7e308\n");
     }
     testing_support::TempDir dir;
     std::filesystem::path file = dir / "jn.dat";
@@ -111,6 +113,13 @@ TEST(DutyCommand, JsonGivesTheSameKeysWithNullsAndWordsAsStrings) {
     EXPECT_EQ(json["in_por"], "no");  // each pump at 25.59 m³/h, 128 % of the best efficiency flow
     EXPECT_EQ(json["motor_overload"], "no");
     EXPECT_EQ(json["bep_flow"], 20);
+    // A head deviation beyond the doubles is no figure, not "inf".
+    const auto overflow = runTool({"duty", maker.name, "3", "0.5", "1", "--json"});
+    EXPECT_EQ(overflow.exitCode, 0) << overflow.err;
+    const auto huge = nlohmann::json::parse(overflow.out);
+    EXPECT_GT(huge["head_at_duty_flow"].get<double>(), 1e308);
+    EXPECT_TRUE(huge["head_deviation_pct"].is_null());
+
     const std::pair<const char*, double> figures[] = {
         {"head_at_duty_flow", 31.43076923076923},    {"operating_flow", 51.17517165168963},
         {"operating_head", 30.951185548639188},      {"efficiency_pct", 68.09454300205937},
@@ -141,7 +150,7 @@ TEST(DutyCommand, ExitsTwoOnBadArgumentsAMissingRecordOrAnUnreadableFile) {
     MakerFile maker;
     const std::string& f = maker.name;
     const std::vector<std::vector<std::string>> bad = {
-        {"duty", f, "3", "20", "30"},                         // no record 3
+        {"duty", f, "4", "20", "30"},                         // no record 4
         {"duty", f, "0", "20", "30"},                         // records count from 1
         {"duty", f, "1", "abc", "30"},                        // not a number
         {"duty", f, "1", "0", "30"},                          // not positive
