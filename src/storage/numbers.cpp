@@ -207,4 +207,9 @@ std::string numberToText(double value) {
     return (value < 0 ? "-" : " ") + text;
 }
 
+std::string roundTripText(double value) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+
 }  // namespace pumpsel::numbers

@@ -29,4 +29,8 @@ std::string formatWhole(double value);
 // minus sign before a negative one, no fixed decimals (" 8", " 3.5", "-2").
 std::string numberToText(double value);
 
+// The shortest text that reads back as the same double: "12.5", "0.1",
+// "1e+20"; "nan", "inf" or "-inf" for what is no finite number.
+std::string roundTripText(double value);
+
 }  // namespace pumpsel::numbers

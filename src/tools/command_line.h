@@ -68,5 +68,6 @@ const Command& checkCommand();
 const Command& exportCommand();
 const Command& importCommand();
 const Command& compactCommand();
+const Command& dutyCommand();
 
 }  // namespace pumpsel::tool

@@ -34,9 +34,9 @@ int runSet(const Arguments& args) {
 }
 
 const std::vector<const Command*>& commands() {
-    static const std::vector<const Command*> all = {&getCommand(),    &setCommand(),    &searchCommand(),
-                                                    &checkCommand(),  &exportCommand(), &importCommand(),
-                                                    &compactCommand()};
+    static const std::vector<const Command*> all = {&getCommand(),     &setCommand(),    &searchCommand(),
+                                                    &checkCommand(),   &exportCommand(), &importCommand(),
+                                                    &compactCommand(), &dutyCommand()};
     return all;
 }
 
