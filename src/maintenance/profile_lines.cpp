@@ -19,7 +19,7 @@ std::string ProfileLines::folded(std::string_view name) const {
 
 std::optional<std::string> ProfileLines::foldedUtf8(std::string_view name) const {
     name = ini::trimmed(name);
-    if (parsed_->encoding() != ini::Encoding::Gbk) return folded(name);
+    if (parsed_->encoding() != ini::Encoding::Gbk || gbk::isAscii(name)) return folded(name);
     const auto bytes = gbk::fromUtf8(name);
     if (!bytes) return std::nullopt;
     return folded(*bytes);

@@ -57,7 +57,12 @@ bool realPathWithin(const fs::path& folder, const fs::path& path) {
 // case, a path below the folder without links on the way, costs one look
 // at each name below the folder; only a link sends it to the real paths.
 bool liesWithin(const fs::path& folder, const fs::path& path) {
-    const fs::path below = path.lexically_relative(folder);
+    // A path made as folder / name (as catalogue paths are) is split without comparing both paths whole.
+    const auto& whole = path.native();
+    const auto& start = folder.native();
+    const bool madeBelow = whole.size() > start.size() && whole.compare(0, start.size(), start) == 0 &&
+                           fs::path::preferred_separator == whole[start.size()];
+    const fs::path below = madeBelow ? fs::path(whole.substr(start.size() + 1)) : path.lexically_relative(folder);
     if (below.empty() || *below.begin() == "..") return realPathWithin(folder, path);
     fs::path walked = folder;
     for (const fs::path& name : below) {

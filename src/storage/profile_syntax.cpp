@@ -3,6 +3,8 @@
 #include "storage/gbk.h"
 #include "storage/line_scan.h"
 
+#include <algorithm>
+
 namespace pumpsel::ini {
 
 bool isBlank(char c) {
@@ -24,6 +26,11 @@ std::size_t charLength(std::string_view text, std::size_t pos, Encoding enc) {
 
 // Full-width letters and GBK trail bytes are never folded.
 void appendFolded(std::string& out, std::string_view name, Encoding enc) {
+    // Most names (digits, Chinese words, lower-case keys) have nothing to fold.
+    if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+        out.append(name);
+        return;
+    }
     for (std::size_t i = 0; i < name.size();) {
         std::size_t len = charLength(name, i, enc);
         char c = name[i];
