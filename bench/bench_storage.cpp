@@ -3,10 +3,10 @@
 // lines parsed) against the record scan's five reads per record, which parses
 // every page. Then the file's export as CSV, and the import of that CSV into
 // an empty file, every row checked, which gives the file back byte for byte.
+#include "catalogue/catalogue.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
 #include "scale_catalogue.h"
-#include "storage/catalogue.h"
 #include "storage/profile.h"
 
 #include <algorithm>

@@ -42,8 +42,7 @@ AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms t
     : Window(owner, QStringLiteral("allmakers"), QStringLiteral("全部厂家选型")),
       askExportFile(defaultAsk),
       selection_(selection),
-      terms_(std::move(terms)),
-      point_{pumpsel::records::singleValue(terms_.flow), pumpsel::records::singleValue(terms_.head)} {
+      terms_(std::move(terms)) {
     createControls();
     orderTabs();
     loadChrome();
@@ -51,11 +50,8 @@ AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms t
 
 void AllMakersWindow::createControls() {
     auto* frame = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 工况点"), 78, 156, 13344, 8100);
-    dutyLine =
-        ui::makeTextBox(frame, QStringLiteral("dutyLine"),
-                        fromUtf8(terms_.kind) + QStringLiteral("，Q= ") + fromUtf8(terms_.flow) +
-                            QStringLiteral(" 立方米/时，扬程H= ") + fromUtf8(terms_.head) + QStringLiteral(" 米"),
-                        120, 285, 9000, 270);
+    dutyLine = ui::makeTextBox(frame, QStringLiteral("dutyLine"), fromUtf8(terms_.kind + "，" + terms_.duty.text()),
+                               120, 285, 9000, 270);
     dutyLine->setReadOnly(true);
     ui::makeLabel(frame, QStringLiteral("toleranceLabel"), QStringLiteral("近似容差(%):"), 9450, 330, 1200, 180);
     toleranceBox = new QSpinBox(frame);
@@ -123,12 +119,12 @@ bool AllMakersWindow::search() {
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);  // a scan that ends sooner shows nothing
-    auto listing =
-        ranking::searchKind(selection_.catalogue(), terms_.kind, point_, terms_.tolerance, [&](int done, int total) {
-            progress.setMaximum(total);
-            progress.setValue(done);
-            return !progress.wasCanceled();
-        });
+    auto listing = ranking::searchKind(selection_.catalogue(), terms_.kind, terms_.duty.values(), terms_.tolerance,
+                                       [&](int done, int total) {
+                                           progress.setMaximum(total);
+                                           progress.setValue(done);
+                                           return !progress.wasCanceled();
+                                       });
     if (listing.cancelled) return false;
     showListing(std::move(listing));
     return true;
@@ -171,7 +167,7 @@ int AllMakersWindow::selectedRow() const {
 }
 
 void AllMakersWindow::drawChart() {
-    chart->setPumps(shownPumps(), point_);
+    chart->setPumps(shownPumps(), terms_.duty.values());
     chart->highlight(selectedRow());
 }
 
@@ -202,7 +198,8 @@ void AllMakersWindow::openSelectedPump() {
     const ranking::RankedPump pump = shownPump(row);
     selection_.selectMaker(pump.makerPosition);
     const bool fits = pump.row.match->fits;
-    auto rows = pumpsel::records::listPumps(selection_.makerDataFile(), fits ? std::optional(point_) : std::nullopt,
+    auto rows = pumpsel::records::listPumps(selection_.makerDataFile(),
+                                            fits ? std::optional(terms_.duty.values()) : std::nullopt,
                                             pumpsel::records::RangeForm::OneDecimal);
     if (rows.empty()) {  // the file changed since the scan
         ui::showMessage(this, kNoPumpFits, kSorryTitle, ui::MessageStyle::Exclamation);
@@ -210,9 +207,8 @@ void AllMakersWindow::openSelectedPump() {
     }
     const QString maker = fromUtf8(pump.maker);
     ResultsWindow results(selection_, this);
-    results.showPumps(
-        fits ? ResultsWindow::searchHeaderLine(maker, fromUtf8(terms_.flow), fromUtf8(terms_.head)) : maker,
-        std::move(rows), pump.row.number);
+    results.showPumps(fits ? fromUtf8(terms_.duty.searchHeaderLine(maker.toStdString())) : maker, std::move(rows),
+                      pump.row.number);
 }
 
 // The table as shown (fits, near misses, in the shown order) as CSV, and the

@@ -2,7 +2,7 @@
 // The window "全部厂家选型": the pumps of every maker of a kind that fit the
 // duty point, or nearly fit it, ranked, in a table and on a Q–H chart. Enter
 // or a double-click opens the results window on the row's maker and pump.
-#include "storage/kind_search.h"
+#include "catalogue/kind_search.h"
 #include "ui/window.h"
 
 #include <QString>
@@ -71,7 +71,6 @@ private:
 
     CatalogueSelection& selection_;
     pumpsel::ranking::Terms terms_;
-    pumpsel::records::DutyPoint point_;
     RankedModel* model_;
     QSortFilterProxyModel* sorted_;
 };

@@ -4,7 +4,7 @@
 // dashed grey, one pump highlighted in red over them, the duty point marked,
 // and a legend that says so. A pointer resting on a line names maker and
 // model; a click on a line reports which pump it is.
-#include "storage/kind_search.h"
+#include "catalogue/kind_search.h"
 #include "ui/chart_view.h"
 
 namespace ui {

@@ -2,7 +2,7 @@
 // The pumps of a kind-wide search as rows of a table: one row per pump, in
 // rank order; near misses in grey. Sorting is left to a proxy, which sorts
 // the figures by their values and everything else by its text.
-#include "storage/kind_search.h"
+#include "catalogue/kind_search.h"
 
 #include <QAbstractTableModel>
 

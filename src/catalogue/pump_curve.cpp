@@ -1,6 +1,6 @@
 #include "catalogue/pump_curve.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
 

@@ -11,8 +11,8 @@
 //   转速           rated speed in r/min
 //
 // Entries are separated by "," or "，" and read by the catalogue's number rule.
+#include "catalogue/catalogue.h"
 #include "catalogue/pchip.h"
-#include "storage/catalogue.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "editor/record_editor.h"
 
+#include "catalogue/record_editing.h"
 #include "storage/profile.h"
-#include "storage/record_editing.h"
 #include "ui/catalogue_selection.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The record editor (window badd): one pump record of the selected maker's
 // data file at a time, chosen by its number, and saved back.
-#include "storage/record_editing.h"
+#include "catalogue/record_editing.h"
 #include "ui/window.h"
 
 #include <array>

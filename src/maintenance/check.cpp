@@ -1,13 +1,13 @@
 #include "maintenance/check.h"
 
+#include "catalogue/catalogue.h"
+#include "catalogue/record_scan.h"
 #include "maintenance/file_check.h"
 #include "maintenance/profile_lines.h"
 #include "maintenance/record_rules.h"
-#include "storage/catalogue.h"
 #include "storage/file_ops.h"
 #include "storage/gbk.h"
 #include "storage/profile.h"
-#include "storage/record_scan.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "maintenance/record_file.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "storage/csv.h"
 #include "storage/file_ops.h"
 #include "storage/profile.h"
@@ -159,25 +159,24 @@ CsvExport exportCsv(const std::filesystem::path& dataFile) try {
 }
 
 Outcome rewriteLocked(const std::filesystem::path& dataFile, const Change& change) try {
-    // A file that another writer created after this one found it missing is
-    // read and changed again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        files::WriteLock lock(dataFile);
-        if (!lock.held()) return Outcome::failed(lock.reason());
-        std::string bytes;
-        if (lock.exists()) {
-            const auto status = files::readWholeFile(lock.target(), bytes);
-            if (status != files::ReadStatus::Ok) return Outcome::failed(std::string(files::readProblem(status)));
-        }
-        const RecordFile current(std::move(bytes));
-        const auto updated = change(current);
-        if (!updated || *updated == current.bytes()) return Outcome::done();
-        std::string reason;
-        const files::Replaced result = files::replaceFile(lock, *updated, &reason);
-        if (result == files::Replaced::Done) return Outcome::done();
-        if (result == files::Replaced::Failed) return Outcome::failed(reason);
-    }
-    return Outcome::failed("other programs kept creating the file anew");
+    Outcome unread;
+    std::optional<std::string> updated;
+    const Outcome written =
+        files::rewrite(dataFile, [&](const files::WriteLock& lock) -> std::optional<std::string_view> {
+            std::string bytes;
+            if (lock.exists()) {
+                const auto status = files::readWholeFile(lock.target(), bytes);
+                if (status != files::ReadStatus::Ok) {
+                    unread = Outcome::failed(std::string(files::readProblem(status)));
+                    return std::nullopt;
+                }
+            }
+            const RecordFile current(std::move(bytes));
+            updated = change(current);
+            if (!updated || *updated == current.bytes()) return std::nullopt;
+            return updated;
+        });
+    return unread ? written : unread;
 } catch (const std::bad_alloc&) {
     return Outcome::failed("not enough memory");
 }

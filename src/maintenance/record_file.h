@@ -2,9 +2,9 @@
 // A maker data file as export, import and compact take it: the records the
 // program lists, the sections that hold records, and the rewrite of the
 // whole file in one atomic replacement under the catalogue lock.
+#include "catalogue/record_editing.h"
 #include "maintenance/profile_lines.h"
 #include "storage/outcome.h"
-#include "storage/record_editing.h"
 
 #include <filesystem>
 #include <functional>

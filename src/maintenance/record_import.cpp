@@ -1,8 +1,8 @@
 #include "maintenance/record_import.h"
 
+#include "catalogue/catalogue.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_rules.h"
-#include "storage/catalogue.h"
 #include "storage/csv.h"
 #include "storage/gbk.h"
 #include "storage/profile.h"

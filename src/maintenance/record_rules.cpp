@@ -1,6 +1,6 @@
 #include "maintenance/record_rules.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "storage/numbers.h"
 
 #include <array>

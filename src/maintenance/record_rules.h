@@ -1,8 +1,8 @@
 #pragma once
 // What makes a pump record's values unusable to the program, in one place
 // for the check of a catalogue and the import of rows.
-#include "storage/catalogue.h"
-#include "storage/record_scan.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/record_scan.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "results/results_window.h"
 
+#include "catalogue/record_scan.h"
 #include "storage/profile.h"
-#include "storage/record_scan.h"
 #include "ui/catalogue_selection.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
@@ -105,11 +105,6 @@ void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::re
     Image1->load(selection_.makerPicture());
     refreshRemark();
     exec();
-}
-
-QString ResultsWindow::searchHeaderLine(const QString& maker, const QString& flowText, const QString& headText) {
-    return maker + QStringLiteral("，搜索: Q= ") + flowText + QStringLiteral(" 立方米/时，扬程H= ") + headText +
-           QStringLiteral(" 米");
 }
 
 // Only this window knows its columns: model, flow, head, power, number.

@@ -1,8 +1,8 @@
 #pragma once
 // The results window (form se): the pumps a search found or a browse listed,
 // the selected pump's remark, the maker's picture and the report.
+#include "catalogue/record_scan.h"
 #include "results/report.h"
-#include "storage/record_scan.h"
 #include "ui/window.h"
 
 #include <string>
@@ -31,8 +31,6 @@ public:
     // picture and the selected pump's remark; returns when the window is
     // closed. `rows` must not be empty.
     void showPumps(const QString& headerLine, std::vector<pumpsel::records::PumpRow> rows, int select = 0);
-    // The header line of a search: the maker, then the duty point as typed.
-    static QString searchHeaderLine(const QString& maker, const QString& flowText, const QString& headText);
     // The header line as a listing sets it before its scan.
     void setHeaderLine(const QString& text);
 

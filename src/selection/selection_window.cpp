@@ -1,5 +1,7 @@
 #include "selection/selection_window.h"
 
+#include "catalogue/duty_point.h"
+
 #include "allmakers/all_makers_window.h"
 #include "editor/record_editor.h"
 #include "results/results_window.h"
@@ -125,7 +127,7 @@ void SelectionWindow::searchAllMakers() {
         return;
     }
     for (QLineEdit* box : Text1) {
-        if (pumpsel::records::dutyValue(box->text().trimmed().toStdString())) continue;
+        if (pumpsel::duty::isHoldable(box->text().toStdString())) continue;
         ui::showMessage(this, kDutyPointRejected, kAttentionTitle, ui::MessageStyle::Exclamation);
         box->setFocus();
         return;
@@ -134,10 +136,12 @@ void SelectionWindow::searchAllMakers() {
         ui::showMessage(this, QStringLiteral("此类水泵没有厂家"), kAttentionTitle, ui::MessageStyle::Exclamation);
         return;
     }
-    AllMakersWindow window(*this,
-                           {kind.toStdString(), Text1[0]->text().toStdString(), Text1[1]->text().toStdString(),
-                            pumpsel::ranking::kDefaultTolerance},
-                           this);
+    AllMakersWindow window(
+        *this,
+        {kind.toStdString(),
+         *pumpsel::duty::DutyPoint::holdable(Text1[0]->text().toStdString(), Text1[1]->text().toStdString()),
+         pumpsel::ranking::kDefaultTolerance},
+        this);
     if (window.search()) window.exec();
 }
 
@@ -227,25 +231,19 @@ bool SelectionWindow::eventFilter(QObject* watched, QEvent* event) {
 void SelectionWindow::Text1_GotFocus(int index) { SelectAllText(Text1[index]); }
 
 void SelectionWindow::Text1_Validate(int index, bool& cancel) {
-    const QString text = Text1[index]->text().trimmed();
-    if (text.isEmpty() || pumpsel::numbers::isNumeric(text.toStdString())) return;
+    if (pumpsel::duty::mayLeaveBox(Text1[index]->text().toStdString())) return;
     ui::showMessage(this, kDutyPointRejected, kAttentionTitle, ui::MessageStyle::Exclamation);
     cancel = true;
 }
 
 void SelectionWindow::Command1_Click() {
-    for (QLineEdit* box : Text1) {
-        const QString text = box->text().trimmed();
-        if (text.isEmpty() || !pumpsel::numbers::isNumeric(text.toStdString())) return;
-    }
+    if (!pumpsel::duty::DutyPoint::typed(Text1[0]->text().toStdString(), Text1[1]->text().toStdString())) return;
     SearchPumps();
 }
 
 void SelectionWindow::SearchPumps() {
-    const pumpsel::records::DutyPoint point{pumpsel::records::singleValue(Text1[0]->text().toStdString()),
-                                            pumpsel::records::singleValue(Text1[1]->text().toStdString())};
-    showListing(ResultsWindow::searchHeaderLine(selectedMaker(), Text1[0]->text(), Text1[1]->text()), point,
-                kNoPumpFits);
+    const auto duty = pumpsel::duty::DutyPoint::typed(Text1[0]->text().toStdString(), Text1[1]->text().toStdString());
+    showListing(ui::fromUtf8(duty->searchHeaderLine(selectedMaker().toStdString())), duty->values(), kNoPumpFits);
 }
 
 void SelectionWindow::Command6_Click() {

@@ -2,7 +2,7 @@
 // The selection window (form bump): the start window. Pump kinds, the makers
 // of the selected kind, the duty point, and the commands that search, browse
 // and open the other windows.
-#include "storage/record_scan.h"
+#include "catalogue/record_scan.h"
 #include "ui/catalogue_selection.h"
 #include "ui/window.h"
 

@@ -221,18 +221,25 @@ Resolved resolveLinks(const fs::path& path) {
 
 bool linkLeadsOut(const fs::path& path) { return resolveLinks(path).leadsOut; }
 
-Outcome writeFile(const fs::path& file, std::string_view bytes) {
-    // A file created by another writer after this one found it missing is
-    // written again, now over that one's content.
-    std::string reason;
+Rewritten rewrite(const fs::path& file, const Change& change) {
+    const auto failed = [](std::string reason, bool busy = false) {
+        return Rewritten{Outcome::failed(std::move(reason)), busy};
+    };
     for (int attempt = 0; attempt < 3; ++attempt) {
         WriteLock lock(file);
-        if (!lock.held()) return Outcome::failed(lock.reason());
-        const Replaced result = replaceFile(lock, bytes, &reason);
-        if (result == Replaced::Done) return Outcome::done();
-        if (result == Replaced::Failed) return Outcome::failed(reason);
+        if (!lock.held()) return failed(lock.reason(), lock.busy());
+        const std::optional<std::string_view> bytes = change(lock);
+        if (!bytes) return {};
+        std::string reason;
+        const Replaced result = replaceFile(lock, *bytes, &reason);
+        if (result == Replaced::Done) return {};
+        if (result == Replaced::Failed) return failed(reason);
     }
-    return Outcome::failed("other programs kept creating the file anew");
+    return failed("other programs kept creating the file anew");
+}
+
+Outcome writeFile(const fs::path& file, std::string_view bytes) {
+    return rewrite(file, [bytes](const WriteLock&) { return std::optional(bytes); });
 }
 
 #ifndef _WIN32

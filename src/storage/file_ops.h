@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -130,7 +131,24 @@ private:
 #endif
 };
 
-// The whole content of a file, written under its lock as replaceFile does.
+// What a change makes of a locked file: its new bytes (a view of storage
+// the change keeps until the next call), or nullopt to leave it as it is.
+using Change = std::function<std::optional<std::string_view>(const WriteLock& lock)>;
+
+// How a rewrite ended; busy when another program kept the file locked for
+// the whole wait.
+struct Rewritten : Outcome {
+    bool busy = false;
+};
+
+// The one write procedure of the program: locks the file, lets `change`
+// read it (through lock.target(); lock.exists() is false for a file not
+// there yet) and make its new bytes, and puts them in place by
+// replaceFile. A file that another writer created after this one found it
+// missing is read and changed again, twice at most.
+Rewritten rewrite(const std::filesystem::path& file, const Change& change);
+
+// The whole content of a file, written by rewrite whatever it held.
 Outcome writeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // True for a regular file (not a folder, pipe or device).

@@ -238,23 +238,24 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
     }
 
     try {
-        // A file that another writer created after this one found it missing
-        // is read and written again.
-        for (int attempt = 1;; ++attempt) {
-            files::WriteLock lock(file);
-            if (!lock.held()) return failure(lock.reason(), 0, lock.busy());
-            std::string reason;
-            std::size_t failed = 0;
-            auto current = currentText(lock.target(), &reason);
-            if (!current) return failure(reason);
-            auto updated = current->withValues(section, values, &reason, &failed);
-            if (!updated) return failure(reason, failed);
-            const files::Replaced result = files::replaceFile(lock, *updated, &reason);
-            cache().forget(lock.target());
-            cache().forget(file);
-            if (result == files::Replaced::Done) return WriteOutcome{};
-            if (result == files::Replaced::Failed || attempt == 3) return failure(reason);
-        }
+        WriteOutcome outcome;
+        std::optional<std::string> updated;
+        std::filesystem::path target;  // the file itself, or the target of its link
+        const files::Rewritten written =
+            files::rewrite(file, [&](const files::WriteLock& lock) -> std::optional<std::string_view> {
+                target = lock.target();
+                std::string reason;
+                auto current = currentText(lock.target(), &reason);
+                updated = current ? current->withValues(section, values, &reason, &outcome.failed) : std::nullopt;
+                if (!updated) outcome = failure(reason, outcome.failed);
+                return updated;
+            });
+        // What a batch checked before the write is old now, under either name.
+        cache().forget(file);
+        if (!target.empty()) cache().forget(target);
+        if (!outcome) return outcome;
+        if (!written) return failure(written.reason, 0, written.busy);
+        return WriteOutcome{};
     } catch (const std::bad_alloc&) {
         cache().forget(file);
         return failure("not enough memory");

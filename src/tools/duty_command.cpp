@@ -1,7 +1,8 @@
 // pumpsel-ini duty: one pump's figures at a duty point, from its curve or
 // its range.
+#include "catalogue/catalogue.h"
+#include "catalogue/duty_point.h"
 #include "catalogue/hydraulics.h"
-#include "storage/catalogue.h"
 #include "storage/file_ops.h"
 #include "storage/numbers.h"
 #include "tools/command_line.h"
@@ -27,10 +28,8 @@ std::optional<int> wholeNumber(std::string_view text, int lowest, int highest) {
 
 // A number that single precision holds, by the program's number rule.
 std::optional<double> finiteNumber(std::string_view text) {
-    if (!numbers::isNumeric(text)) return std::nullopt;
-    const double value = numbers::leadingNumber(text);
-    if (!(std::fabs(value) <= std::numeric_limits<float>::max())) return std::nullopt;
-    return value;
+    if (!duty::isHoldable(text)) return std::nullopt;
+    return numbers::leadingNumber(text);
 }
 
 // The duty point and group the arguments give, or the reason they do not.

@@ -1,9 +1,9 @@
 // pumpsel-ini export, import and compact: a maker data file's records to
 // and from a spreadsheet's CSV, and renumbered after gaps.
+#include "catalogue/catalogue.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
 #include "maintenance/record_rules.h"
-#include "storage/catalogue.h"
 #include "storage/file_ops.h"
 #include "tools/command_line.h"
 

@@ -1,7 +1,8 @@
 // pumpsel-ini search: the list of the window 全部厂家选型, from the command line.
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/duty_point.h"
+#include "catalogue/kind_search.h"
 #include "storage/file_ops.h"
-#include "storage/kind_search.h"
 #include "storage/numbers.h"
 #include "storage/terminal_text.h"
 #include "tools/command_line.h"
@@ -59,16 +60,16 @@ int runSearch(const Arguments& args) {
         return failWith(kCannotRun,
                         "search: the tolerance is a whole number from 0 to " + std::to_string(kMaxTolerance));
     for (const std::string& value : {a[2], a[3]})
-        if (!records::dutyValue(value))
+        if (!duty::isHoldable(value))
             return failWith(kCannotRun, "search: \"" + value + "\" is not a number single precision can hold");
     const catalogue::Catalogue catalogue(files::pathFromUtf8(a[0]));
     if (!files::isRegularFile(catalogue.indexPath()))
         return failWith(kCannotRun, "search: no catalogue index at " + displayPath(catalogue.indexPath()));
     if (!kindExists(catalogue, a[1])) return failWith(kCannotRun, "search: the catalogue has no kind \"" + a[1] + "\"");
 
-    const ranking::Terms terms{a[1], a[2], a[3], static_cast<double>(*tolerance)};
-    const ranking::KindListing listing = ranking::searchKind(
-        catalogue, terms.kind, {records::singleValue(terms.flow), records::singleValue(terms.head)}, terms.tolerance);
+    const ranking::Terms terms{a[1], *duty::DutyPoint::holdable(a[2], a[3]), static_cast<double>(*tolerance)};
+    const ranking::KindListing listing =
+        ranking::searchKind(catalogue, terms.kind, terms.duty.values(), terms.tolerance);
     for (const auto& maker : listing.unread)
         printError("maker " + std::to_string(maker.position) + " " + terminal::escapedControls(maker.maker) + " (" +
                    terminal::escapedControls(maker.fileName) + "): " + std::string(problemWords(maker.problem)));

@@ -1,7 +1,7 @@
 #pragma once
 // The current kind and maker as the selection window shows them: what every
 // other window reads whenever it needs catalogue data.
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <QString>
 #include <filesystem>

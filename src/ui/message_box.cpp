@@ -1,6 +1,6 @@
 #include "ui/message_box.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -3,11 +3,11 @@
 // every line, and files far larger than catalogues are. Reads keep to the
 // catalogue, terminals see no raw control characters, and the check keeps
 // its work and memory near what the files themselves need.
+#include "catalogue/catalogue.h"
+#include "catalogue/record_scan.h"
 #include "maintenance/catalogue_files.h"
 #include "maintenance/check.h"
 #include "maintenance/tool_run.h"
-#include "storage/catalogue.h"
-#include "storage/record_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -29,11 +29,12 @@ namespace fs = std::filesystem;
 struct HostileCatalogue {
     HostileCatalogue() {
         writeGbk(dir / "txt/bump.dat",
-                 "[种类]\n1=离心泵\n"                                        // 1-2
-                 "[离心泵]\n1=甲\x1b[2J厂\n1file=a.dat\n1pic=a.png\n"        // 3-6
-                 "2=乙厂\n2file=out.dat\n2pic=out.png\n"                     // 7-9
-                 "3=丙厂\n3file=dir\\etc\\passwd\n3pic=a.png\n"              // 10-12
-                 "4=丁厂\n4file=bump.dat\n4pic=" + std::string(1200, 'p') + "\n");  // 13-15
+                 "[种类]\n1=离心泵\n"                                  // 1-2
+                 "[离心泵]\n1=甲\x1b[2J厂\n1file=a.dat\n1pic=a.png\n"  // 3-6
+                 "2=乙厂\n2file=out.dat\n2pic=out.png\n"               // 7-9
+                 "3=丙厂\n3file=dir\\etc\\passwd\n3pic=a.png\n"        // 10-12
+                 "4=丁厂\n4file=bump.dat\n4pic=" +
+                     std::string(1200, 'p') + "\n");  // 13-15
         writeGbk(dir / "txt/a.dat", recordText(1, "M\x07\tX"));
         writeGbk(outside / "x.dat", recordText(1, "secret"));
         writeBytes(outside / "x.png", "P");
@@ -71,9 +72,9 @@ TEST(HostileCatalogue, LinksOutOfTheCatalogueReadAsMissingAndTheCheckSaysWhy) {
     const catalogue::Catalogue catalogue(cat.dir.path());
     for (int maker : {2, 3}) {
         EXPECT_TRUE(catalogue.makerDataFile("离心泵", maker).empty()) << maker;
-        EXPECT_TRUE(records::listPumps(catalogue.makerDataFile("离心泵", maker), std::nullopt,
-                                       records::RangeForm::AsStored)
-                        .empty());
+        EXPECT_TRUE(
+            records::listPumps(catalogue.makerDataFile("离心泵", maker), std::nullopt, records::RangeForm::AsStored)
+                .empty());
     }
     EXPECT_TRUE(catalogue.makerPicture("离心泵", 2).empty());
     EXPECT_EQ(catalogue.makerDataFile("离心泵", 1), cat.dir / "txt/a.dat");
@@ -143,8 +144,8 @@ TEST(HostileCatalogue, TheCheckNeedsMemoryNearTheFilesSizeNotTheirLineCount) {
         writeBytes(dir / picture, "");
         fs::resize_file(dir / picture, 900u << 20);  // sparse: no disk taken
     }
-    const auto run = runProgram("/bin/sh", {"-c", "ulimit -v 400000; exec \"$0\" check \"$1\"", PUMPSEL_INI,
-                                            dir.path().string()});
+    const auto run =
+        runProgram("/bin/sh", {"-c", "ulimit -v 400000; exec \"$0\" check \"$1\"", PUMPSEL_INI, dir.path().string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2 files checked, 1 record listed: no problems\n");
 }

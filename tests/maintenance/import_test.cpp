@@ -1,13 +1,13 @@
 // Export, import and compact of a maker data file: what comes out reads
 // back into the same bytes, bad rows change nothing, every row is written
 // as the program writes records, and an interrupted import leaves the old file.
+#include "catalogue/record_scan.h"
 #include "maintenance/catalogue_files.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
 #include "maintenance/tool_run.h"
 #include "storage/csv.h"
 #include "storage/profile.h"
-#include "storage/record_scan.h"
 
 #include <gtest/gtest.h>
 

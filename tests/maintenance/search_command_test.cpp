@@ -1,8 +1,8 @@
 // pumpsel-ini search lists what the window 全部厂家选型 lists, in its order
 // and with its texts, and says by its exit status whether anything was found.
+#include "catalogue/kind_search.h"
 #include "maintenance/tool_run.h"
 #include "storage/gbk.h"
-#include "storage/kind_search.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,8 @@ TEST(SearchCommand, ListsFitsThenNearMissesWithTheWindowsTextsAndNamesUnreadMake
     EXPECT_EQ(csv.exitCode, 0);
     const auto listing = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 9);
     ASSERT_EQ(listing.pumps.size(), 2u);
-    EXPECT_EQ(csv.out, ranking::csvText({"离心泵", "100", " 50", 9}, {&listing.pumps[0], &listing.pumps[1]}));
+    EXPECT_EQ(csv.out, ranking::csvText({"离心泵", *duty::DutyPoint::holdable("100", " 50"), 9},
+                                        {&listing.pumps[0], &listing.pumps[1]}));
 }
 
 TEST(SearchCommand, ExitsOneWithoutRowsAndTwoOnBadArgumentsWithTheReason) {

@@ -29,7 +29,9 @@ std::string record(int n, const std::string& model, const std::string& flow1, co
            "\n流量2=20\n扬程1=30\n扬程2=25\n功率=1.5\n备注=" + remark + "\n";
 }
 
-std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 }  // namespace
 
@@ -105,10 +107,9 @@ TEST(SpreadsheetSafety, ACsvFarBeyondAMakerFileIsRefusedAtOnceWithFewAndShortMes
     for (int n = 0; n < 40000; ++n) rows += ",P,1,2,3,2,1,\r\n";
     const auto tooMany = import(rows, {"--append"});
     EXPECT_EQ(tooMany.exitCode, 1);
-    EXPECT_EQ(tooMany.err,
-              "pumpsel-ini: import: " + (dir / "in.csv").string() +
-                  " row 32769: more than 32,767 records: a maker data file lists at most 32,767\n"
-                  "pumpsel-ini: import: nothing was written\n");
+    EXPECT_EQ(tooMany.err, "pumpsel-ini: import: " + (dir / "in.csv").string() +
+                               " row 32769: more than 32,767 records: a maker data file lists at most 32,767\n"
+                               "pumpsel-ini: import: nothing was written\n");
 
     const auto wide = import(kHeader.substr(0, kHeader.size() - 2) + std::string(100000, ',') + "\r\n");
     EXPECT_EQ(wide.exitCode, 1);
@@ -126,8 +127,7 @@ TEST(SpreadsheetSafety, ACsvFarBeyondAMakerFileIsRefusedAtOnceWithFewAndShortMes
 
     const auto emptied = import(kHeader, {"--replace"});
     EXPECT_EQ(emptied.exitCode, 1);
-    EXPECT_NE(emptied.err.find("--replace would remove every record (give --allow-empty to do so)"),
-              std::string::npos)
+    EXPECT_NE(emptied.err.find("--replace would remove every record (give --allow-empty to do so)"), std::string::npos)
         << emptied.err;
     EXPECT_EQ(readBytes(file), before);
     const auto allowed = import(kHeader, {"--replace", "--allow-empty"});

@@ -3,8 +3,9 @@
 // point, or miss it by no more than a tolerance, ranked by how close they
 // come. The pumps are listed by the same record scan and match rule as the
 // search of one maker.
-#include "storage/catalogue.h"
-#include "storage/record_scan.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/duty_point.h"
+#include "catalogue/record_scan.h"
 
 #include <array>
 #include <functional>
@@ -75,7 +76,8 @@ std::vector<std::string> rowTexts(const RankedPump& pump);
 
 // What was searched, as the header line of an export names it.
 struct Terms {
-    std::string kind, flow, head;  // the duty point as typed
+    std::string kind;
+    duty::DutyPoint duty;
     double tolerance = 0;
 };
 

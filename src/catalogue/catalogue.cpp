@@ -1,4 +1,4 @@
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include "storage/file_ops.h"
 #include "storage/profile.h"

@@ -1,6 +1,6 @@
 // Selection across the makers of a kind: what is listed, in which order,
 // with which figures, and which makers could not be read.
-#include "storage/kind_search.h"
+#include "catalogue/kind_search.h"
 #include "storage/gbk.h"
 #include "support/temp_dir.h"
 

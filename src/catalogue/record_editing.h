@@ -2,7 +2,7 @@
 // The record editor's rules, apart from its window: which number opens the
 // editor, what a typed number loads, and what a save checks and writes.
 // Numbers are the texts of the editor's number box; values are UTF-8.
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <array>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // The record scan: the walk over a maker data file's pump records that the
 // search and both browse commands share, the duty-point match rule, and the
 // listing of pumps that the search and the browse commands show.
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <filesystem>
 #include <functional>
@@ -38,11 +38,6 @@ struct DutyPoint {
     float flow = 0;
     float head = 0;
 };
-
-// A typed flow or head as the search across makers takes it: a number
-// (numbers::isNumeric) that single precision holds, so finite and at most
-// about 3.4e38 in size; nullopt for any other text ("1e40" among them).
-std::optional<float> dutyValue(std::string_view typed);
 
 // A pump fits when its flow range holds the flow and its head range the
 // head, all four bounds inclusive; the values compared are single precision.

@@ -1,8 +1,8 @@
-#include "storage/record_editing.h"
+#include "catalogue/record_editing.h"
 
+#include "catalogue/record_scan.h"
 #include "storage/numbers.h"
 #include "storage/profile.h"
-#include "storage/record_scan.h"
 
 namespace pumpsel::editing {
 

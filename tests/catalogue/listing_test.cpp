@@ -1,7 +1,7 @@
 // The listing that the search and the browse commands show: which records
 // fit a duty point, and the texts of their rows.
+#include "catalogue/record_scan.h"
 #include "storage/gbk.h"
-#include "storage/record_scan.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "storage/record_scan.h"
+#include "catalogue/record_scan.h"
 
 #include "storage/numbers.h"
 #include "storage/profile.h"
@@ -35,12 +35,6 @@ catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {
     static constexpr std::string_view kModel[] = {catalogue::kModelKey};
     ini::Snapshot snapshot(dataFile, kModel);
     return catalogue::enumerate([&](int n) { return snapshot.read(catalogue::numberedKey(n))[0]; });
-}
-
-std::optional<float> dutyValue(std::string_view typed) {
-    if (!numbers::isNumeric(typed)) return std::nullopt;
-    const float value = singleValue(typed);
-    return std::isfinite(value) ? std::optional(value) : std::nullopt;
 }
 
 float singleValue(std::string_view text) { return static_cast<float>(numbers::leadingNumber(text)); }

@@ -1,4 +1,4 @@
-#include "storage/kind_search.h"
+#include "catalogue/kind_search.h"
 
 #include "storage/csv.h"
 #include "storage/file_ops.h"
@@ -207,8 +207,8 @@ std::vector<std::string> rowTexts(const RankedPump& pump) {
 
 std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps) {
     std::string text(csv::kUtf8Bom);
-    text += csv::row({"水泵类型", terms.kind, "流量Q(m3/h)", terms.flow, "扬程H(m)", terms.head, "容差",
-                      numbers::formatWhole(terms.tolerance) + "%"});
+    text += csv::row({"水泵类型", terms.kind, "流量Q(m3/h)", terms.duty.flowText(), "扬程H(m)", terms.duty.headText(),
+                      "容差", numbers::formatWhole(terms.tolerance) + "%"});
     text += csv::row(std::vector<std::string>(kColumns.begin(), kColumns.end()));
     for (const RankedPump* pump : pumps) text += csv::row(rowTexts(*pump));
     return text;

@@ -1,5 +1,5 @@
 // The record editor's rules, without its window.
-#include "storage/record_editing.h"
+#include "catalogue/record_editing.h"
 #include "storage/gbk.h"
 #include "support/temp_dir.h"
 

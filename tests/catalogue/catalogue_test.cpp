@@ -1,5 +1,5 @@
 // The catalogue's paths, keys and enumerations.
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "storage/profile.h"
 #include "support/temp_dir.h"
 
