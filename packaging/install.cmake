@@ -13,7 +13,9 @@ install(FILES packaging/${PUMPSEL_APP_ID}.svg DESTINATION share/icons/hicolor/sc
 
 set(CPACK_PACKAGE_NAME pumpsel)
 set(CPACK_PACKAGE_CONTACT "水泵选型 developers <pumpsel-dev@users.noreply.github.com>")
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+# Not for the sanitizer and fuzz builds, which are never installed: their
+# programs would have to run under the sanitizers to write the manual pages.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT PUMPSEL_SANITIZE AND NOT PUMPSEL_FUZZ)
   include(packaging/linux.cmake)
 endif()
 

@@ -26,26 +26,26 @@ find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(pumpsel_summary "pump selection for water-supply and drainage design")
 set(pumpsel-ini_summary "read, write, check, search, export and import a pump catalogue")
-set(packageDocs)
+set(installedDocs)
 foreach(program pumpsel pumpsel-ini)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${releaseSeconds}
-            ${HELP2MAN} --no-info --locale=C.UTF-8 --section=1 "--name=${${program}_summary}" --output=${page} $<TARGET_FILE:${program}>
+            ${HELP2MAN} --no-info --locale=C.UTF-8 --section=1 "--name=${${program}_summary}"
+            --output=${page} $<TARGET_FILE:${program}>
     COMMAND ${GZIP} -9nf ${page}
     DEPENDS ${program}
-    COMMENT "Writing the manual page of ${program}")
+    COMMENT "Writing the manual page of ${program}" VERBATIM)
   install(FILES ${page}.gz DESTINATION share/man/man1)
-  list(APPEND packageDocs ${page}.gz)
+  list(APPEND installedDocs ${page}.gz)
 endforeach()
 
-set(docFolder share/doc/${CPACK_PACKAGE_NAME})
 configure_file(packaging/changelog.in changelog @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-  COMMAND ${GZIP} -9nc ${CMAKE_BINARY_DIR}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
-  DEPENDS ${CMAKE_BINARY_DIR}/changelog)
-list(APPEND packageDocs ${CMAKE_BINARY_DIR}/changelog.gz)
-add_custom_target(package_docs ALL DEPENDS ${packageDocs})
-install(FILES ${CMAKE_BINARY_DIR}/changelog.gz packaging/copyright DESTINATION ${docFolder})
+  COMMAND ${GZIP} -9nkf ${CMAKE_BINARY_DIR}/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/changelog VERBATIM)
+list(APPEND installedDocs ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_target(installed_docs ALL DEPENDS ${installedDocs})
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz packaging/copyright DESTINATION share/doc/${CPACK_PACKAGE_NAME})
 install(FILES packaging/lintian-overrides DESTINATION share/lintian/overrides RENAME ${CPACK_PACKAGE_NAME})

@@ -5,13 +5,13 @@
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     QProcess::ExitStatus status = QProcess::CrashExit;
     int exitCode = -1;
     QString out, err;
 };
 
-Run runWithoutDisplay(const QString& argument) {
+ProgramRun runWithoutDisplay(const QString& argument) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
     QProcess process;
@@ -25,12 +25,12 @@ Run runWithoutDisplay(const QString& argument) {
 }  // namespace
 
 TEST(CommandLine, HelpAndVersionPrintWithoutADisplay) {
-    const Run version = runWithoutDisplay(QStringLiteral("--version"));
+    const ProgramRun version = runWithoutDisplay(QStringLiteral("--version"));
     EXPECT_EQ(version.status, QProcess::NormalExit) << version.err.toStdString();
     EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
     EXPECT_EQ(version.out.toStdString(), "pumpsel " PUMPSEL_VERSION "\n");
 
-    const Run help = runWithoutDisplay(QStringLiteral("--help"));
+    const ProgramRun help = runWithoutDisplay(QStringLiteral("--help"));
     EXPECT_EQ(help.status, QProcess::NormalExit) << help.err.toStdString();
     EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: "))) << help.out.toStdString();
