@@ -41,11 +41,14 @@ const std::vector<const Command*>& commands() {
 }
 
 int usage(std::FILE* to) {
-    std::string text = "usage:\n";
-    for (const Command* command : commands()) text.append("  pumpsel-ini ").append(command->usage).append("\n");
+    // In the GNU form, which help2man makes the manual page's synopsis of.
+    std::string text;
+    for (const Command* command : commands())
+        text.append(text.empty() ? "Usage: " : "  or:  ").append("pumpsel-ini ").append(command->usage).append("\n");
     text +=
-        "'pumpsel-ini COMMAND --help' describes a command. Arguments and output are UTF-8; the catalogue's files\n"
-        "are GBK text. Exit status: 0 done, 1 problems found, no rows or refused, 2 bad arguments or cannot run.\n";
+        "\n'pumpsel-ini COMMAND --help' describes a command; 'pumpsel-ini --version' prints the version.\n"
+        "Arguments and output are UTF-8; the catalogue's files are GBK text.\n"
+        "Exit status: 0 done, 1 problems found, no rows or refused, 2 bad arguments or cannot run.\n";
     std::fputs(text.c_str(), to);
     return to == stdout ? kDone : kCannotRun;
 }
@@ -84,6 +87,10 @@ int main(int argc, char** argv) {
     using namespace pumpsel::tool;
     const std::string_view name = argc > 1 ? argv[1] : "";
     if (name == "--help" || name == "-h") return afterOutput(usage(stdout));
+    if (name == "--version") {
+        print("pumpsel-ini " PUMPSEL_VERSION "\n");
+        return afterOutput(kDone);
+    }
     for (const Command* command : commands()) {
         if (command->name != name) continue;
         const std::span<char* const> rest(argv + 2, static_cast<std::size_t>(argc - 2));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <QByteArray>
+#include <QStandardPaths>
 
 namespace fs = std::filesystem;
 using testing_support::readBytes;
@@ -17,11 +18,17 @@ class CatalogueLocation : public ::testing::Test {
 protected:
     void SetUp() override {
         savedHome = qgetenv("HOME");
+        savedDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("HOME", QByteArray::fromStdString(home.path().string()));
-        user = app::userCatalogue();
-        ASSERT_EQ(user.lexically_relative(home.path()).begin()->string(), ".qttest") << user;
+        qunsetenv("XDG_DATA_HOME");
     }
-    void TearDown() override { qputenv("HOME", savedHome); }
+    void TearDown() override {
+        qputenv("HOME", savedHome);
+        if (savedDataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", savedDataHome);
+    }
 
     // An installed program: prefix/bin, and the catalogue in prefix/share/pumpsel.
     void install() {
@@ -31,11 +38,11 @@ protected:
         fs::permissions(installed / "txt" / "a.dat", fs::perms::owner_read | fs::perms::group_read);
     }
 
-    QByteArray savedHome;
+    QByteArray savedHome, savedDataHome;
     TempDir home, prefix;
     fs::path program = prefix.path() / "bin";
     fs::path installed = prefix.path() / "share" / "pumpsel";
-    fs::path user;
+    fs::path user = home.path() / ".local" / "share" / "pumpsel";
 };
 
 }  // namespace
@@ -60,7 +67,7 @@ TEST_F(CatalogueLocation, FirstStartCopiesTheInstalledCatalogueAndLaterStartsKee
     install();
     fs::create_directories(program);
     auto location = app::locateCatalogue(std::nullopt, program);
-    ASSERT_TRUE(location.found) << location.problem.toStdString();
+    ASSERT_TRUE(location.found) << location.problem;
     EXPECT_EQ(location.folder, user);
     EXPECT_EQ(location.looked, (std::vector<fs::path>{program, user, installed}));
     for (const char* file : {"txt/bump.dat", "txt/a.dat", "images/sm_a.jpg"})
@@ -88,4 +95,27 @@ TEST_F(CatalogueLocation, WithNothingInstalledTheProgramFolderIsNamed) {
     EXPECT_EQ(location.folder, program);
     EXPECT_EQ(location.looked, (std::vector<fs::path>{program, user, installed}));
     EXPECT_FALSE(fs::exists(user));
+}
+
+// pumpsel-ini computes the user's folder without Qt; it must be the folder
+// QStandardPaths names for the program, whatever HOME and XDG_DATA_HOME say.
+TEST_F(CatalogueLocation, TheUsersFolderIsTheOneQtNames) {
+    QStandardPaths::setTestModeEnabled(false);
+    const std::string homeText = home.path().string();
+    const std::vector<std::pair<std::string, std::optional<std::string>>> environments = {
+        {homeText, std::nullopt}, {homeText + "/", std::nullopt}, {"", std::nullopt}, {homeText, homeText + "/data"},
+        {homeText, ""},           {homeText, "relative/data"},
+    };
+    for (const auto& [homeValue, dataHome] : environments) {
+        qputenv("HOME", QByteArray::fromStdString(homeValue));
+        if (dataHome)
+            qputenv("XDG_DATA_HOME", QByteArray::fromStdString(*dataHome));
+        else
+            qunsetenv("XDG_DATA_HOME");
+        const fs::path qtFolder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdU16String();
+        EXPECT_EQ(pumpsel::catalogue::userCatalogue(), qtFolder / "pumpsel")
+            << "HOME=" << homeValue << " XDG_DATA_HOME=" << dataHome.value_or("(unset)");
+    }
+    QStandardPaths::setTestModeEnabled(true);
 }
