@@ -1,6 +1,7 @@
 #include "app/catalogue_location.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
+#include "storage/file_ops.h"
 
 #include <QTemporaryDir>
 
@@ -24,7 +25,8 @@ std::string utf8Of(const fs::path& path) { return textOf(path).toStdString(); }
 // Copies the installed catalogue into a folder beside the user's, then moves
 // its files in one by one, the index last: a start that dies half-way leaves
 // no index, so the next start completes the copy. Files the user already has
-// stay as they are.
+// stay as they are. Nothing is written through a link that leads out of the
+// user's data folder (a txt/ planted as a link to another folder).
 bool copyInstalled(const fs::path& installed, const fs::path& user, std::string* problem) {
     std::error_code ec;
     fs::create_directories(user.parent_path(), ec);
@@ -47,6 +49,11 @@ bool copyInstalled(const fs::path& installed, const fs::path& user, std::string*
     for (const fs::path& file : files) {
         const fs::path to = user / file;
         if (fs::exists(to, ec)) continue;
+        if (!pumpsel::files::liesWithin(user.parent_path(), to)) {
+            *problem =
+                "not copied: " + utf8Of(to) + " lies behind a link to a place outside " + utf8Of(user.parent_path());
+            return false;
+        }
         // The installed files may be read-only; the user's copy is the user's to edit.
         fs::permissions(staged / file, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
         fs::create_directories(to.parent_path(), ec);

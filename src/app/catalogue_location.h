@@ -1,7 +1,7 @@
 #pragma once
-// The program's catalogue folder: the order of storage/catalogue_location.h,
+// The program's catalogue folder: the order of catalogue/catalogue_location.h,
 // with the user's copy of the installed catalogue made on first start.
-#include "storage/catalogue_location.h"
+#include "catalogue/catalogue_location.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,6 +1,6 @@
 // pumpsel-ini check: every fault of a catalogue that the program hides.
+#include "catalogue/catalogue_location.h"
 #include "maintenance/check.h"
-#include "storage/catalogue_location.h"
 #include "storage/file_ops.h"
 #include "tools/command_line.h"
 

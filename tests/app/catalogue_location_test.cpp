@@ -88,6 +88,23 @@ TEST_F(CatalogueLocation, FirstStartCopiesTheInstalledCatalogueAndLaterStartsKee
     EXPECT_EQ(readBytes(user / "txt" / "bump.dat"), readBytes(installed / "txt" / "bump.dat"));
 }
 
+// A txt/ planted in the user's folder as a link to another folder does not
+// carry the first-start copy there.
+TEST_F(CatalogueLocation, TheFirstStartCopyWritesNothingThroughALinkOutOfTheUsersFolder) {
+    install();
+    fs::create_directories(program);
+    TempDir elsewhere;
+    fs::create_directories(user);
+    fs::create_directory_symlink(elsewhere.path(), user / "txt");
+    const auto location = app::locateCatalogue(std::nullopt, program);
+    EXPECT_FALSE(location.found);
+    EXPECT_TRUE(location.problem.starts_with("not copied: " + (user / "txt").string())) << location.problem;
+    EXPECT_NE(location.problem.find("lies behind a link to a place outside " + user.parent_path().string()),
+              std::string::npos)
+        << location.problem;
+    EXPECT_TRUE(testing_support::fileNames(elsewhere.path()).empty());
+}
+
 TEST_F(CatalogueLocation, WithNothingInstalledTheProgramFolderIsNamed) {
     fs::create_directories(program);
     const auto location = app::locateCatalogue(std::nullopt, program);

@@ -1,6 +1,6 @@
-#include "storage/catalogue_location.h"
+#include "catalogue/catalogue_location.h"
 
-#include "storage/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "storage/file_ops.h"
 
 #include <cstdlib>
