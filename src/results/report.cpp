@@ -37,9 +37,7 @@ QString reportText(const QDateTime& moment, const ReportedPump& pump) {
 pumpsel::Outcome writeReport(const std::filesystem::path& file, const QString& text) {
     std::string bad;
     const auto bytes = pumpsel::gbk::fromUtf8(text.toStdString(), &bad);
-    if (!bytes) return pumpsel::Outcome::failed("“" + bad + "”无法以 GBK 编码保存");
-    // A link planted in the report's place must not carry the report out of the program folder.
-    if (pumpsel::files::linkLeadsOut(file)) return pumpsel::Outcome::failed("它是指向程序文件夹以外的链接");
+    if (!bytes) return pumpsel::Outcome::failed(bad, pumpsel::Failure::NotEncodable);
     return pumpsel::files::writeFile(file, *bytes);
 }
 

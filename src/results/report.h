@@ -24,8 +24,9 @@ QString generalDateTime(const QDateTime& moment, const QLocale& locale = QLocale
 QString reportText(const QDateTime& moment, const ReportedPump& pump);
 
 // Replaces the report file in one step (GBK), as the catalogue's files are
-// replaced; a failure with its reason when it cannot, leaving any earlier report
-// as it was. A link in the report's place is followed only inside its folder.
+// replaced; a failure when it cannot, leaving any earlier report as it was
+// (NotEncodable with the character GBK cannot hold). A link in the report's
+// place is followed only inside its folder.
 pumpsel::Outcome writeReport(const std::filesystem::path& file, const QString& text);
 
 // Opens a file in the system text editor without waiting: NOTEPAD.EXE from

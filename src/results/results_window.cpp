@@ -110,24 +110,29 @@ void ResultsWindow::showPumps(const QString& headerLine, std::vector<pumpsel::re
 // Only this window knows its columns: model, flow, head, power, number.
 void ResultsWindow::listRows(std::vector<pumpsel::records::PumpRow> rows, int keep) {
     constexpr int kColumns = 5;
+    rows_ = std::move(rows);
     std::vector<std::string> cells;
-    cells.reserve(kColumns * rows.size());
+    cells.reserve(kColumns * rows_.size());
     int kept = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        auto& row = rows[i];
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const auto& row = rows_[i];
         if (row.number == keep) kept = static_cast<int>(i) + 1;
-        cells.push_back(std::move(row.model));
-        cells.push_back(std::move(row.flowRange));
-        cells.push_back(std::move(row.headRange));
-        cells.push_back(std::move(row.power));
-        cells.push_back(std::to_string(row.number));
+        cells.insert(cells.end(), {row.model, row.flowRange, row.headRange, row.power, std::to_string(row.number)});
     }
     ListView1->removeAllRows();
     ListView1->addRows(std::move(cells));
     if (kept > 0) ListView1->selectRow(kept);
 }
 
-int ResultsWindow::selectedNumber() const { return ListView1->selectedText(4).toInt(); }
+const pumpsel::records::PumpRow* ResultsWindow::selectedPump() const {
+    const int position = ListView1->selectedPosition();
+    return position > 0 && position <= static_cast<int>(rows_.size()) ? &rows_[position - 1] : nullptr;
+}
+
+int ResultsWindow::selectedNumber() const {
+    const auto* pump = selectedPump();
+    return pump ? pump->number : 0;
+}
 
 void ResultsWindow::refreshRemark() {
     if (ListView1->selectedPosition() == 0) {  // the file lost its records meanwhile
@@ -147,7 +152,7 @@ void ResultsWindow::Command7_Click() {
     {
         ui::ScanProgress progress(Label2, Hyperlink1);
         const auto dataFile = selection_.makerDataFile();
-        ListView1->removeAllRows();
+        listRows({});
         ListView1->hide();
         Text2->hide();
         listRows(pumpsel::records::listPumps(dataFile, std::nullopt, pumpsel::records::RangeForm::AsStored,
@@ -173,20 +178,22 @@ void ResultsWindow::Command2_Click() {
 // Writes the selected pump to the report and opens it. A report that cannot
 // be written is said so, and the old one is not opened in its place.
 void ResultsWindow::Command1_Click() {
-    if (ListView1->selectedPosition() == 0) return;
+    const auto* selected = selectedPump();
+    if (!selected) return;
     const ReportedPump pump{Text1->text(),
-                            ListView1->selectedText(0),
-                            ListView1->selectedText(1),
-                            ListView1->selectedText(2),
-                            ListView1->selectedText(3),
+                            fromUtf8(selected->model),
+                            fromUtf8(selected->flowRange),
+                            fromUtf8(selected->headRange),
+                            fromUtf8(selected->power),
                             Text2->toPlainText()};
     const auto file = selection_.catalogue().reportPath();
     const QString path = nativePath(file);
     const auto written = writeReport(file, reportText(QDateTime::currentDateTime(), pump));
     if (!written) {
-        ui::showMessage(this,
-                        QStringLiteral("无法写入结果文件 %1：%2").arg(path, QString::fromStdString(written.reason)),
-                        QStringLiteral("输出失败"), ui::MessageStyle::Critical);
+        ui::showMessage(
+            this,
+            QStringLiteral("无法写入结果文件 %1：%2").arg(path, failureInWords(written, QStringLiteral("程序文件夹"))),
+            QStringLiteral("输出失败"), ui::MessageStyle::Critical);
         return;
     }
     if (!openEditor(file))

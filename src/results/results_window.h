@@ -70,9 +70,14 @@ private:
     void orderTabs();
     // Replaces the rows; the row of record `keep` is selected when there is one.
     void listRows(std::vector<pumpsel::records::PumpRow> rows, int keep = 0);
+    // The selected pump, null without one.
+    const pumpsel::records::PumpRow* selectedPump() const;
     int selectedNumber() const;  // the selected row's record number, 0 without one
 
     const CatalogueSelection& selection_;
+    // The pumps as listed, in the list's order: the list shows their texts,
+    // the window works with them (record numbers, the report).
+    std::vector<pumpsel::records::PumpRow> rows_;
 };
 
 }  // namespace ui

@@ -91,9 +91,9 @@ enum class Replaced {
 // give a new file, is instead rewritten in place after a complete, flushed
 // copy of the new content is put beside it, which readers and the next
 // writer take in its stead should the rewrite stop half-way. On failure
-// *reason says why, and the file is as it was unless the rewrite in place
+// *failure says why, and the file is as it was unless the rewrite in place
 // itself failed, when that copy stands in for it.
-Replaced replaceFile(WriteLock& lock, std::string_view bytes, std::string* reason);
+Replaced replaceFile(WriteLock& lock, std::string_view bytes, Outcome* failure);
 
 // A writer's hold on one file for a whole read-modify-write: an exclusive
 // advisory lock on the file itself, which the system drops when the process
@@ -110,16 +110,19 @@ public:
     WriteLock& operator=(const WriteLock&) = delete;
 
     bool held() const { return held_; }
-    bool busy() const { return busy_; }  // another program kept the file for the whole wait
+    // Why the lock is not held: its kind (Locked when another program kept
+    // the file for the whole wait) and the reason in words.
+    Failure failure() const { return failure_; }
     const std::string& reason() const { return reason_; }
     // The file to read and write: the target when the path given is a link.
     const std::filesystem::path& target() const { return target_; }
     bool exists() const { return exists_; }
 
 private:
-    friend Replaced replaceFile(WriteLock&, std::string_view, std::string*);
+    friend Replaced replaceFile(WriteLock&, std::string_view, Outcome*);
+    void refuse(Failure failure, std::string reason);
     bool held_ = false;
-    bool busy_ = false;
+    Failure failure_ = Failure::None;
     bool exists_ = false;
     std::string reason_;
     std::filesystem::path target_;
@@ -135,18 +138,12 @@ private:
 // the change keeps until the next call), or nullopt to leave it as it is.
 using Change = std::function<std::optional<std::string_view>(const WriteLock& lock)>;
 
-// How a rewrite ended; busy when another program kept the file locked for
-// the whole wait.
-struct Rewritten : Outcome {
-    bool busy = false;
-};
-
 // The one write procedure of the program: locks the file, lets `change`
 // read it (through lock.target(); lock.exists() is false for a file not
 // there yet) and make its new bytes, and puts them in place by
 // replaceFile. A file that another writer created after this one found it
 // missing is read and changed again, twice at most.
-Rewritten rewrite(const std::filesystem::path& file, const Change& change);
+Outcome rewrite(const std::filesystem::path& file, const Change& change);
 
 // The whole content of a file, written by rewrite whatever it held.
 Outcome writeFile(const std::filesystem::path& file, std::string_view bytes);

@@ -146,8 +146,8 @@ void cutLikeTheBuffer(std::string& value) {
     value.resize(end);
 }
 
-WriteOutcome failure(std::string_view reason, std::size_t failed = 0, bool busy = false) {
-    return WriteOutcome{Outcome::failed(std::string(reason)), failed, busy};
+WriteOutcome failure(std::string_view reason, std::size_t failed = 0, Failure kind = Failure::System) {
+    return WriteOutcome{Outcome::failed(std::string(reason), kind), failed};
 }
 
 // The file as a writer holding its lock starts from: the parse that reads
@@ -241,7 +241,7 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
         WriteOutcome outcome;
         std::optional<std::string> updated;
         std::filesystem::path target;  // the file itself, or the target of its link
-        const files::Rewritten written =
+        const Outcome written =
             files::rewrite(file, [&](const files::WriteLock& lock) -> std::optional<std::string_view> {
                 target = lock.target();
                 std::string reason;
@@ -254,11 +254,11 @@ WriteOutcome writeValues(const std::filesystem::path& file, std::string_view sec
         cache().forget(file);
         if (!target.empty()) cache().forget(target);
         if (!outcome) return outcome;
-        if (!written) return failure(written.reason, 0, written.busy);
+        if (!written) return failure(written.reason, 0, written.failure);
         return WriteOutcome{};
     } catch (const std::bad_alloc&) {
         cache().forget(file);
-        return failure("not enough memory");
+        return failure("not enough memory", 0, Failure::NoMemory);
     }
 }
 

@@ -72,7 +72,6 @@ private:
 
 struct WriteOutcome : Outcome {
     std::size_t failed = 0;  // of several values written together: the one at fault
-    bool busy = false;       // another program kept the file locked for the whole wait
 };
 
 // Stores the value under the key in the section of the file, creating the

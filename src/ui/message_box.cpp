@@ -42,4 +42,31 @@ void showRecordLimit(QWidget* parent) {
                 kAttentionTitle, MessageStyle::Exclamation);
 }
 
+QString failureInWords(const pumpsel::Outcome& outcome, const QString& folder) {
+    using pumpsel::Failure;
+    switch (outcome.failure) {
+        case Failure::None:
+            return {};
+        case Failure::Missing:
+            return QStringLiteral("文件夹不存在");
+        case Failure::NotAFile:
+            return QStringLiteral("该位置是文件夹或设备，不是文件");
+        case Failure::ReadOnly:
+            return QStringLiteral("文件或其所在文件夹是只读的");
+        case Failure::LinkLeadsOut:
+            return QStringLiteral("它是指向%1以外的链接").arg(folder);
+        case Failure::Locked:
+            return QStringLiteral("目录被另一个程序锁定");
+        case Failure::TooLarge:
+            return QStringLiteral("文件大于 1 GiB");
+        case Failure::NoMemory:
+            return QStringLiteral("内存不足");
+        case Failure::NotEncodable:
+            return QStringLiteral("“%1”无法以 GBK 编码保存").arg(QString::fromStdString(outcome.reason));
+        case Failure::System:
+            break;
+    }
+    return QStringLiteral("系统拒绝写入（%1）").arg(QString::fromStdString(outcome.reason));
+}
+
 }  // namespace ui

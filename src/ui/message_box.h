@@ -1,5 +1,8 @@
 #pragma once
-// Modal message boxes in the four styles the program uses.
+// Modal message boxes in the four styles the program uses, and the words
+// they say a failure in.
+#include "storage/outcome.h"
+
 #include <QString>
 
 class QWidget;
@@ -31,5 +34,11 @@ namespace ui {
 
 // A maker file holds at most 32,767 records: the message that refuses one more.
 void showRecordLimit(QWidget* parent);
+
+// Why a file was not written, in the user's words, from the failure's kind:
+// "它是指向<folder>以外的链接", "文件或其所在文件夹是只读的", and so on. `folder` names the
+// folder a link would leave. The system's own reason is added for a failure
+// of no known kind.
+QString failureInWords(const pumpsel::Outcome& outcome, const QString& folder = QStringLiteral("所在文件夹"));
 
 }  // namespace ui

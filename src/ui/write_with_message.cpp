@@ -21,9 +21,10 @@ bool writeValuesOrSayWhy(QWidget* parent, const std::filesystem::path& file, con
     for (std::size_t i = 0; i < texts.size(); i += 2) pairs.push_back({texts[i], texts[i + 1]});
     const auto outcome = pumpsel::ini::writeValues(file, section.toStdString(), pairs);
     if (outcome) return true;
-    const QString text = outcome.busy ? QStringLiteral("目录被另一个程序锁定")
-                                      : QStringLiteral("写数据错误，非法条目 -> ") + section + QLatin1Char('/') +
-                                            values.value(static_cast<qsizetype>(outcome.failed)).first;
+    const QString text = outcome.failure == pumpsel::Failure::Locked
+                             ? QStringLiteral("目录被另一个程序锁定")
+                             : QStringLiteral("写数据错误，非法条目 -> ") + section + QLatin1Char('/') +
+                                   values.value(static_cast<qsizetype>(outcome.failed)).first;
     showMessage(parent, text, QStringLiteral("读取时出错"), MessageStyle::Critical);
     return false;
 }

@@ -72,10 +72,11 @@ namespace {
 // standing for the file that leads out of its folder is not written
 // through; the returned line says so (empty otherwise).
 QString createWithNotFoundMarker(const std::filesystem::path& file, const QString& marker) {
-    if (pumpsel::files::linkLeadsOut(file))
-        return nativePath(file) + QStringLiteral("是指向所在文件夹以外的链接，没有写入。\n");
     const auto bytes = pumpsel::gbk::fromUtf8((marker + QStringLiteral("\r\n")).toStdString());
-    if (bytes) pumpsel::files::writeFile(file, *bytes);
+    if (!bytes) return {};
+    const pumpsel::Outcome written = pumpsel::files::writeFile(file, *bytes);
+    if (written.failure == pumpsel::Failure::LinkLeadsOut)
+        return nativePath(file) + QStringLiteral("是指向所在文件夹以外的链接，没有写入。\n");
     return {};
 }
 

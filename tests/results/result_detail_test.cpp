@@ -168,9 +168,10 @@ TEST_F(ResultDetailTest, UnwritableReportIsSaidAndTheOldOneIsNotOpened) {
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(report(), "old report");
     ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_TRUE(boxes.seen[0].text.startsWith("无法写入结果文件 " +
-                                              QString::fromStdU16String((folder / "水泵选型结果.txt").u16string())))
-        << boxes.seen[0].text.toStdString();
+    // The reason in the user's words, from the failure's kind, not the system's English.
+    EXPECT_EQ(boxes.seen[0].text, "无法写入结果文件 " +
+                                      QString::fromStdU16String((folder / "水泵选型结果.txt").u16string()) +
+                                      "：文件或其所在文件夹是只读的");
     EXPECT_EQ(boxes.seen[0].title, "输出失败");
     EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
 }
