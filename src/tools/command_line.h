@@ -1,6 +1,7 @@
 #pragma once
 // What the commands of pumpsel-ini share: their arguments split into
 // positional ones, flags and options, UTF-8 output, and the exit codes.
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -40,12 +41,28 @@ struct Command {
 // Splits the arguments after the command name by the command's flags and
 // options; an argument that starts with "-" and is not a number must be one
 // of them, and "--" ends them. Empty *error when they fit the command.
-Arguments parseArguments(const Command& command, std::span<char* const> args, std::string* error);
+Arguments parseArguments(const Command& command, std::span<const std::string> args, std::string* error);
 
-// The folder of the running program (where the catalogue lies beside it).
-std::filesystem::path programFolder(const char* argv0);
+#ifdef _WIN32
+// The arguments of wmain in UTF-8: Windows hands them over as UTF-16
+// whatever the ANSI code page, where main would get them in that code page.
+std::vector<std::string> utf8Arguments(std::span<wchar_t* const> argv);
 
-// Text to stdout or stderr as it is (UTF-8).
+// Puts stdout and stderr in binary mode, so that a line break written is
+// one byte in a file or pipe, as in the files the tool writes itself.
+void useBinaryOutput();
+#endif
+
+// The folder of the running program (where the catalogue lies beside it):
+// the system's name for the program's file; argv0 where it has none.
+std::filesystem::path programFolder(const std::string& argv0);
+
+// The one way text leaves the tool, to stdout or stderr. The text is UTF-8;
+// a Windows console is given it as UTF-16 (it would show the bytes in its
+// own code page), a file or pipe gets the bytes.
+void writeText(std::FILE* stream, std::string_view text);
+
+// Text to stdout or stderr through writeText.
 void print(std::string_view text);
 void printError(std::string_view text);  // prefixed with "pumpsel-ini: ", a line break added
 

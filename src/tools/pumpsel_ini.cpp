@@ -5,6 +5,8 @@
 #include "tools/command_line.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +51,47 @@ int usage(std::FILE* to) {
         "\n'pumpsel-ini COMMAND --help' describes a command; 'pumpsel-ini --version' prints the version.\n"
         "Arguments and output are UTF-8; the catalogue's files are GBK text.\n"
         "Exit status: 0 done, 1 problems found, no rows or refused, 2 bad arguments or cannot run.\n";
-    std::fputs(text.c_str(), to);
+    writeText(to, text);
     return to == stdout ? kDone : kCannotRun;
+}
+
+// A file-system call that throws (a path the system cannot take, say) ends
+// the command as any other failure to run does.
+int runCommand(const Command& command, const Arguments& args) {
+    try {
+        return command.run(args);
+    } catch (const std::filesystem::filesystem_error& error) {
+        return failWith(kCannotRun, std::string(command.name) + ": " + error.what());
+    }
+}
+
+// argv as UTF-8, the program's name first.
+int runTool(const std::vector<std::string>& argv) {
+    const std::string_view name = argv.size() > 1 ? std::string_view(argv[1]) : "";
+    if (name == "--help" || name == "-h") return afterOutput(usage(stdout));
+    if (name == "--version") {
+        print("pumpsel-ini " PUMPSEL_VERSION "\n");
+        return afterOutput(kDone);
+    }
+    for (const Command* command : commands()) {
+        if (command->name != name) continue;
+        const std::span<const std::string> rest = std::span(argv).subspan(2);
+        if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+            print("usage: pumpsel-ini " + std::string(command->usage) + "\n" + std::string(command->help));
+            return afterOutput(kDone);
+        }
+        std::string error;
+        Arguments args = parseArguments(*command, rest, &error);
+        if (!error.empty()) {
+            printError(std::string(name) + ": " + error);
+            writeText(stderr, "usage: pumpsel-ini " + std::string(command->usage) + "\n");
+            return kCannotRun;
+        }
+        args.programFolder = programFolder(argv[0]);
+        return afterOutput(runCommand(*command, args));
+    }
+    if (!name.empty()) printError("unknown command " + std::string(name));
+    return usage(stderr);
 }
 
 }  // namespace
@@ -83,32 +124,13 @@ const Command& setCommand() {
 
 }  // namespace pumpsel::tool
 
-int main(int argc, char** argv) {
-    using namespace pumpsel::tool;
-    const std::string_view name = argc > 1 ? argv[1] : "";
-    if (name == "--help" || name == "-h") return afterOutput(usage(stdout));
-    if (name == "--version") {
-        print("pumpsel-ini " PUMPSEL_VERSION "\n");
-        return afterOutput(kDone);
-    }
-    for (const Command* command : commands()) {
-        if (command->name != name) continue;
-        const std::span<char* const> rest(argv + 2, static_cast<std::size_t>(argc - 2));
-        if (std::find_if(rest.begin(), rest.end(), [](const char* a) { return std::string_view(a) == "--help"; }) !=
-            rest.end()) {
-            print("usage: pumpsel-ini " + std::string(command->usage) + "\n" + std::string(command->help));
-            return afterOutput(kDone);
-        }
-        std::string error;
-        Arguments args = parseArguments(*command, rest, &error);
-        if (!error.empty()) {
-            printError(std::string(name) + ": " + error);
-            std::fprintf(stderr, "usage: pumpsel-ini %s\n", std::string(command->usage).c_str());
-            return kCannotRun;
-        }
-        args.programFolder = programFolder(argv[0]);
-        return afterOutput(command->run(args));
-    }
-    if (!name.empty()) printError("unknown command " + std::string(name));
-    return usage(stderr);
+#ifdef _WIN32
+// wmain (linked with -municode): the arguments as the C runtime splits them
+// for main, but in UTF-16, so that Chinese ones arrive whatever the code page.
+int wmain(int argc, wchar_t** argv) {
+    pumpsel::tool::useBinaryOutput();
+    return pumpsel::tool::runTool(pumpsel::tool::utf8Arguments(std::span(argv, static_cast<std::size_t>(argc))));
 }
+#else
+int main(int argc, char** argv) { return pumpsel::tool::runTool(std::vector<std::string>(argv, argv + argc)); }
+#endif

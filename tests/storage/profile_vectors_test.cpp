@@ -53,10 +53,6 @@ std::string printable(const std::string& bytes) {
 }
 
 #ifdef _WIN32
-// The system's own services, which take GBK names and values when the ANSI
-// code page is 936 (Wine's is, under a Chinese locale).
-bool systemSpeaksGbk() { return ::GetACP() == 936; }
-
 std::string gbkOf(const std::string& text) { return gbk::fromUtf8(text).value(); }
 
 std::string systemRead(const std::filesystem::path& file, const std::string& section, const std::string& key) {
@@ -90,11 +86,6 @@ TEST(ProfileVectors, ReadsAgreeWithTheWindowsServices) {
                      printable(bytesOf(v["file"])));
         EXPECT_EQ(ini::lookupValue(file, section, key).value_or("unknown"), utf8(v["service_value"]));
         EXPECT_EQ(ini::ReadProfileValue(file, section, key), utf8(v["value"]));
-#ifdef _WIN32
-        if (systemSpeaksGbk()) {
-            EXPECT_EQ(systemRead(file, section, key), utf8(v["service_value"])) << "live";
-        }
-#endif
     }
 }
 
@@ -118,17 +109,51 @@ TEST(ProfileVectors, WritesAgreeWithTheWindowsServices) {
             EXPECT_EQ(printable(testing_support::readBytes(file)), printable(bytesOf(v["after"])));
         }
         EXPECT_EQ(testing_support::fileNames(dir.path()), std::vector<std::string>{"vector.ini"});
-#ifdef _WIN32
-        if (!systemSpeaksGbk()) continue;
-        const auto live = dir / "live.ini";
-        if (!v["file"].is_null()) testing_support::writeBytes(live, bytesOf(v["file"]));
-        for (std::size_t i = 0; i < ops.size(); ++i) {
-            EXPECT_EQ(systemWrite(live, utf8(ops[i][0]), utf8(ops[i][1]), utf8(ops[i][2])), ok[i].get<bool>())
-                << "live";
-        }
-        if (!v["after"].is_null()) {
-            EXPECT_EQ(printable(testing_support::readBytes(live)), printable(bytesOf(v["after"]))) << "live";
-        }
-#endif
     }
 }
+
+#ifdef _WIN32
+// The same questions put to the system's own services, which take GBK names
+// and values where the ANSI code page is 936 (Wine's is, under a Chinese
+// locale); elsewhere the comparison says it is skipped.
+class SystemProfileServices : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::GetACP() != 936)
+            GTEST_SKIP() << "the ANSI code page is " << ::GetACP()
+                         << ", not 936: the system's profile services would not take GBK";
+    }
+};
+
+TEST_F(SystemProfileServices, ReadAsRecorded) {
+    TempDir dir;
+    int n = 0;
+    for (const json& v : vectors("read")) {
+        ++n;
+        // A file of its own per case: the services keep files they read in a cache.
+        const auto file = dir / ("vector" + std::to_string(n) + ".ini");
+        testing_support::writeBytes(file, bytesOf(v["file"]));
+        const std::string section = utf8(v["section"]), key = utf8(v["key"]);
+        SCOPED_TRACE("vector " + std::to_string(n) + " [" + section + "] " + key + "\n" +
+                     printable(bytesOf(v["file"])));
+        EXPECT_EQ(systemRead(file, section, key), utf8(v["service_value"]));
+    }
+}
+
+TEST_F(SystemProfileServices, WriteAsRecorded) {
+    int n = 0;
+    for (const json& v : vectors("write")) {
+        ++n;
+        TempDir dir;
+        const auto file = dir / "vector.ini";
+        if (!v["file"].is_null()) testing_support::writeBytes(file, bytesOf(v["file"]));
+        SCOPED_TRACE("vector " + std::to_string(n));
+        const json &ops = v["ops"], &ok = v["ok"];
+        for (std::size_t i = 0; i < ops.size(); ++i)
+            EXPECT_EQ(systemWrite(file, utf8(ops[i][0]), utf8(ops[i][1]), utf8(ops[i][2])), ok[i].get<bool>());
+        if (!v["after"].is_null()) {
+            EXPECT_EQ(printable(testing_support::readBytes(file)), printable(bytesOf(v["after"])));
+        }
+    }
+}
+#endif

@@ -4,6 +4,7 @@
 #include "storage/file_ops.h"
 #include "storage/profile.h"
 #include "support/temp_dir.h"
+#include "windows/program.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,9 @@
 #include <thread>
 
 using namespace pumpsel;
+using testing_support::besideTestProgram;
+using testing_support::commandLine;
+using testing_support::Program;
 using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -21,47 +25,12 @@ namespace {
 
 const std::string kRecord = "[1]\r\nmodel=IS50\r\n";
 
-// A program of the build folder, started with the arguments, its standard
-// error going to a file.
-class Program {
-public:
-    Program(const std::wstring& name, const std::vector<std::string>& arguments, const std::filesystem::path& err) {
-        wchar_t self[MAX_PATH];
-        const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        const std::filesystem::path program = std::filesystem::path(std::wstring(self, length)).parent_path() / name;
-        std::wstring line = L"\"" + program.wstring() + L"\"";
-        for (const std::string& argument : arguments)
-            line += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        errFile_ = ::CreateFileW(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdError = errFile_;
-        started_ = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                    &process_);
-    }
-    ~Program() {
-        if (started_) {
-            ::WaitForSingleObject(process_.hProcess, INFINITE);
-            ::CloseHandle(process_.hProcess);
-            ::CloseHandle(process_.hThread);
-        }
-        ::CloseHandle(errFile_);
-    }
-    bool started() const { return started_; }
-    DWORD exitCode() const {
-        DWORD code = 255;
-        ::WaitForSingleObject(process_.hProcess, INFINITE);
-        ::GetExitCodeProcess(process_.hProcess, &code);
-        return code;
-    }
-
-private:
-    HANDLE errFile_ = INVALID_HANDLE_VALUE;
-    PROCESS_INFORMATION process_{};
-    bool started_ = false;
-};
+// A program of the build folder with the arguments, its output and error
+// going to files.
+Program started(const wchar_t* name, const std::vector<std::string>& arguments, const std::filesystem::path& out,
+                const std::filesystem::path& err) {
+    return Program(commandLine(besideTestProgram(name), arguments), out, err);
+}
 
 class WindowsWrite : public ::testing::Test {
 protected:
@@ -69,6 +38,7 @@ protected:
 
     TempDir dir, logs;
     std::filesystem::path file = dir / "a.dat";
+    std::filesystem::path out = logs / "out.txt";
     std::filesystem::path err = logs / "err.txt";
 };
 
@@ -97,18 +67,20 @@ TEST_F(WindowsWrite, ALockHeldElsewhereStopsWritersNotReadersForAtMostTheWait) {
     {
         files::WriteLock lock(file);
         ASSERT_TRUE(lock.held());
-        Program writer(L"windows_writer.exe", {file.string(), "k", "1"}, err);
+        Program writer = started(L"windows_writer.exe", {file.string(), "k", "1"}, out, err);
         ASSERT_TRUE(writer.started());
         EXPECT_EQ(writer.exitCode(), 1u);
         EXPECT_EQ(readBytes(err), "another program has kept the file locked for 3 seconds\r\n");
         EXPECT_EQ(readBytes(file), kRecord);
-        Program reader(L"pumpsel-ini.exe", {"get", file.string(), "1", "model"}, err);
-        EXPECT_EQ(reader.exitCode(), 0u);
+        const auto value = logs / "value.txt", readerErr = logs / "reader-err.txt";
+        Program reader = started(L"pumpsel-ini.exe", {"get", file.string(), "1", "model"}, value, readerErr);
+        EXPECT_EQ(reader.exitCode(), 0u) << readBytes(readerErr);
+        EXPECT_EQ(readBytes(value), "IS50\n");
     }
     // Released while the other program waits: it goes on.
     auto lock = std::make_unique<files::WriteLock>(file);
     ASSERT_TRUE(lock->held());
-    Program writer(L"windows_writer.exe", {file.string(), "k", "1"}, err);
+    Program writer = started(L"windows_writer.exe", {file.string(), "k", "1"}, out, err);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     lock.reset();
     EXPECT_EQ(writer.exitCode(), 0u) << readBytes(err);
@@ -118,8 +90,10 @@ TEST_F(WindowsWrite, ALockHeldElsewhereStopsWritersNotReadersForAtMostTheWait) {
 TEST_F(WindowsWrite, TwoProgramsWritingOneFileLoseNothing) {
     constexpr int kKeys = 100;
     {
-        Program first(L"windows_writer.exe", {file.string(), "a", std::to_string(kKeys)}, logs / "a.txt");
-        Program second(L"windows_writer.exe", {file.string(), "b", std::to_string(kKeys)}, logs / "b.txt");
+        Program first = started(L"windows_writer.exe", {file.string(), "a", std::to_string(kKeys)}, logs / "a-out.txt",
+                                logs / "a.txt");
+        Program second = started(L"windows_writer.exe", {file.string(), "b", std::to_string(kKeys)}, logs / "b-out.txt",
+                                 logs / "b.txt");
         EXPECT_EQ(first.exitCode(), 0u) << readBytes(logs / "a.txt");
         EXPECT_EQ(second.exitCode(), 0u) << readBytes(logs / "b.txt");
     }
