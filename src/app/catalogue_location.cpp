@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "storage/file_ops.h"
+#include "ui/text.h"
 
 #include <QTemporaryDir>
 
@@ -16,11 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path pathOf(const QString& text) { return fs::path(text.toStdU16String()); }
-
-QString textOf(const fs::path& path) { return QString::fromStdU16String(path.u16string()); }
-
-std::string utf8Of(const fs::path& path) { return textOf(path).toStdString(); }
+std::string utf8Of(const fs::path& path) { return ui::pathText(path).toStdString(); }
 
 // Copies the installed catalogue into a folder beside the user's, then moves
 // its files in one by one, the index last: a start that dies half-way leaves
@@ -30,12 +27,12 @@ std::string utf8Of(const fs::path& path) { return textOf(path).toStdString(); }
 bool copyInstalled(const fs::path& installed, const fs::path& user, std::string* problem) {
     std::error_code ec;
     fs::create_directories(user.parent_path(), ec);
-    QTemporaryDir stage(textOf(user.parent_path()) + QStringLiteral("/.pumpsel-first-start-XXXXXX"));
+    QTemporaryDir stage(ui::pathText(user.parent_path()) + QStringLiteral("/.pumpsel-first-start-XXXXXX"));
     if (!stage.isValid()) {
         *problem = "cannot create a folder in " + utf8Of(user.parent_path()) + ": " + stage.errorString().toStdString();
         return false;
     }
-    const fs::path staged = pathOf(stage.path());
+    const fs::path staged = ui::pathOf(stage.path());
     fs::copy(installed, staged, fs::copy_options::recursive, ec);
     std::vector<fs::path> files;
     for (fs::recursive_directory_iterator it(staged, ec), end; !ec && it != end; it.increment(ec))

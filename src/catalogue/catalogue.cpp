@@ -85,7 +85,7 @@ std::string Catalogue::kindName(int k) const {
 }
 
 std::string Catalogue::kindDescription(int k) const {
-    return orNotGiven(ini::ReadProfileValue(indexRead_, kKindsSection, numberedKey(k, "mem")));
+    return orNotGiven(ini::ReadProfileValue(indexRead_, kKindsSection, numberedKey(k, kDescriptionWord)));
 }
 
 std::string Catalogue::makerValue(std::string_view kind, int m, std::string_view word) const {
@@ -94,9 +94,10 @@ std::string Catalogue::makerValue(std::string_view kind, int m, std::string_view
 
 Placed Catalogue::placeMakerFile(std::string_view kind, int m, MakerFile which) const {
     if (which == MakerFile::Data)
-        return placeInFolder(programFolder_ / files::pathFromUtf8(kTxtFolder), makerValue(kind, m, "file"));
+        return placeInFolder(programFolder_ / files::pathFromUtf8(kTxtFolder), makerValue(kind, m, kDataFileWord));
     const std::string prefix(which == MakerFile::Thumbnail ? kThumbnailPrefix : "");
-    return placeInFolder(programFolder_ / files::pathFromUtf8(kImagesFolder), prefix + makerValue(kind, m, "pic"));
+    return placeInFolder(programFolder_ / files::pathFromUtf8(kImagesFolder),
+                         prefix + makerValue(kind, m, kPictureWord));
 }
 
 std::filesystem::path Catalogue::makerDataFile(std::string_view kind, int m) const {

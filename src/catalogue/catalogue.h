@@ -29,6 +29,16 @@ inline constexpr std::string_view kRemarkKey = "备注";
 inline constexpr std::array<std::string_view, 7> kRecordKeys = {kModelKey, kFlow1Key, kFlow2Key, kHead1Key,
                                                                 kHead2Key, kPowerKey, kRemarkKey};
 
+// The words after a number in the catalogue index: a kind's description
+// (1mem), and a maker's address, postcode, telephone, data file and
+// picture in its kind's section (3add, 3yb, 3tel, 3file, 3pic).
+inline constexpr std::string_view kDescriptionWord = "mem";
+inline constexpr std::string_view kAddressWord = "add";
+inline constexpr std::string_view kPostcodeWord = "yb";
+inline constexpr std::string_view kTelephoneWord = "tel";
+inline constexpr std::string_view kDataFileWord = "file";
+inline constexpr std::string_view kPictureWord = "pic";
+
 // Shown instead of a missing address, postcode, telephone or kind description.
 inline constexpr std::string_view kNotGiven = "不详";
 

@@ -144,7 +144,8 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
     for (int m = 1; m <= listing.makers; ++m) {
         MakerScan& maker = makers[m - 1];
         if (maker.problem) {
-            listing.unread.push_back({m, names[m - 1], catalogue.makerValue(kind, m, "file"), *maker.problem});
+            listing.unread.push_back(
+                {m, names[m - 1], catalogue.makerValue(kind, m, catalogue::kDataFileWord), *maker.problem});
             continue;
         }
         for (auto& row : maker.rows) {

@@ -217,13 +217,14 @@ void Checker::checkMakers(const ProfileLines& index, const std::string& kind, st
 void Checker::checkMaker(const ProfileLines& index, const SectionBlock& section, const std::string& kind, int m) {
     const std::string who = "maker " + std::to_string(m) + " (" + catalogue_.makerValue(kind, m) + ")";
     const std::size_t nameLine = index.key(section, catalogue::numberedKey(m))->line;
-    const KeyLine* fileKey = index.key(section, catalogue::numberedKey(m, "file"));
-    const std::string file = catalogue_.makerValue(kind, m, "file");
+    const KeyLine* fileKey = index.key(section, catalogue::numberedKey(m, catalogue::kDataFileWord));
+    const std::string file = catalogue_.makerValue(kind, m, catalogue::kDataFileWord);
     const catalogue::Placed placed = catalogue_.placeMakerFile(kind, m, catalogue::Catalogue::MakerFile::Data);
     const fs::path& path = placed.path;
     if (!fileKey) {
         add({indexName_, nameLine, "missing-file",
-             who + " names no data file (no " + catalogue::numberedKey(m, "file") + "): it lists no pumps"});
+             who + " names no data file (no " + catalogue::numberedKey(m, catalogue::kDataFileWord) +
+                 "): it lists no pumps"});
     } else if (path.empty()) {
         add({indexName_, fileKey->line, "outside-catalogue",
              who + ": the data file " + inQuotes(file) + outsideWords(placed.placement, "txt/") +
@@ -240,14 +241,14 @@ void Checker::checkMaker(const ProfileLines& index, const SectionBlock& section,
              who + ": the data file " + inQuotes(file) + " lists no records: the maker lists no pumps"});
     }
 
-    const KeyLine* pictureKey = index.key(section, catalogue::numberedKey(m, "pic"));
+    const KeyLine* pictureKey = index.key(section, catalogue::numberedKey(m, catalogue::kPictureWord));
     if (!pictureKey) {
         add({indexName_, nameLine, "missing-picture",
-             who + " names no picture (no " + catalogue::numberedKey(m, "pic") +
+             who + " names no picture (no " + catalogue::numberedKey(m, catalogue::kPictureWord) +
                  "): no picture and no thumbnail are shown"});
         return;
     }
-    const std::string picture = catalogue_.makerValue(kind, m, "pic");
+    const std::string picture = catalogue_.makerValue(kind, m, catalogue::kPictureWord);
     using MakerFile = catalogue::Catalogue::MakerFile;
     checkPicture(catalogue_.placeMakerFile(kind, m, MakerFile::Picture), pictureKey->line, who, "picture", picture);
     checkPicture(catalogue_.placeMakerFile(kind, m, MakerFile::Thumbnail), pictureKey->line, who, "thumbnail",
@@ -319,7 +320,9 @@ void Checker::checkUnnamedFiles(const ProfileLines& index) {
         if (!section.read()) continue;
         for (const KeyLine& key : section.keys) {
             const std::string name = index.utf8(key.key);
-            if (!key.read() || !name.ends_with("file") || !recordNumber(name.substr(0, name.size() - 4))) continue;
+            const std::string_view word = catalogue::kDataFileWord;
+            if (!key.read() || !name.ends_with(word) || !recordNumber(name.substr(0, name.size() - word.size())))
+                continue;
             const auto value = index.parsed().find(index.utf8(section.name), name, ini::kMaxValueBytes);
             if (value) named.insert(catalogue::insideFolder(txt, *value).lexically_normal());
         }

@@ -208,7 +208,7 @@ void SelectionWindow::LoadMakerList() {
     cat::enumerate([&](int m) { return catalogue_.makerValue(kind, m); },
                    [&](int m, const std::string& name) {
                        cells.push_back(name);
-                       for (const char* word : {"add", "yb", "tel"})
+                       for (std::string_view word : {cat::kAddressWord, cat::kPostcodeWord, cat::kTelephoneWord})
                            cells.push_back(cat::orNotGiven(catalogue_.makerValue(kind, m, word)));
                    });
     ListView1->addRows(std::move(cells));

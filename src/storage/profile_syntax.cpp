@@ -102,20 +102,33 @@ std::string storedForm(std::string_view value) {
 }
 
 LineParts lineParts(std::string_view raw, Encoding encoding) {
+    LineParts parts;
     const std::string_view line = trimmed(raw);
-    if (line.empty()) return {};
-    if (line.front() == ';') return {LineKind::Comment};
+    if (line.empty()) return parts;
+    if (line.front() == ';') {
+        parts.kind = LineKind::Comment;
+        return parts;
+    }
     if (line.front() == '[') {
         const std::size_t close = findChar(line.substr(1), ']', encoding);
-        if (close != std::string_view::npos)
-            return {LineKind::Section, trimmed(line.substr(1, close)), {}, !trimmed(line.substr(close + 2)).empty()};
+        if (close != std::string_view::npos) {
+            parts.kind = LineKind::Section;
+            parts.name = trimmed(line.substr(1, close));
+            parts.textAfterBracket = !trimmed(line.substr(close + 2)).empty();
+            return parts;
+        }
     }
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return {LineKind::NoEquals};
+    if (eq == std::string_view::npos) {
+        parts.kind = LineKind::NoEquals;
+        return parts;
+    }
     // The value runs to the line's end as written: the reader cuts it at a
     // NUL byte before it strips blanks.
-    const std::size_t valueAt = static_cast<std::size_t>(line.data() - raw.data()) + eq + 1;
-    return {LineKind::Key, trimmed(line.substr(0, eq)), raw.substr(valueAt)};
+    parts.kind = LineKind::Key;
+    parts.name = trimmed(line.substr(0, eq));
+    parts.value = raw.substr(static_cast<std::size_t>(line.data() - raw.data()) + eq + 1);
+    return parts;
 }
 
 std::string sectionNameProblem(std::string_view section) {
