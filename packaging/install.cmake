@@ -41,5 +41,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # Library dependencies come from dpkg-shlibdeps; a Chinese font is the one
 # thing the program uses without linking to it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wqy-zenhei)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, qt6-translations-l10n")
 include(CPack)

@@ -1,6 +1,7 @@
 // The program starts with the selection window; closing it ends the program.
 #include "app/catalogue_location.h"
 #include "app/memory.h"
+#include "app/translations.h"
 #include "selection/selection_window.h"
 #include "ui/fonts.h"
 #include "ui/list_view.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    app::installQtTranslations(app);
     app.setFont(ui::simSun9());
     commandLine.process(app);
 
