@@ -59,4 +59,26 @@ std::string DutyPoint::searchHeaderLine(std::string_view maker) const {
     return std::string(maker) + "，搜索: " + text();
 }
 
+double toCubicMetresPerHour(double flow, FlowUnit unit) {
+    return unit == FlowUnit::LitresPerSecond ? flow * kCubicMetresPerHourInLitrePerSecond : flow;
+}
+
+double inUnit(double cubicMetresPerHour, FlowUnit unit) {
+    return unit == FlowUnit::LitresPerSecond ? cubicMetresPerHour / kCubicMetresPerHourInLitrePerSecond
+                                             : cubicMetresPerHour;
+}
+
+std::string_view unitText(FlowUnit unit) { return unit == FlowUnit::LitresPerSecond ? "L/s" : "m³/h"; }
+
+SelectionProblem problemOf(const Selection& selection, double dutyHead) {
+    if (selection.staticHead && !(*selection.staticHead >= 0 && *selection.staticHead < dutyHead))
+        return SelectionProblem::StaticHead;
+    if (selection.group.pumps < 1 || selection.group.pumps > hydraulics::kMaxPumps) return SelectionProblem::Pumps;
+    return SelectionProblem::None;
+}
+
+hydraulics::Duty hydraulicDuty(double flow, double head, const Selection& selection) {
+    return {toCubicMetresPerHour(flow, selection.unit), head, selection.staticHead, selection.group};
+}
+
 }  // namespace pumpsel::duty

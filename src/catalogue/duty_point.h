@@ -2,6 +2,7 @@
 // The duty point: the flow Q (m³/h) and head H (m) a user types, with its
 // checks, its reading by the number rules and its texts, in one place for
 // every window and command that takes one.
+#include "catalogue/hydraulics.h"
 #include "catalogue/record_scan.h"
 
 #include <optional>
@@ -54,5 +55,35 @@ private:
 
 // Whether one typed value is a number that single precision holds.
 bool isHoldable(std::string_view typed);
+
+// The unit flows are typed and shown in. The catalogue stores m³/h; the
+// Chinese design codes (GB 50015) work in L/s.
+enum class FlowUnit { CubicMetresPerHour, LitresPerSecond };
+inline constexpr double kCubicMetresPerHourInLitrePerSecond = 3.6;
+
+// A flow given in `unit`, in m³/h.
+double toCubicMetresPerHour(double flow, FlowUnit unit);
+// A flow of m³/h, in `unit`.
+double inUnit(double cubicMetresPerHour, FlowUnit unit);
+// "m³/h" or "L/s", as column headers and titles name the unit.
+std::string_view unitText(FlowUnit unit);
+
+// How the pumps are chosen beyond the duty point: over a system curve,
+// several together, at the speed that meets the duty point, in a unit.
+struct Selection {
+    std::optional<double> staticHead;  // the system curve's Hs, m; none: no system curve
+    hydraulics::Group group;
+    bool speed = false;  // the speed for the duty point is wanted
+    FlowUnit unit = FlowUnit::CubicMetresPerHour;
+};
+
+// What is wrong with a selection for a duty head: Hs outside 0 ≤ Hs < H,
+// or N outside 1 to hydraulics::kMaxPumps.
+enum class SelectionProblem { None, StaticHead, Pumps };
+SelectionProblem problemOf(const Selection& selection, double dutyHead);
+
+// The duty the hydraulics take: a flow given in the selection's unit and a
+// head, in m³/h and m, with the selection's static head and group.
+hydraulics::Duty hydraulicDuty(double flow, double head, const Selection& selection);
 
 }  // namespace pumpsel::duty

@@ -46,8 +46,9 @@ DutyRequest requestOf(const Arguments& args) {
     const std::optional<double> flow = finiteNumber(a[2]), head = finiteNumber(a[3]);
     const std::string* staticHead = args.option("--static-head");
     const std::string* pumps = args.option("--pumps");
-    const std::optional<double> hs = staticHead ? finiteNumber(*staticHead) : std::optional<double>(0);
+    const std::optional<double> hs = staticHead ? finiteNumber(*staticHead) : std::nullopt;
     const std::optional<int> n = pumps ? wholeNumber(*pumps, 1, hydraulics::kMaxPumps) : std::optional<int>(1);
+    const duty::Selection selection{hs, {n.value_or(0), args.has("--series")}};
     if (!record)
         r.error = "the record number \"" + a[1] + "\" is not a whole number from 1 to " +
                   std::to_string(catalogue::kMaxCounter);
@@ -55,14 +56,14 @@ DutyRequest requestOf(const Arguments& args) {
         r.error = "Q \"" + a[2] + "\" is not a positive number";
     else if (!head || !(*head > 0))
         r.error = "H \"" + a[3] + "\" is not a positive number";
-    else if (!hs || !(*hs >= 0 && *hs < *head))
+    else if ((staticHead && !hs) || duty::problemOf(selection, *head) == duty::SelectionProblem::StaticHead)
         r.error = "the static head \"" + *staticHead + "\" is not a number from 0 to below H";
-    else if (!n)
+    else if (duty::problemOf(selection, *head) == duty::SelectionProblem::Pumps)
         r.error = "the number of pumps \"" + *pumps + "\" is not a whole number from 1 to " +
                   std::to_string(hydraulics::kMaxPumps);
     if (!r.error.empty()) return r;
     r.record = *record;
-    r.duty = {*flow, *head, staticHead ? hs : std::nullopt, {*n, args.has("--series")}};
+    r.duty = duty::hydraulicDuty(*flow, *head, selection);
     return r;
 }
 
