@@ -221,9 +221,12 @@ std::string problemText(const CurveProblem& p) {
         case CurveFault::FlowsNotAscending:
             what = entry + " is not above entry " + std::to_string(p.entry - 1);
             break;
-        case CurveFault::NotANumber:
-            return (p.entry == 0 ? key : entry) + " \"" + p.value + "\" is not a number: the program computes with " +
-                   numbers::roundTripText(numbers::leadingNumber(p.value));
+        case CurveFault::NotANumber: {
+            const double value = numbers::leadingNumber(p.value);
+            const std::string read = (p.entry == 0 ? key : entry) + " \"" + p.value +
+                                     "\" is not a number: the program computes with " + numbers::roundTripText(value);
+            return p.key == kSpeedKey && !(value > 0) ? read + ", so no rated speed is known" : read;
+        }
         case CurveFault::TooLarge:
             return (p.entry == 0 ? key : entry) + " \"" + p.value +
                    "\" is too large for a number: it counts as unknown";

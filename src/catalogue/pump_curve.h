@@ -32,6 +32,10 @@ inline constexpr std::string_view kShaftPowerKey = "曲线功率";
 inline constexpr std::string_view kNpshKey = "曲线汽蚀余量";
 inline constexpr std::string_view kSpeedKey = "转速";
 
+// The curve's keys in the order a record stores them, after its own seven.
+inline constexpr std::array<std::string_view, 6> kCurveKeys = {kFlowsKey,      kHeadsKey, kEfficiencyKey,
+                                                               kShaftPowerKey, kNpshKey,  kSpeedKey};
+
 // A curve needs at least this many points.
 inline constexpr std::size_t kMinPoints = 3;
 

@@ -1,6 +1,7 @@
 #include "maintenance/check.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/pump_curve.h"
 #include "catalogue/record_scan.h"
 #include "maintenance/file_check.h"
 #include "maintenance/profile_lines.h"
@@ -264,14 +265,25 @@ const Checker::DataFile& Checker::checkDataFile(const fs::path& path) {
 
 void Checker::checkRecords(const fs::path& path, const ProfileLines& lines, DataFile& file) {
     const std::string name = relative(path);
+    // The curve keys are read beside the scan, which reads a record's own seven.
+    const auto curveKeys = lines.parsed().prepareNames(curves::kCurveKeys);
+    std::vector<std::string> curve;
+    std::uint32_t near = 0;
     const auto listed = records::scan(path, {}, [&](const records::ScannedRecord& record) {
-        const SectionBlock& section = *lines.section(catalogue::numberedKey(record.number));
-        const auto keyLine = [&](std::size_t key) { return lines.key(section, catalogue::kRecordKeys[key]); };
-        for (const ValueProblem& problem : valueProblems(record, [&](std::size_t key) { return !keyLine(key); })) {
-            const KeyLine* at = keyLine(problem.key);
-            add({name, at ? at->line : section.line, problem.kind,
-                 "record " + std::to_string(record.number) + ": " + problem.message});
-        }
+        const std::string sectionName = catalogue::numberedKey(record.number);
+        const SectionBlock& section = *lines.section(sectionName);
+        const auto addAll = [&](const std::vector<ValueProblem>& problems) {
+            for (const ValueProblem& problem : problems) {
+                const KeyLine* at = lines.key(section, problem.key);  // none for a missing key
+                add({name, at ? at->line : section.line, problem.kind,
+                     "record " + std::to_string(record.number) + ": " + problem.message});
+            }
+        };
+        addAll(
+            valueProblems(record, [&](std::size_t key) { return !lines.key(section, catalogue::kRecordKeys[key]); }));
+        lines.parsed().findPrepared(sectionName, curveKeys, ini::kMaxValueBytes, ini::kUnknown, curve, near);
+        addAll(curveProblems({record.model, record.flow1, record.flow2, record.head1, record.head2, record.power,
+                              curve[0], curve[1], curve[2], curve[3], curve[4], curve[5]}));
     });
     file.records = listed.count;
     report_.recordsListed += listed.count;

@@ -32,21 +32,29 @@ std::string_view blockText(std::string_view text, const SectionBlock& block) {
     return text.substr(block.begin, block.end - block.begin);
 }
 
+std::optional<std::string> curveValue(std::optional<std::string> read) {
+    if (read && read->empty()) return std::nullopt;
+    return read;
+}
+
 }  // namespace
 
 RecordFile::RecordFile(std::string bytes) : bytes_(std::move(bytes)), lines_(ini::ProfileText::parse(bytes_)) {
     const ini::ProfileText& parsed = lines_.parsed();
     const auto keys = parsed.prepareNames(catalogue::kRecordKeys);
-    std::vector<std::string> values;
+    const auto curveKeys = parsed.prepareNames(curves::kCurveKeys);
+    std::vector<std::string> values, curve;
     std::uint32_t near = 0;
     catalogue::enumerate(
         [&](int n) {
             parsed.findPrepared(catalogue::numberedKey(n), keys, ini::kMaxValueBytes, ini::kUnknown, values, near);
             return values[0];
         },
-        [&](int, const std::string&) {
-            RecordValues& record = listed_.emplace_back();
-            std::move(values.begin(), values.end(), record.begin());
+        [&](int n, const std::string&) {
+            StoredRecord& record = listed_.emplace_back();
+            std::move(values.begin(), values.end(), record.values.begin());
+            parsed.findPrepared(catalogue::numberedKey(n), curveKeys, ini::kMaxValueBytes, "", curve, near);
+            for (std::size_t i = 0; i < curve.size(); ++i) record.curve[i] = curveValue(std::move(curve[i]));
         });
 
     for (const SectionBlock& section : lines_.sections())
@@ -63,23 +71,27 @@ RecordFile::RecordFile(std::string bytes) : bytes_(std::move(bytes)), lines_(ini
 
 bool RecordFile::isRecordSection(const SectionBlock& section) const { return recordNumber(section.name).has_value(); }
 
-RecordValues RecordFile::valuesOf(const SectionBlock& section) const {
-    RecordValues values;
+StoredRecord RecordFile::recordOf(const SectionBlock& section) const {
+    StoredRecord record;
     const std::string name = lines_.utf8(section.name);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = lines_.parsed()
-                        .find(name, catalogue::kRecordKeys[i], ini::kMaxValueBytes)
-                        .value_or(std::string(ini::kUnknown));
-    return values;
+    const auto read = [&](std::string_view key) { return lines_.parsed().find(name, key, ini::kMaxValueBytes); };
+    for (std::size_t i = 0; i < record.values.size(); ++i)
+        record.values[i] = read(catalogue::kRecordKeys[i]).value_or(std::string(ini::kUnknown));
+    for (std::size_t i = 0; i < record.curve.size(); ++i) record.curve[i] = curveValue(read(curves::kCurveKeys[i]));
+    return record;
 }
 
 std::optional<RecordFile::RecordText> RecordFile::recordText(long long number, const SectionBlock* block,
-                                                             const RecordValues& values, std::string* reason) const {
+                                                             const StoredRecord& record, std::string* reason) const {
     const std::string_view text = block ? blockText(lines_.text(), *block) : std::string_view();
-    const RecordValues current = block ? valuesOf(*block) : RecordValues{};
+    const StoredRecord current = block ? recordOf(*block) : StoredRecord{};
     std::vector<ini::KeyValue> changed;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (!block || values[i] != current[i]) changed.push_back({catalogue::kRecordKeys[i], values[i]});
+    for (std::size_t i = 0; i < record.values.size(); ++i)
+        if (!block || record.values[i] != current.values[i])
+            changed.push_back({catalogue::kRecordKeys[i], record.values[i]});
+    for (std::size_t i = 0; i < record.curve.size(); ++i)
+        if (record.curve[i] != current.curve[i])
+            changed.push_back({curves::kCurveKeys[i], record.curve[i] ? std::string_view(*record.curve[i]) : ""});
     if (changed.empty()) return RecordText{std::string(text), false};
     // The section alone, parsed in the file's working encoding, is written as the program writes.
     const std::string_view bom = lines_.parsed().encoding() == ini::Encoding::Gbk ? "" : "\xEF\xBB\xBF";
@@ -144,10 +156,12 @@ CsvExport exportCsv(const std::filesystem::path& dataFile) try {
     const RecordFile file(std::move(bytes));
     std::vector<std::string> fields = {std::string(kNumberColumn)};
     fields.insert(fields.end(), catalogue::kRecordKeys.begin(), catalogue::kRecordKeys.end());
+    fields.insert(fields.end(), curves::kCurveKeys.begin(), curves::kCurveKeys.end());
     result.csv = std::string(csv::kUtf8Bom) + csv::row(fields);
-    for (const RecordValues& record : file.listed()) {
+    for (const StoredRecord& record : file.listed()) {
         fields.assign(1, std::to_string(++result.records));
-        fields.insert(fields.end(), record.begin(), record.end());
+        fields.insert(fields.end(), record.values.begin(), record.values.end());
+        for (const auto& value : record.curve) fields.push_back(value.value_or(""));
         result.csv += csv::row(fields);
     }
     return result;

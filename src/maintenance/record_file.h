@@ -2,6 +2,7 @@
 // A maker data file as export, import and compact take it: the records the
 // program lists, the sections that hold records, and the rewrite of the
 // whole file in one atomic replacement under the catalogue lock.
+#include "catalogue/pump_curve.h"
 #include "catalogue/record_editing.h"
 #include "maintenance/profile_lines.h"
 #include "storage/outcome.h"
@@ -15,6 +16,18 @@
 namespace pumpsel::maintenance {
 
 using editing::RecordValues;
+
+// A record's curve keys in the order of curves::kCurveKeys, as read back;
+// none where the key is missing or reads empty, which the program takes
+// alike for no list.
+using CurveValues = std::array<std::optional<std::string>, curves::kCurveKeys.size()>;
+
+// A record as export and import carry it.
+struct StoredRecord {
+    RecordValues values;
+    CurveValues curve;
+    bool operator==(const StoredRecord&) const = default;
+};
 
 // A section whose name is a record number.
 struct RecordSection {
@@ -32,25 +45,27 @@ public:
 
     // Records 1..n as the program lists them, their values as stored and
     // read back ("unknown" where missing).
-    const std::vector<RecordValues>& listed() const { return listed_; }
+    const std::vector<StoredRecord>& listed() const { return listed_; }
 
     // The sections the reader reads under a record number, in number order,
     // and the ones it never reads because an earlier section has their name.
     const std::vector<RecordSection>& recordSections() const { return sections_; }
     const std::vector<RecordSection>& repeatedSections() const { return repeated_; }
 
-    // The record's values as stored in a section the reader reads.
-    RecordValues valuesOf(const SectionBlock& section) const;
+    // The record as stored in a section the reader reads.
+    StoredRecord recordOf(const SectionBlock& section) const;
 
-    // The text of record `number` holding `values`: with `block` (a section
+    // The text of record `number` holding `record`: with `block` (a section
     // the reader reads) that section's text with the values that differ
     // written as the program writes them and every other byte kept, else a
-    // new section. Nullopt, with the reason, when a value cannot be stored.
+    // new section of the seven values and the curve keys that hold one. A
+    // curve key that held a value and is to hold none is written empty.
+    // Nullopt, with the reason, when a value cannot be stored.
     struct RecordText {
         std::string text;
         bool isNew = false;  // a section that was not in the file
     };
-    std::optional<RecordText> recordText(long long number, const SectionBlock* block, const RecordValues& values,
+    std::optional<RecordText> recordText(long long number, const SectionBlock* block, const StoredRecord& record,
                                          std::string* reason) const;
 
     // The text with every record section (repeated ones too) taken out and
@@ -73,14 +88,15 @@ private:
 
     std::string bytes_;
     ProfileLines lines_;
-    std::vector<RecordValues> listed_;
+    std::vector<StoredRecord> listed_;
     std::vector<RecordSection> sections_, repeated_;
     bool blankBetween_ = false;  // the file's records are set apart by blank lines
 };
 
 // Every listed record of a data file in number order as CSV, UTF-8 with a
 // byte-order mark, under the header 序号,型号,流量1,流量2,扬程1,扬程2,功率,备注,
-// values exactly as they read back.
+// 曲线流量,曲线扬程,曲线效率,曲线功率,曲线汽蚀余量,转速, values exactly as they
+// read back; a curve key that gives no value is an empty cell.
 struct CsvExport : Outcome {
     std::string csv;
     int records = 0;

@@ -14,17 +14,28 @@
 namespace pumpsel::maintenance {
 namespace {
 
-// The record number column, then the seven values in their order.
-constexpr std::size_t kColumns = 1 + catalogue::kRecordKeys.size();
+// The record number column, the seven values in their order, then the
+// curve keys in theirs; the curve columns may be left out together.
+constexpr std::size_t kCurveColumn = 1 + catalogue::kRecordKeys.size();
+constexpr std::size_t kColumns = kCurveColumn + curves::kCurveKeys.size();
 
 std::string_view columnName(std::size_t column) {
-    return column == 0 ? kNumberColumn : catalogue::kRecordKeys[column - 1];
+    if (column == 0) return kNumberColumn;
+    return column < kCurveColumn ? catalogue::kRecordKeys[column - 1] : curves::kCurveKeys[column - kCurveColumn];
 }
 
 struct Row {
     std::size_t row = 0;
     long long number = -1;  // -1: none given; 0: given but no record number
-    RecordValues values;
+    StoredRecord record;
+};
+
+// The rows of a CSV file, and whether it has the curve columns. Without
+// them a record kept under its number keeps its curve keys, and a new one
+// has none.
+struct Rows {
+    std::vector<Row> rows;
+    bool curveColumns = false;
 };
 
 // What keeps a value from being written so that the program reads it back
@@ -37,9 +48,10 @@ std::string storageProblem(std::string_view value) {
     return {};
 }
 
-// Where each column stands in the rows, by the header; nullopt (with the
-// problems) when a column is missing, unknown or repeated. The record
-// number column may be left out.
+// Where each column stands in the rows, by the header (header.size() for
+// one left out); nullopt (with the problems) when a column is missing,
+// unknown or repeated. The record number column may be left out, and the
+// curve columns all together.
 std::optional<std::array<std::size_t, kColumns>> readHeader(const csv::Row& header, std::vector<RowProblem>& problems) {
     std::array<std::size_t, kColumns> at;
     at.fill(header.size());
@@ -54,7 +66,9 @@ std::optional<std::array<std::size_t, kColumns>> readHeader(const csv::Row& head
         else
             at[column] = field;
     }
-    for (std::size_t column = 1; column < kColumns; ++column)
+    const bool curveColumns =
+        std::any_of(at.begin() + kCurveColumn, at.end(), [&](std::size_t field) { return field != header.size(); });
+    for (std::size_t column = 1; column < (curveColumns ? kColumns : kCurveColumn); ++column)
         if (at[column] == header.size())
             problems.push_back({1, std::string(columnName(column)), "no column " + std::string(columnName(column))});
     if (!problems.empty()) return std::nullopt;
@@ -77,19 +91,29 @@ long long rowNumber(std::string_view text, std::size_t row, std::vector<RowProbl
     return *number;
 }
 
+// The row's values by the rules of the check, and whether each can be stored.
 void checkValues(const Row& row, std::vector<RowProblem>& problems) {
-    for (std::size_t key = 0; key < row.values.size(); ++key)
-        if (const std::string why = storageProblem(row.values[key]); !why.empty())
-            problems.push_back({row.row, std::string(catalogue::kRecordKeys[key]),
-                                std::string(catalogue::kRecordKeys[key]) + " " + why});
-    const auto& v = row.values;
+    const auto refuse = [&](std::string_view key, std::string reason) {
+        problems.push_back({row.row, std::string(key), std::move(reason)});
+    };
+    const auto& [v, curve] = row.record;
+    for (std::size_t key = 0; key < v.size(); ++key)
+        if (const std::string why = storageProblem(v[key]); !why.empty())
+            refuse(catalogue::kRecordKeys[key], std::string(catalogue::kRecordKeys[key]) + " " + why);
+    for (std::size_t key = 0; key < curve.size(); ++key)
+        if (const std::string why = curve[key] ? storageProblem(*curve[key]) : ""; !why.empty())
+            refuse(curves::kCurveKeys[key], std::string(curves::kCurveKeys[key]) + " " + why);
     for (const ValueProblem& problem : valueProblems({0, v[0], v[1], v[2], v[3], v[4], v[5]}))
-        problems.push_back({row.row, std::string(catalogue::kRecordKeys[problem.key]), problem.message});
+        refuse(problem.key, problem.message);
+    const auto c = [&](std::size_t key) { return curve[key] ? std::string_view(*curve[key]) : std::string_view(); };
+    for (const ValueProblem& problem :
+         curveProblems({v[0], v[1], v[2], v[3], v[4], v[5], c(0), c(1), c(2), c(3), c(4), c(5)}))
+        refuse(problem.key, problem.message);
 }
 
 // The rows of the CSV file, their values checked; record numbers are read
 // unless readNumbers is false.
-std::vector<Row> readRows(std::string_view csvBytes, bool readNumbers, std::vector<RowProblem>& problems) {
+Rows readRows(std::string_view csvBytes, bool readNumbers, std::vector<RowProblem>& problems) {
     // A file of more records than a maker file lists, or of more columns than
     // a record has many times over, is refused before it is read whole.
     constexpr csv::Limits kLimits{1 + catalogue::kMaxCounter, 8 * kColumns};
@@ -109,7 +133,8 @@ std::vector<Row> readRows(std::string_view csvBytes, bool readNumbers, std::vect
     }
     const auto at = readHeader(parsed.rows[0], problems);
     if (!at) return {};
-    std::vector<Row> rows;
+    Rows rows;
+    rows.curveColumns = (*at)[kCurveColumn] != parsed.rows[0].size();
     for (std::size_t i = 1; i < parsed.rows.size(); ++i) {
         const csv::Row& fields = parsed.rows[i];
         if (std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f.empty(); })) continue;
@@ -120,11 +145,14 @@ std::vector<Row> readRows(std::string_view csvBytes, bool readNumbers, std::vect
                                     std::to_string(parsed.rows[0].size())});
             continue;
         }
-        Row& row = rows.emplace_back();
+        Row& row = rows.rows.emplace_back();
         row.row = i + 1;
         if (readNumbers && (*at)[0] != fields.size()) row.number = rowNumber(fields[(*at)[0]], row.row, problems);
-        for (std::size_t key = 0; key < row.values.size(); ++key)
-            row.values[key] = csv::withoutNeutraliser(fields[(*at)[key + 1]]);
+        for (std::size_t key = 0; key < row.record.values.size(); ++key)
+            row.record.values[key] = csv::withoutNeutraliser(fields[(*at)[key + 1]]);
+        for (std::size_t key = 0; rows.curveColumns && key < row.record.curve.size(); ++key)
+            if (const auto cell = csv::withoutNeutraliser(fields[(*at)[kCurveColumn + key]]); !cell.empty())
+                row.record.curve[key] = std::string(cell);
         checkValues(row, problems);
     }
     return rows;
@@ -187,8 +215,8 @@ void numberRows(std::vector<Row>& rows, ImportMode mode, const RecordFile& file,
 }
 
 // The file's new bytes with the rows written in, and what that changes.
-std::optional<std::string> importedBytes(const RecordFile& file, std::vector<Row> rows, ImportMode mode,
-                                         ImportReport& report) {
+std::optional<std::string> importedBytes(const RecordFile& file, std::vector<Row> rows, bool curveColumns,
+                                         ImportMode mode, ImportReport& report) {
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.number < b.number; });
     std::map<long long, const SectionBlock*> existing;
     if (mode == ImportMode::Replace)
@@ -197,11 +225,13 @@ std::optional<std::string> importedBytes(const RecordFile& file, std::vector<Row
     for (const Row& row : rows) {
         const auto it = existing.find(row.number);
         const SectionBlock* block = it == existing.end() ? nullptr : it->second;
-        auto text = file.recordText(row.number, block, row.values, &report.reason);
+        StoredRecord record = row.record;
+        if (block && !curveColumns) record.curve = file.recordOf(*block).curve;
+        auto text = file.recordText(row.number, block, record, &report.reason);
         if (!text) return std::nullopt;
         if (!block)
             report.added.push_back(row.number);
-        else if (file.valuesOf(*block) == row.values)
+        else if (file.recordOf(*block) == record)
             ++report.unchanged;
         else
             report.changed.push_back(row.number);
@@ -227,7 +257,7 @@ std::vector<std::pair<std::size_t, std::string>> compactRefusals(const RecordFil
                                                      " and is never read; renumbering could bring it to light: "
                                                      "delete or rename it"});
     for (const RecordSection& section : file.recordSections())
-        if (catalogue::isUnknown(file.valuesOf(*section.block)[0]))
+        if (catalogue::isUnknown(file.recordOf(*section.block).values[0]))
             refusals.push_back({section.block->line, named(*section.block) + " has no " +
                                                          std::string(catalogue::kModelKey) +
                                                          " and would end the list again: give it one or delete it"});
@@ -261,7 +291,7 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
                        EmptyReplacement empty) {
     ImportReport report;
     std::vector<RowProblem> rowProblems;
-    std::vector<Row> rows;
+    Rows rows;
     try {
         rows = readRows(csvBytes, mode != ImportMode::Append, rowProblems);
     } catch (const std::bad_alloc&) {
@@ -270,7 +300,7 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
         return report;
     }
     // A spreadsheet saved without its rows must not empty the maker's file by accident.
-    if (mode == ImportMode::Replace && rows.empty() && rowProblems.empty() && empty == EmptyReplacement::Refused)
+    if (mode == ImportMode::Replace && rows.rows.empty() && rowProblems.empty() && empty == EmptyReplacement::Refused)
         rowProblems.push_back({0,
                                {},
                                "the CSV file holds no records: --replace would remove every record (give "
@@ -278,7 +308,7 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
     const Outcome outcome = rewriteLocked(dataFile, [&](const RecordFile& file) -> std::optional<std::string> {
         report = ImportReport{};
         report.problems = rowProblems;
-        std::vector<Row> numbered = rows;  // this may run again, on the file another writer created meanwhile
+        std::vector<Row> numbered = rows.rows;  // this may run again, on the file another writer created meanwhile
         numberRows(numbered, mode, file, report.problems);
         if (!report.problems.empty()) {
             report.refused = true;
@@ -289,7 +319,7 @@ ImportReport importCsv(const std::filesystem::path& dataFile, std::string_view c
             report.reason = unfaithful();
             return std::nullopt;
         }
-        auto bytes = importedBytes(file, std::move(numbered), mode, report);
+        auto bytes = importedBytes(file, std::move(numbered), rows.curveColumns, mode, report);
         if (!bytes) report.refused = true;
         return dryRun ? std::nullopt : bytes;
     });

@@ -141,9 +141,11 @@ const Command& exportCommand() {
         "export",
         "export MAKER_FILE [-o FILE.csv]",
         "Writes every record the program lists, in number order, as CSV: UTF-8 with a byte-order mark, the\n"
-        "header 序号,型号,流量1,流量2,扬程1,扬程2,功率,备注, values exactly as they read back (a missing one as\n"
-        "\"unknown\"), fields with commas, quotes or line breaks in double quotes. To stdout, or to FILE.csv with\n"
-        "-o. Exit 0, 1 when the file lists no records, 2 when it cannot be read or the CSV not written.\n",
+        "header 序号,型号,流量1,流量2,扬程1,扬程2,功率,备注,曲线流量,曲线扬程,曲线效率,曲线功率,曲线汽蚀余量,转速,\n"
+        "values exactly as they read back (a missing one of the first seven as \"unknown\", a missing or empty\n"
+        "curve key as an empty cell), fields with commas, quotes or line breaks in double quotes. To stdout, or\n"
+        "to FILE.csv with -o. Exit 0, 1 when the file lists no records, 2 when it cannot be read or the CSV not\n"
+        "written.\n",
         {},
         {"-o"},
         1,
@@ -157,11 +159,14 @@ const Command& importCommand() {
         "import",
         "import MAKER_FILE FILE.csv [--append | --replace [--allow-empty]] [--dry-run]",
         "Reads records from CSV as export writes it, also without byte-order mark or in GBK (as a spreadsheet\n"
-        "on a Chinese Windows saves it), with the columns in any order by their header (序号 may be left out).\n"
+        "on a Chinese Windows saves it), with the columns in any order by their header (序号 may be left out,\n"
+        "and the six curve columns together: the records kept then keep their curve keys).\n"
         "Every row is checked before anything is written: its number of fields, flows, heads and power by the\n"
-        "program's number rules, text that GBK can hold within the 999 bytes the program reads, and record\n"
-        "numbers: given ones unique and, with the file's records, without gaps; empty ones numbered on after\n"
-        "the last. Each bad row is named with its row (the header is row 1), and nothing is written.\n"
+        "program's number rules, its curve keys as check judges them, text that GBK can hold within the 999\n"
+        "bytes the program reads, and record numbers: given ones unique and, with the file's records, without\n"
+        "gaps; empty ones numbered on after the last. Each bad row is named with its row (the header is row 1)\n"
+        "and column, and nothing is written. An empty curve cell is no list: a new record gets no key for it,\n"
+        "a kept one keeps a missing or empty key and has a key that held a value written empty.\n"
         "  (neither)  the rows add records; a row whose record exists is refused\n"
         "  --append   the rows add records after the last listed one, numbered in row order (序号 ignored)\n"
         "  --replace  the rows replace all the file's records; a record that stays keeps its section's other\n"
