@@ -119,3 +119,66 @@ TEST(Check, ACleanCatalogueHasNoProblemsAndAMissingOneCannotBeChecked) {
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.reason.find("bump.dat"), std::string::npos) << missing.reason;
 }
+
+namespace {
+
+// A pump whose own seven values are clean (no 备注), range 10 to 30 m³/h, and the given curve keys.
+std::string curvePump(int number, const std::string& flow2, const std::string& power, const std::string& curve) {
+    return "[" + std::to_string(number) + "]\n型号=P" + std::to_string(number) + "\n流量1=10\n流量2=" + flow2 +
+           "\n扬程1=38\n扬程2=27\n功率=" + power + "\n" + curve;
+}
+
+const std::string kGoodCurve = "曲线流量=0,10,20,30\n曲线扬程=40,38,30,27\n";
+
+}  // namespace
+
+TEST(Check, FindsEachCurveFaultOnTheLineOfItsKey) {
+    TempDir dir;
+    writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n");
+    writeBytes(dir / "images/a.png", "P");
+    writeBytes(dir / "images/sm_a.png", "P");
+    // Each pump takes 7 lines, then its curve keys; the line of the faulty key is noted.
+    writeGbk(dir / "txt/a.dat",
+             curvePump(1, "30", "100", "曲线流量=0,10,20,30\n曲线扬程=40,38,30\n") +  // 1-9, 曲线扬程 at 9
+                 curvePump(2, "30", "100", "曲线流量=0,10\n曲线扬程=40,38\n") +       // 10-18, 曲线流量 at 17
+                 curvePump(3, "30", "100", "曲线流量=0,20,10,30\n曲线扬程=40,38,30,27\n") +   // 19-27, at 26
+                 curvePump(4, "30", "100", "曲线流量=0,10,20,30\n曲线扬程=36,40,35,27\n") +   // 28-36, at 36
+                 curvePump(5, "30", "100", kGoodCurve + "曲线效率=40,50,120,65\n") +          // 37-46, at 46
+                 curvePump(6, "40", "100", kGoodCurve) +                                      // 47-55, 流量2 at 50
+                 curvePump(7, "30", "3", kGoodCurve + "曲线功率=1.2,2.0,2.7,3.2\n") +         // 56-65, 功率 at 62
+                 curvePump(8, "30", "100", kGoodCurve + "曲线汽蚀余量=1,2\n") +               // 66-75, at 75
+                 curvePump(9, "30", "100", "曲线流量=0,10,20,30\n曲线扬程=40,38,30m,27\n") +  // 76-84, at 84
+                 curvePump(10, "30", "100", kGoodCurve + "转速=-2900\n") +                    // 85-94, at 94
+                 curvePump(11, "30", "100", "曲线流量=0,10,20,30\n") +  // 95-102, no 曲线扬程: the section's line
+                 curvePump(12, "30", "100", "曲线流量=0,,20,30\n曲线扬程=40,38,30,27\n"));  // 103-111, at 110
+    const auto report = maintenance::checkCatalogue(dir.path());
+    ASSERT_TRUE(report.ok) << report.reason;
+    EXPECT_EQ(placesAndKinds(report), (std::vector<std::string>{
+                                          "txt/a.dat:9 curve-length",
+                                          "txt/a.dat:17 curve-too-few-points",
+                                          "txt/a.dat:26 curve-order",
+                                          "txt/a.dat:36 curve-rising-head",
+                                          "txt/a.dat:46 curve-efficiency",
+                                          "txt/a.dat:50 curve-range",
+                                          "txt/a.dat:62 motor-overload",
+                                          "txt/a.dat:75 curve-list-ignored",
+                                          "txt/a.dat:84 curve-not-a-number",
+                                          "txt/a.dat:94 curve-speed",
+                                          "txt/a.dat:95 curve-missing-list",
+                                          "txt/a.dat:110 curve-missing-entry",
+                                      }));
+    EXPECT_EQ(messageAt(report, "txt/a.dat", 9),
+              "record 1: 曲线扬程 has 3 entries, 曲线流量 4: the record is read as a range record");
+    // The head rises over the first step of the curve as written: 36 m at 0 to 40 m at 10 m³/h.
+    EXPECT_EQ(messageAt(report, "txt/a.dat", 36),
+              "record 4: 曲线扬程 rises with the flow from 0 to 10 m³/h (36 to 40 m): where a system curve meets it "
+              "twice, the program takes the larger flow");
+    // Shaft power rises at every point, so the monotone curve through it is largest at 流量2 = 30: 3.2 kW.
+    EXPECT_EQ(messageAt(report, "txt/a.dat", 62),
+              "record 7: 功率 3 lies below the largest shaft power between 流量1 and 流量2, 3.2 kW: the motor would "
+              "be overloaded, and duty says motor_overload=yes");
+    EXPECT_EQ(messageAt(report, "txt/a.dat", 75),
+              "record 8: 曲线汽蚀余量 has 2 entries, 曲线流量 4: the list is ignored");
+    EXPECT_EQ(messageAt(report, "txt/a.dat", 84),
+              "record 9: 曲线扬程 entry 3 \"30m\" is not a number: the program computes with 30");
+}

@@ -71,6 +71,87 @@ TEST(Import, AnExportReadsBackIntoTheSameBytesAndAChangedValueRewritesOnlyItsLin
     EXPECT_EQ(readBytes(file), makerFile("26"));
 }
 
+// A maker file with curves: a full one (NPSH with full-width commas), and a
+// range record whose 曲线效率 is there but empty.
+std::string curveFile(const std::string& speed) {
+    return gbkLines(
+        "[1]\n型号=50-200\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.5\n备注=\n"
+        "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n曲线功率=1.2,2.0,2.7,3.2,3.4\n"
+        "曲线汽蚀余量=1.0，1.2，1.8，2.9，4.5\n转速=" +
+        speed + "\n\n[2]\n型号=IS50\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率=3\n曲线效率=\n");
+}
+
+TEST(Import, CurveKeysTravelAsColumnsAndImportBackIntoTheSameBytes) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, curveFile("2900"));
+    const auto exported = runTool({"export", file.string(), "-o", (dir / "jn.csv").string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string csv = readBytes(dir / "jn.csv");
+    EXPECT_EQ(csv, std::string(csv::kUtf8Bom) + kExportHeader +
+                       "1,50-200,10,30,40,27,3.5,,\"0,10,20,30,40\",\"42,40,35,27,15\",\"0,50,70,65,50\","
+                       "\"1.2,2.0,2.7,3.2,3.4\",1.0，1.2，1.8，2.9，4.5,2900\r\n"
+                       "2,IS50,12.5,25,22,18,3,unknown,,,,,,\r\n");
+    const auto imported = runTool({"import", file.string(), (dir / "jn.csv").string(), "--replace"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(imported.out, "2 records as they were\n");
+    EXPECT_EQ(readBytes(file), curveFile("2900"));
+
+    // An emptied cell leaves its key empty, which reads as no list, as the export gave it.
+    std::string cleared = csv;
+    cleared.replace(cleared.find(",2900\r\n"), 7, ",\r\n");
+    ASSERT_TRUE(maintenance::importCsv(file, cleared, ImportMode::Replace, false).ok);
+    EXPECT_EQ(readBytes(file), curveFile(""));
+
+    // A new record takes its curve keys after its seven, in their order, the empty cells left out.
+    const auto added = maintenance::importCsv(
+        file, kExportHeader + ",P3,10,30,40,27,3.5,新,\"0,10,20,30\",\"40,38,30,27\",,,,1450\r\n", ImportMode::AddNew,
+        false);
+    ASSERT_TRUE(added.ok) << added.reason;
+    EXPECT_EQ(readBytes(file), curveFile("") + gbkLines("\n[3]\n型号=P3\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n"
+                                                        "功率=3.5\n备注=新\n曲线流量=0,10,20,30\n"
+                                                        "曲线扬程=40,38,30,27\n转速=1450\n"));
+}
+
+TEST(Import, ARowWhoseCurveIsFaultyIsRefusedWithItsColumn) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    writeBytes(file, makerFile("25"));
+    const std::string csv = kExportHeader +
+                            ",P3,10,30,38,27,100,,\"0,20,10,30\",\"40,38,30,27\",,,,\r\n"       // row 2
+                            ",P4,10,30,38,27,100,,\"0,10,20,30\",\"36,40,35,27\",,,,\r\n"       // 3
+                            ",P5,10,30,38,27,100,,\"0,10,20,30\",\"40,38,30,27\",,,,fast\r\n";  // 4
+    const auto report = maintenance::importCsv(file, csv, ImportMode::AddNew, false);
+    EXPECT_TRUE(report.refused);
+    EXPECT_EQ(rowsAndColumns(report),
+              (std::vector<std::pair<std::size_t, std::string>>{{2, "曲线流量"}, {3, "曲线扬程"}, {4, "转速"}}));
+    EXPECT_EQ(report.problems[0].reason, "曲线流量 entry 3 is not above entry 2: the record is read as a range record");
+    EXPECT_EQ(report.problems[2].reason,
+              "转速 \"fast\" is not a number: the program computes with 0, so no rated speed is known");
+    EXPECT_EQ(readBytes(file), makerFile("25"));
+
+    // The curve columns come all or none.
+    const auto partial = maintenance::importCsv(
+        file, "型号,流量1,流量2,扬程1,扬程2,功率,备注,曲线流量,曲线扬程,曲线效率,曲线功率,曲线汽蚀余量\r\n",
+        ImportMode::AddNew, false);
+    EXPECT_EQ(rowsAndColumns(partial), (std::vector<std::pair<std::size_t, std::string>>{{1, "转速"}}));
+}
+
+// A demo maker file with curves on every record goes out and comes back unchanged.
+TEST(Import, ADemoCurveFileExportsAndImportsBackByteForByte) {
+    TempDir dir;
+    const auto file = dir / "dj_bc.dat";
+    std::filesystem::copy_file(std::filesystem::path(DEMO_CATALOGUE) / "txt/dj_bc.dat", file);
+    const std::string before = readBytes(file);
+    const auto exported = runTool({"export", file.string(), "-o", (dir / "bc.csv").string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    // Record 1's flows, as the file stores them.
+    EXPECT_NE(readBytes(dir / "bc.csv").find(",\"0,7.5,10,12.5,13.8,15,18\","), std::string::npos);
+    const auto imported = runTool({"import", file.string(), (dir / "bc.csv").string(), "--replace"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(readBytes(file), before);
+}
+
 TEST(Import, EveryBadRowIsNamedAndNothingIsWritten) {
     TempDir dir;
     const auto file = dir / "jn.dat";
