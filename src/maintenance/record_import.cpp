@@ -108,7 +108,7 @@ void checkValues(const Row& row, std::vector<RowProblem>& problems) {
     const auto c = [&](std::size_t key) { return curve[key] ? std::string_view(*curve[key]) : std::string_view(); };
     for (const ValueProblem& problem :
          curveProblems({v[0], v[1], v[2], v[3], v[4], v[5], c(0), c(1), c(2), c(3), c(4), c(5)}))
-        refuse(problem.key, problem.message);
+        if (!problem.onlyUnusual) refuse(problem.key, problem.message);
 }
 
 // The rows of the CSV file, their values checked; record numbers are read

@@ -77,7 +77,8 @@ void addRisingHeads(const UsedCurve& curve, std::vector<ValueProblem>& problems)
                             std::string(curves::kHeadsKey) + " rises with the flow from " + text(*flows[i - 1]) +
                                 " to " + text(*flows[last]) + " m³/h (" + text(*heads[i - 1]) + " to " +
                                 text(*heads[last]) +
-                                " m): where a system curve meets it twice, the program takes the larger flow"});
+                                " m): where a system curve meets it twice, the program takes the larger flow",
+                            true});
         i = last;
     }
 }
@@ -104,7 +105,8 @@ void addRangeBeyondCurve(const curves::StoredPump& stored, const curves::Pump& p
     problems.push_back({keyOf(pump.flow1 < first ? kFlow1 : kFlow2), "curve-range",
                         keyName(kFlow1) + " " + text(pump.flow1) + " to " + keyName(kFlow2) + " " + text(pump.flow2) +
                             " reaches beyond the curve's flows, " + text(first) + " to " + text(last) +
-                            " m³/h: outside them the pump has no figures, and the motor check leaves them out"});
+                            " m³/h: outside them the pump has no figures, and the motor check leaves them out",
+                        true});
 }
 
 void addMotorOverload(const curves::Pump& pump, std::vector<ValueProblem>& problems) {
@@ -113,7 +115,8 @@ void addMotorOverload(const curves::Pump& pump, std::vector<ValueProblem>& probl
                         keyName(kPower) + " " + text(*pump.motorPower) +
                             " lies below the largest shaft power between " + keyName(kFlow1) + " and " +
                             keyName(kFlow2) + ", " + text(*hydraulics::largestShaftPower(pump)) +
-                            " kW: the motor would be overloaded, and duty says motor_overload=yes"});
+                            " kW: the motor would be overloaded, and duty says motor_overload=yes",
+                        true});
 }
 
 }  // namespace

@@ -22,6 +22,11 @@ struct ValueProblem {
     std::string_view key;
     std::string kind;
     std::string message;
+    // A curve the program uses as stored, only unusual (heads rising from
+    // shut-off, a range beyond the curve, a motor that would be overloaded):
+    // makers publish such curves, so the check reports them and an import
+    // stores them.
+    bool onlyUnusual = false;
 };
 
 // The record's model, flows, heads and power judged as the program uses

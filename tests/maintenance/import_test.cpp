@@ -5,6 +5,7 @@
 #include "maintenance/catalogue_files.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
+#include "maintenance/record_rules.h"
 #include "maintenance/tool_run.h"
 #include "storage/csv.h"
 #include "storage/profile.h"
@@ -119,7 +120,7 @@ TEST(Import, ARowWhoseCurveIsFaultyIsRefusedWithItsColumn) {
     writeBytes(file, makerFile("25"));
     const std::string csv = kExportHeader +
                             ",P3,10,30,38,27,100,,\"0,20,10,30\",\"40,38,30,27\",,,,\r\n"       // row 2
-                            ",P4,10,30,38,27,100,,\"0,10,20,30\",\"36,40,35,27\",,,,\r\n"       // 3
+                            ",P4,10,30,38,27,100,,\"0,10,20,30\",\"40,38,27\",,,,\r\n"          // 3
                             ",P5,10,30,38,27,100,,\"0,10,20,30\",\"40,38,30,27\",,,,fast\r\n";  // 4
     const auto report = maintenance::importCsv(file, csv, ImportMode::AddNew, false);
     EXPECT_TRUE(report.refused);
@@ -135,6 +136,29 @@ TEST(Import, ARowWhoseCurveIsFaultyIsRefusedWithItsColumn) {
         file, "型号,流量1,流量2,扬程1,扬程2,功率,备注,曲线流量,曲线扬程,曲线效率,曲线功率,曲线汽蚀余量\r\n",
         ImportMode::AddNew, false);
     EXPECT_EQ(rowsAndColumns(partial), (std::vector<std::pair<std::size_t, std::string>>{{1, "转速"}}));
+}
+
+// Makers publish curves that rise from shut-off, ranges past the curve and
+// motors that a pump could overload: check reports them, yet they are the
+// maker's data, so an import stores them and the round trip holds.
+TEST(Import, AnUnusualButUsableCurveIsStored) {
+    TempDir dir;
+    const auto file = dir / "jn.dat";
+    const std::string unusual = gbkLines(
+        "[1]\n型号=P1\n流量1=0\n流量2=35\n扬程1=36\n扬程2=27\n功率=1\n备注=\n"
+        "曲线流量=0,10,20,30\n曲线扬程=36,40,35,27\n曲线功率=1.5,2,2.5,3\n");
+    writeBytes(file, unusual);
+    const auto exported = runTool({"export", file.string(), "-o", (dir / "jn.csv").string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const auto imported = runTool({"import", file.string(), (dir / "jn.csv").string(), "--replace"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(readBytes(file), unusual);
+    std::vector<std::string> kinds;
+    for (const auto& problem : maintenance::curveProblems(
+             {"P1", "0", "35", "36", "27", "1", "0,10,20,30", "36,40,35,27", "", "1.5,2,2.5,3", "", ""}))
+        kinds.push_back(problem.kind + (problem.onlyUnusual ? " (stored)" : ""));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"curve-rising-head (stored)", "curve-range (stored)",
+                                               "motor-overload (stored)"}));
 }
 
 // A demo maker file with curves on every record goes out and comes back unchanged.
