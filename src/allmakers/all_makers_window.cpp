@@ -119,8 +119,8 @@ bool AllMakersWindow::search() {
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);  // a scan that ends sooner shows nothing
-    auto listing = ranking::searchKind(selection_.catalogue(), terms_.kind, terms_.duty.values(), terms_.tolerance,
-                                       [&](int done, int total) {
+    auto listing = ranking::searchKind(selection_.catalogue(), terms_.kind, terms_.duty, terms_.tolerance,
+                                       terms_.selection, [&](int done, int total) {
                                            progress.setMaximum(total);
                                            progress.setValue(done);
                                            return !progress.wasCanceled();

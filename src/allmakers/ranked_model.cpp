@@ -2,15 +2,13 @@
 
 #include <QColor>
 
-#include <cmath>
-
 namespace ui {
 
 namespace ranking = pumpsel::ranking;
 
 namespace {
-constexpr int kDeviationColumn = 5;
-constexpr int kPositionColumn = 6;
+constexpr int kDeviationColumn = static_cast<int>(ranking::Column::HeadDeviation);
+constexpr int kPositionColumn = static_cast<int>(ranking::Column::FlowPosition);
 }  // namespace
 
 void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps) {
@@ -20,7 +18,7 @@ void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps) {
     texts_.reserve(pumps_.size());
     for (const auto& pump : pumps_) {
         QStringList texts;
-        for (const std::string& text : ranking::rowTexts(pump)) texts << QString::fromStdString(text);
+        for (const std::string& text : ranking::rowTexts(pump, {})) texts << QString::fromStdString(text);
         texts_.push_back(texts);
     }
     endResetModel();
@@ -31,7 +29,7 @@ int RankedModel::rowCount(const QModelIndex& parent) const {
 }
 
 int RankedModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(ranking::kColumns.size());
+    return parent.isValid() ? 0 : static_cast<int>(ranking::columnsOf({}).size());
 }
 
 QVariant RankedModel::data(const QModelIndex& index, int role) const {
@@ -44,11 +42,11 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
         case Qt::ForegroundRole:
             return pump.row.match->fits ? QVariant() : QVariant(QColor(Qt::gray));
         case Qt::ToolTipRole:
-            return pump.row.match->fits ? QVariant() : texts_[row].last();
+            return pump.row.match->fits ? QVariant() : texts_[row].value(static_cast<int>(ranking::Column::Reason));
         case kSortRole:
             // Figures sort by size, a pump without one last; the rest by text.
-            if (index.column() == kDeviationColumn) return std::isnan(pump.headDeviation) ? 1e300 : pump.headDeviation;
-            if (index.column() == kPositionColumn) return pump.flowPosition;
+            if (index.column() == kDeviationColumn) return pump.figures.headDeviation.value_or(1e300);
+            if (index.column() == kPositionColumn) return pump.figures.flowPosition.value_or(1e300);
             return texts_[row].value(index.column());
         default:
             return {};
@@ -57,8 +55,7 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
 
 QVariant RankedModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return QString::fromUtf8(ranking::kColumns.at(static_cast<std::size_t>(section)).data(),
-                             static_cast<qsizetype>(ranking::kColumns.at(static_cast<std::size_t>(section)).size()));
+    return QString::fromStdString(ranking::headerTexts({}).at(static_cast<std::size_t>(section)));
 }
 
 }  // namespace ui

@@ -6,7 +6,9 @@
 #include "storage/profile.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -20,19 +22,19 @@ namespace pumpsel::ranking {
 
 namespace {
 
-constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+constexpr std::string_view kNoFigure = "—";
 
-double headDeviation(const records::Match& m, records::DutyPoint point) {
-    if (point.head == 0) return kNoFigure;
-    const double head = m.flow1 == m.flow2 ? std::max(m.head1, m.head2)
-                                           : m.head1 + (double(m.head2) - m.head1) * (double(point.flow) - m.flow1) /
-                                                           (double(m.flow2) - m.flow1);
-    return (head - point.head) / std::fabs(double(point.head)) * 100;
+// A figure that overflowed is no figure.
+std::optional<double> finite(std::optional<double> figure) {
+    return figure && std::isfinite(*figure) ? figure : std::nullopt;
 }
 
-double flowPosition(const records::Match& m, records::DutyPoint point) {
+// Where the pump's share of the duty flow lies in its flow range, compared
+// in single precision as the match rule compares.
+std::optional<double> flowPosition(const records::Match& m, records::DutyPoint share) {
+    if (!(m.flow1 <= share.flow && share.flow <= m.flow2)) return std::nullopt;
     if (m.flow1 == m.flow2) return 50;
-    return (double(point.flow) - m.flow1) / (double(m.flow2) - m.flow1) * 100;
+    return (double(share.flow) - m.flow1) / (double(m.flow2) - m.flow1) * 100;
 }
 
 // A data file that exists and opens; whether it holds records is the scan's to tell.
@@ -42,43 +44,145 @@ std::optional<FileProblem> fileProblem(const std::filesystem::path& file) {
     return std::nullopt;
 }
 
-// NaN compares as "furthest": pumps without a figure go last.
-double distance(double figure, double target) {
-    return std::isnan(figure) ? std::numeric_limits<double>::infinity() : std::fabs(figure - target);
+// A figure's distance from a target, as shown; an unknown one is furthest.
+double distance(std::optional<double> figure, double target) {
+    return figure ? std::fabs(shown(*figure, 1) - target) : std::numeric_limits<double>::infinity();
 }
 
-std::string percentText(double percent, bool sign) {
-    if (!std::isfinite(percent)) return "—";
-    std::string text = numbers::formatOneDecimal(static_cast<float>(percent));
-    if (text == "-0.0") text = "0.0";
-    if (sign && text != "0.0" && text.front() != '-') text.insert(0, "+");
-    return text + "%";
+// Pumps that meet the duty head, those short of it, those without a figure.
+int headClass(std::optional<double> deviation) {
+    if (!deviation) return 2;
+    return shown(*deviation, 1) < 0 ? 1 : 0;
+}
+
+std::string fixedText(std::optional<double> figure, int decimals) {
+    if (!figure) return std::string(kNoFigure);
+    double value = shown(*figure, decimals);
+    if (value == 0) value = 0;  // no "-0.0"
+    char text[400];             // the longest double in fixed notation, with two decimals
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr);
+}
+
+std::string percentText(std::optional<double> percent, bool sign) {
+    if (!percent) return std::string(kNoFigure);
+    return (sign && shown(*percent, 1) > 0 ? "+" : "") + fixedText(percent, 1) + "%";
+}
+
+// A flow as stored, in the unit, "0.0" as the search shows ranges.
+std::string flowText(std::string_view stored, duty::FlowUnit unit) {
+    return numbers::formatOneDecimal(static_cast<float>(duty::inUnit(records::singleValue(stored), unit)));
 }
 
 }  // namespace
 
 namespace {
 
+// What one search asks of every record.
+struct Search {
+    hydraulics::Duty duty;     // in m³/h and m
+    records::DutyPoint share;  // each pump's share of the duty point, as the match rule holds it
+    double tolerance = 0;
+    duty::Selection selection;  // for the speed and the unit
+};
+
+// The system curve and the speed's parabola run through the duty point from
+// the origin's side: without a positive duty flow and head they are not asked.
+Search searchOf(const duty::DutyPoint& point, double tolerance, duty::Selection selection) {
+    if (!(point.flow() > 0 && point.head() > 0)) {
+        selection.staticHead.reset();
+        selection.speed = false;
+    }
+    const hydraulics::Duty duty = duty::hydraulicDuty(point.flow(), point.head(), selection);
+    const records::DutyPoint share{static_cast<float>(duty.group.pumpFlow(duty.flow)),
+                                   static_cast<float>(duty.group.pumpHead(duty.head))};
+    return {duty, share, tolerance, selection};
+}
+
+// curves::kStoredKeys holds the record's own keys, as the scan reads them,
+// then the curve's.
+constexpr std::size_t kOwnKeys = 6;
+static_assert(curves::kStoredKeys[0] == catalogue::kModelKey &&
+              curves::kStoredKeys[kOwnKeys - 1] == catalogue::kPowerKey);
+
+// The curve keys of a record, then its remark: read with the record's own.
+constexpr auto kFurtherKeys = [] {
+    std::array<std::string_view, curves::kStoredKeys.size() - kOwnKeys + 1> keys{};
+    std::copy(curves::kStoredKeys.begin() + kOwnKeys, curves::kStoredKeys.end(), keys.begin());
+    keys.back() = catalogue::kRemarkKey;
+    return keys;
+}();
+
+curves::StoredPump storedPump(const records::ScannedRecord& r) {
+    const auto& f = r.further;
+    return {r.model, r.flow1, r.flow2, r.head1, r.head2, r.power, f[0], f[1], f[2], f[3], f[4], f[5]};
+}
+
+// Whether a pump is listed: a fit, or a near miss within the tolerance as
+// its miss is shown. Ranges that run backwards fit nothing and are left out.
+bool isListed(const records::Match& m, double tolerance) {
+    if (m.fits) return true;
+    if (m.flow1 > m.flow2 || m.head2 > m.head1) return false;
+    return shown(m.largestMiss(), 1) <= tolerance;
+}
+
+Figures figuresOf(const curves::Pump& pump, const records::Match& match, const Search& search) {
+    const hydraulics::DutyFigures f = hydraulics::dutyFigures(pump, search.duty);
+    Figures figures{finite(f.headDeviationPct),
+                    flowPosition(match, search.share),
+                    f.working,
+                    finite(f.efficiencyPct),
+                    finite(f.shaftPowerKw),
+                    finite(f.npshRequired),
+                    f.inPreferredRegion,
+                    std::nullopt};  // the speed, when wanted:
+    if (search.selection.speed) {
+        const hydraulics::SpeedFigures speed =
+            hydraulics::speedForDuty(pump, search.duty.group, search.duty.flow, search.duty.head);
+        if (speed.fit == hydraulics::SpeedFit::Met) figures.speed = finite(speed.rpm);
+    }
+    return figures;
+}
+
+// A record's row, its maker left to fill in; none when it is not listed.
+std::optional<RankedPump> rankedRecord(const records::ScannedRecord& r, const Search& search) {
+    const records::Match match = records::matchOf(r, search.share);
+    if (!isListed(match, search.tolerance)) return std::nullopt;
+    const duty::FlowUnit unit = search.selection.unit;
+    RankedPump ranked{
+        0,
+        {},
+        {r.number, std::string(r.model), records::joinedRange(flowText(r.flow1, unit), flowText(r.flow2, unit)),
+         records::formattedRange(r.head1, r.head2), std::string(r.power), match},
+        std::string(r.further.back()),
+        curves::readPump(storedPump(r)),
+        {}};
+    ranked.figures = figuresOf(ranked.pump, match, search);
+    return ranked;
+}
+
 // One maker's part of the listing.
 struct MakerScan {
     std::filesystem::path file;
     std::optional<FileProblem> problem;
-    std::vector<records::PumpRow> rows;
+    std::vector<RankedPump> pumps;
 };
 
-void scanMaker(MakerScan& maker, records::DutyPoint point, double tolerance) {
+void scanMaker(MakerScan& maker, const Search& search) {
     if ((maker.problem = fileProblem(maker.file))) return;
     int tried = 0;  // a file whose first try finds nothing holds no records
-    maker.rows = records::listPumps(
-        maker.file, point, records::RangeForm::OneDecimal, [&](int) { ++tried; }, tolerance);
+    records::scan(
+        maker.file, [&](int) { ++tried; },
+        [&](const records::ScannedRecord& r) {
+            if (auto ranked = rankedRecord(r, search)) maker.pumps.push_back(std::move(*ranked));
+        },
+        kFurtherKeys);
     if (tried == 1) maker.problem = FileProblem::Empty;
 }
 
 // The makers' files are scanned by two threads at once where the machine has
 // two cores: each takes the next maker not yet taken. Only the calling
 // thread asks goOn, between makers and while it waits for the other.
-bool scanAll(std::vector<MakerScan>& makers, records::DutyPoint point, double tolerance,
-             const std::function<bool(int, int)>& goOn) {
+bool scanAll(std::vector<MakerScan>& makers, const Search& search, const std::function<bool(int, int)>& goOn) {
     const int total = static_cast<int>(makers.size());
     std::atomic<int> next{0}, done{0};
     std::atomic<bool> stop{false};
@@ -92,7 +196,7 @@ bool scanAll(std::vector<MakerScan>& makers, records::DutyPoint point, double to
                 stop = true;
                 break;
             }
-            scanMaker(makers[static_cast<std::size_t>(i)], point, tolerance);
+            scanMaker(makers[static_cast<std::size_t>(i)], search);
             std::lock_guard lock(mutex);
             ++done;
             finished.notify_all();
@@ -129,8 +233,8 @@ bool scanAll(std::vector<MakerScan>& makers, records::DutyPoint point, double to
 
 }  // namespace
 
-KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, records::DutyPoint point,
-                       double tolerance, const std::function<bool(int, int)>& goOn) {
+KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, const duty::DutyPoint& point,
+                       double tolerance, const duty::Selection& selection, const std::function<bool(int, int)>& goOn) {
     ini::ReadBatch batch;
     KindListing listing;
     std::vector<std::string> names;
@@ -139,7 +243,7 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
     listing.makers = static_cast<int>(names.size());
     std::vector<MakerScan> makers(names.size());
     for (int m = 1; m <= listing.makers; ++m) makers[m - 1].file = catalogue.makerDataFile(kind, m);
-    listing.cancelled = !scanAll(makers, point, tolerance, goOn);
+    listing.cancelled = !scanAll(makers, searchOf(point, tolerance, selection), goOn);
     if (listing.cancelled) return listing;
     for (int m = 1; m <= listing.makers; ++m) {
         MakerScan& maker = makers[m - 1];
@@ -148,10 +252,10 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
                 {m, names[m - 1], catalogue.makerValue(kind, m, catalogue::kDataFileWord), *maker.problem});
             continue;
         }
-        for (auto& row : maker.rows) {
-            const records::Match& match = *row.match;
-            listing.pumps.push_back(
-                {m, names[m - 1], std::move(row), headDeviation(match, point), flowPosition(match, point)});
+        for (auto& pump : maker.pumps) {
+            pump.makerPosition = m;
+            pump.maker = names[m - 1];
+            listing.pumps.push_back(std::move(pump));
         }
     }
     std::stable_sort(listing.pumps.begin(), listing.pumps.end(), ranksBefore);
@@ -160,14 +264,20 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
 
 bool ranksBefore(const RankedPump& a, const RankedPump& b) {
     const auto key = [](const RankedPump& p) {
-        return std::make_tuple(!p.row.match->fits, distance(p.headDeviation, 0), distance(p.flowPosition, 50),
-                               p.makerPosition, p.row.number);
+        const Figures& f = p.figures;
+        return std::make_tuple(!p.row.match->fits, headClass(f.headDeviation), distance(f.headDeviation, 0),
+                               distance(f.flowPosition, 50), p.makerPosition, p.row.number);
     };
     return key(a) < key(b);
 }
 
-std::string deviationText(double percent) { return percentText(percent, true); }
-std::string positionText(double percent) { return percentText(percent, false); }
+double shown(double figure, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(figure * scale) / scale;
+}
+
+std::string deviationText(std::optional<double> percent) { return percentText(percent, true); }
+std::string positionText(std::optional<double> percent) { return percentText(percent, false); }
 
 std::string missReason(const records::Match& match) {
     std::string reason;
@@ -195,23 +305,139 @@ std::string problemText(FileProblem problem) {
     return {};
 }
 
-std::vector<std::string> rowTexts(const RankedPump& pump) {
-    return {pump.maker,
-            pump.row.model,
-            pump.row.flowRange,
-            pump.row.headRange,
-            pump.row.power,
-            deviationText(pump.headDeviation),
-            positionText(pump.flowPosition),
-            missReason(*pump.row.match)};
+std::vector<Column> columnsOf(const duty::Selection& selection) {
+    std::vector<Column> columns;
+    for (int c = 0; c <= static_cast<int>(Column::Remark); ++c)
+        if (static_cast<Column>(c) != Column::Speed || selection.speed) columns.push_back(static_cast<Column>(c));
+    return columns;
 }
+
+std::string headerText(Column column, duty::FlowUnit unit) {
+    const std::string flowUnit = "(" + std::string(duty::unitText(unit)) + ")";
+    switch (column) {
+        case Column::Maker:
+            return "厂家";
+        case Column::Model:
+            return "型号";
+        case Column::Data:
+            return "数据";
+        case Column::FlowRange:
+            return "流量" + flowUnit;
+        case Column::HeadRange:
+            return "扬程(m)";
+        case Column::Power:
+            return "功率(kW)";
+        case Column::HeadDeviation:
+            return "扬程偏差";
+        case Column::FlowPosition:
+            return "流量位置";
+        case Column::WorkingFlow:
+            return "运行点流量" + flowUnit;
+        case Column::WorkingHead:
+            return "运行点扬程(m)";
+        case Column::Efficiency:
+            return "效率(%)";
+        case Column::ShaftPower:
+            return "轴功率(kW)";
+        case Column::Npsh:
+            return "汽蚀余量(m)";
+        case Column::PreferredRegion:
+            return "高效区";
+        case Column::Speed:
+            return "转速(r/min)";
+        case Column::Reason:
+            return "说明";
+        case Column::Remark:
+            return "备注";
+    }
+    return {};
+}
+
+std::string cellText(const RankedPump& pump, Column column, duty::FlowUnit unit) {
+    const Figures& f = pump.figures;
+    const auto working = [&](double hydraulics::Point::*part) {
+        return f.working ? std::optional<double>((*f.working).*part) : std::nullopt;
+    };
+    switch (column) {
+        case Column::Maker:
+            return pump.maker;
+        case Column::Model:
+            return pump.row.model;
+        case Column::Data:
+            return pump.pump.data == curves::Data::Curve ? "曲线" : "范围";
+        case Column::FlowRange:
+            return pump.row.flowRange;
+        case Column::HeadRange:
+            return pump.row.headRange;
+        case Column::Power:
+            return pump.row.power;
+        case Column::HeadDeviation:
+            return deviationText(f.headDeviation);
+        case Column::FlowPosition:
+            return positionText(f.flowPosition);
+        case Column::WorkingFlow: {
+            const auto flow = working(&hydraulics::Point::flow);
+            return fixedText(flow ? std::optional(duty::inUnit(*flow, unit)) : std::nullopt, 1);
+        }
+        case Column::WorkingHead:
+            return fixedText(working(&hydraulics::Point::head), 1);
+        case Column::Efficiency:
+            return fixedText(f.efficiency, 1);
+        case Column::ShaftPower:
+            return fixedText(f.shaftPower, 2);
+        case Column::Npsh:
+            return fixedText(f.npshRequired, 1);
+        case Column::PreferredRegion:
+            return f.inPreferredRegion ? (*f.inPreferredRegion ? "是" : "否") : std::string(kNoFigure);
+        case Column::Speed:
+            return fixedText(f.speed, 0);
+        case Column::Reason:
+            return missReason(*pump.row.match);
+        case Column::Remark:
+            return pump.remark;
+    }
+    return {};
+}
+
+std::vector<std::string> headerTexts(const duty::Selection& selection) {
+    std::vector<std::string> texts;
+    for (Column column : columnsOf(selection)) texts.push_back(headerText(column, selection.unit));
+    return texts;
+}
+
+std::vector<std::string> rowTexts(const RankedPump& pump, const duty::Selection& selection) {
+    std::vector<std::string> texts;
+    for (Column column : columnsOf(selection)) texts.push_back(cellText(pump, column, selection.unit));
+    return texts;
+}
+
+namespace {
+// The header line's words for the selection beyond the duty point.
+std::vector<std::string> selectionWords(const duty::Selection& s) {
+    std::vector<std::string> words;
+    if (s.staticHead) words.insert(words.end(), {"静扬程Hs(m)", numbers::roundTripText(*s.staticHead)});
+    if (s.group.pumps > 1)
+        words.insert(words.end(), {"水泵台数", std::to_string(s.group.pumps) + (s.group.series ? "台串联" : "台并联")});
+    if (s.speed) words.insert(words.end(), {"调速", "是"});
+    return words;
+}
+}  // namespace
 
 std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps) {
     std::string text(csv::kUtf8Bom);
-    text += csv::row({"水泵类型", terms.kind, "流量Q(m3/h)", terms.duty.flowText(), "扬程H(m)", terms.duty.headText(),
-                      "容差", numbers::formatWhole(terms.tolerance) + "%"});
-    text += csv::row(std::vector<std::string>(kColumns.begin(), kColumns.end()));
-    for (const RankedPump* pump : pumps) text += csv::row(rowTexts(*pump));
+    std::vector<std::string> header = {"水泵类型",
+                                       terms.kind,
+                                       "流量Q(" + std::string(duty::unitText(terms.selection.unit)) + ")",
+                                       terms.duty.flowText(),
+                                       "扬程H(m)",
+                                       terms.duty.headText(),
+                                       "容差",
+                                       numbers::formatWhole(terms.tolerance) + "%"};
+    const std::vector<std::string> words = selectionWords(terms.selection);
+    header.insert(header.end(), words.begin(), words.end());
+    text += csv::row(header);
+    text += csv::row(headerTexts(terms.selection));
+    for (const RankedPump* pump : pumps) text += csv::row(rowTexts(*pump, terms.selection));
     return text;
 }
 

@@ -1,32 +1,52 @@
 #pragma once
 // Selection across all makers of a kind: every maker's pumps that fit a duty
 // point, or miss it by no more than a tolerance, ranked by how close they
-// come. The pumps are listed by the same record scan and match rule as the
-// search of one maker.
+// come. The pumps are chosen by the same record scan and match rule as the
+// search of one maker; their figures are those of the hydraulics, from a
+// record's curve where it has one, else from the line of its range.
 #include "catalogue/catalogue.h"
 #include "catalogue/duty_point.h"
+#include "catalogue/hydraulics.h"
+#include "catalogue/pump_curve.h"
 #include "catalogue/record_scan.h"
 
-#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pumpsel::ranking {
 
+// A pump's figures at the duty point. Each is unknown where its data give
+// none: a range record's line is known between 流量1 and 流量2 only, a
+// curve between its first and last flow, and no figure is stretched beyond.
+struct Figures {
+    // The group's head at the duty flow against the duty head, in percent.
+    std::optional<double> headDeviation;
+    // Where each pump's share of the duty flow lies in 流量1 to 流量2: 0 at
+    // 流量1, 100 at 流量2, 50 for a range of one flow; unknown outside.
+    std::optional<double> flowPosition;
+    // The group's working point (m³/h, m): the operating point on the system
+    // curve with a static head, else the duty flow on the pumps' curve.
+    std::optional<hydraulics::Point> working;
+    std::optional<double> efficiency;    // each pump's, %, at the working point
+    std::optional<double> shaftPower;    // each pump's, kW
+    std::optional<double> npshRequired;  // each pump's, m
+    std::optional<bool> inPreferredRegion;
+    std::optional<double> speed;  // r/min that meets the duty point, when wanted and met
+};
+
 // One pump of the kind, with the figures it is ranked by.
 struct RankedPump {
     int makerPosition = 0;  // the maker's place in the kind's list
     std::string maker;
-    records::PumpRow row;  // ranges "0.0"; row.match is always set
-    // The pump's head at the duty flow, on the line from (流量1, 扬程1) to
-    // (流量2, 扬程2), minus the duty head, in percent of the duty head (the
-    // higher head for a flat range); not a number when the duty head is 0.
-    double headDeviation = 0;
-    // Where the duty flow lies in the flow range: 0 at 流量1, 100 at 流量2,
-    // 50 for a flat range.
-    double flowPosition = 0;
+    // Ranges "0.0", the flows in the selection's unit; match (always set)
+    // against each pump's share of the duty point.
+    records::PumpRow row;
+    std::string remark;  // 备注, as read
+    curves::Pump pump;   // the curve, or the range's line, the figures come from
+    Figures figures;
 };
 
 // Why a maker's pumps are missing from the listing.
@@ -50,40 +70,80 @@ struct KindListing {
 inline constexpr int kDefaultTolerance = 10;
 inline constexpr int kMaxTolerance = 50;
 
-// Scans the makers of the kind, in their order, each file checked once.
+// Scans the makers of the kind, in their order, each file checked once, for
+// the duty point (its flow in the selection's unit) and the selection, which
+// duty::problemOf accepts. A pump is listed when its ranges hold each pump's
+// share of the duty point (the flow over N in parallel, the head over N in
+// series), or miss it by no more than the tolerance as the miss is shown; a
+// pump whose ranges run backwards, which nothing fits, never is.
 // goOn(done, total) is asked before each maker; false cancels the scan.
-KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, records::DutyPoint point,
-                       double tolerance, const std::function<bool(int, int)>& goOn = {});
+KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view kind, const duty::DutyPoint& point,
+                       double tolerance, const duty::Selection& selection,
+                       const std::function<bool(int, int)>& goOn = {});
 
-// The default order: fits before near misses; then the smallest absolute
-// head deviation, the flow position nearest 50 %, maker order, record number.
+// The default order: fits before near misses; then the pumps that meet the
+// duty head (a head deviation of 0 or more), those that fall short of it,
+// those without a head deviation; then the smallest absolute head
+// deviation, the flow position nearest 50 %, maker order, record number.
+// Figures are compared as shown.
 bool ranksBefore(const RankedPump& a, const RankedPump& b);
+
+// A figure as shown: rounded to `decimals`, halves away from zero.
+double shown(double figure, int decimals);
 
 // Figures as the listing shows them: "+6.0%", "-3.5%", "0.0%"; "—" when
 // there is no figure.
-std::string deviationText(double percent);
-std::string positionText(double percent);
+std::string deviationText(std::optional<double> percent);
+std::string positionText(std::optional<double> percent);
 // Why a near miss misses, e.g. "流量高于上限 6.0%"; empty for a fit.
 std::string missReason(const records::Match& match);
 
 // "缺少数据文件", "数据文件中没有记录", "数据文件无法读取".
 std::string problemText(FileProblem problem);
 
-// The listing's columns, and a pump's texts in them.
-inline constexpr std::array<std::string_view, 8> kColumns = {"厂家",     "型号",     "流量(m3/h)", "扬程(m)",
-                                                             "功率(kw)", "扬程偏差", "流量位置",   "说明"};
-std::vector<std::string> rowTexts(const RankedPump& pump);
+// The listing's columns. Speed shows only when the speed is wanted.
+enum class Column {
+    Maker,
+    Model,
+    Data,
+    FlowRange,
+    HeadRange,
+    Power,
+    HeadDeviation,
+    FlowPosition,
+    WorkingFlow,
+    WorkingHead,
+    Efficiency,
+    ShaftPower,
+    Npsh,
+    PreferredRegion,
+    Speed,
+    Reason,
+    Remark,
+};
+std::vector<Column> columnsOf(const duty::Selection& selection);
+// A column's header, its unit in it: "流量(m³/h)", "运行点流量(L/s)", "功率(kW)".
+std::string headerText(Column column, duty::FlowUnit unit);
+// A pump's text in a column, flows in the unit: flows and heads with one
+// decimal, percentages with one and a sign where signed, powers with two,
+// speed whole, 高效区 是 or 否; "—" for an unknown figure.
+std::string cellText(const RankedPump& pump, Column column, duty::FlowUnit unit);
+
+// The headers of the columns of a selection, and a pump's texts in them.
+std::vector<std::string> headerTexts(const duty::Selection& selection);
+std::vector<std::string> rowTexts(const RankedPump& pump, const duty::Selection& selection);
 
 // What was searched, as the header line of an export names it.
 struct Terms {
     std::string kind;
-    duty::DutyPoint duty;
+    duty::DutyPoint duty;  // the flow in the selection's unit
     double tolerance = 0;
+    duty::Selection selection;
 };
 
 // The listing as a CSV file (UTF-8 with byte-order mark): a line naming the
-// kind, duty point and tolerance, the column headers, then the pumps in the
-// order given.
+// kind, duty point, tolerance and selection, the column headers, then the
+// pumps in the order given.
 std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps);
 
 }  // namespace pumpsel::ranking

@@ -9,11 +9,23 @@
 
 namespace pumpsel::records {
 
+namespace {
+constexpr std::string_view kScannedKeys[] = {catalogue::kModelKey, catalogue::kFlow1Key, catalogue::kFlow2Key,
+                                             catalogue::kHead1Key, catalogue::kHead2Key, catalogue::kPowerKey};
+constexpr std::size_t kScannedCount = std::size(kScannedKeys);
+
+// The record's own keys, then the further ones.
+std::vector<std::string_view> keysToRead(std::span<const std::string_view> furtherKeys) {
+    std::vector<std::string_view> keys(std::begin(kScannedKeys), std::end(kScannedKeys));
+    keys.insert(keys.end(), furtherKeys.begin(), furtherKeys.end());
+    return keys;
+}
+}  // namespace
+
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
-                            const std::function<void(const ScannedRecord&)>& onRecord) {
-    static constexpr std::string_view kKeys[] = {catalogue::kModelKey, catalogue::kFlow1Key, catalogue::kFlow2Key,
-                                                 catalogue::kHead1Key, catalogue::kHead2Key, catalogue::kPowerKey};
-    ini::Snapshot snapshot(dataFile, kKeys);
+                            const std::function<void(const ScannedRecord&)>& onRecord,
+                            std::span<const std::string_view> furtherKeys) {
+    ini::Snapshot snapshot(dataFile, keysToRead(furtherKeys));
     ScannedRecord record;
     return catalogue::enumerate(
         [&](int n) {
@@ -26,6 +38,7 @@ catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::fu
             record.head1 = values[3];
             record.head2 = values[4];
             record.power = values[5];
+            record.further = std::span(values).subspan(kScannedCount);
             return std::string(record.model);
         },
         [&](int, const std::string&) { onRecord(record); });
@@ -83,18 +96,13 @@ Match matchOf(const ScannedRecord& record, DutyPoint point) {
 }
 
 std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
-                               const std::function<void(int)>& onTry, double tolerance) {
+                               const std::function<void(int)>& onTry) {
     const auto range = form == RangeForm::OneDecimal ? formattedRange : joinedRange;
     std::vector<PumpRow> rows;
     scan(dataFile, onTry, [&](const ScannedRecord& r) {
-        std::optional<Match> match;
-        if (point) {
-            if (tolerance <= 0 && !fits(r, *point)) return;  // the search's case, without the arithmetic
-            match = matchOf(r, *point);
-            if (!match->fits && !(match->largestMiss() <= tolerance)) return;
-        }
+        if (point && !fits(r, *point)) return;
         rows.push_back({r.number, std::string(r.model), range(r.flow1, r.flow2), range(r.head1, r.head2),
-                        std::string(r.power), match});
+                        std::string(r.power), point ? std::optional(matchOf(r, *point)) : std::nullopt});
     });
     return rows;
 }

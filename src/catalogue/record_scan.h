@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,15 +19,18 @@ namespace pumpsel::records {
 struct ScannedRecord {
     int number = 0;
     std::string_view model, flow1, flow2, head1, head2, power;
+    std::span<const std::string> further{};  // the values of the scan's further keys, in their order
 };
 
 // Reads records 1, 2, ... and stops at the first whose model reads
 // "unknown" (a missing section or key, or the stored text), or after record
-// 32767. The model, flows, heads and power are read for every number tried. onTry(n) is called
+// 32767. The model, flows, heads and power, and the further keys given, are
+// read for every number tried, in one pass over the file. onTry(n) is called
 // for every record number tried, the final missing one included;
 // onRecord(record) for every record found.
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
-                            const std::function<void(const ScannedRecord&)>& onRecord);
+                            const std::function<void(const ScannedRecord&)>& onRecord,
+                            std::span<const std::string_view> furtherKeys = {});
 
 // The unbroken run of records 1, 2, ..., n of a maker data file: n is the
 // number of the last record before the first missing model (0 when record 1
@@ -79,10 +83,9 @@ struct PumpRow {
 };
 
 // The pumps of a maker data file in record order: every record of the scan,
-// or with a duty point those that fit it and, with a tolerance above 0 (a
-// percentage), those that miss it by no more than the tolerance. onTry(n)
-// is called for every record number tried, as scan() calls it.
+// or with a duty point those that fit it. onTry(n) is called for every
+// record number tried, as scan() calls it.
 std::vector<PumpRow> listPumps(const std::filesystem::path& dataFile, std::optional<DutyPoint> point, RangeForm form,
-                               const std::function<void(int)>& onTry = {}, double tolerance = 0);
+                               const std::function<void(int)>& onTry = {});
 
 }  // namespace pumpsel::records

@@ -6,8 +6,8 @@
 #include "storage/numbers.h"
 #include "storage/terminal_text.h"
 #include "tools/command_line.h"
+#include "tools/selection_options.h"
 
-#include <charconv>
 #include <optional>
 
 namespace pumpsel::tool {
@@ -18,12 +18,7 @@ using ranking::kMaxTolerance;
 
 std::optional<int> toleranceOf(const Arguments& args) {
     const std::string* text = args.option("--tolerance");
-    if (!text) return kDefaultTolerance;
-    int value = -1;
-    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (ec != std::errc() || end != text->data() + text->size() || value < 0 || value > kMaxTolerance)
-        return std::nullopt;
-    return value;
+    return text ? wholeNumber(*text, 0, kMaxTolerance) : std::optional<int>(kDefaultTolerance);
 }
 
 bool kindExists(const catalogue::Catalogue& catalogue, std::string_view kind) {
@@ -53,23 +48,39 @@ std::string tabbed(const std::vector<std::string>& texts) {
     return line + "\n";
 }
 
-int runSearch(const Arguments& args) {
+// What the arguments ask for, or why they cannot be searched (error not empty).
+struct SearchRequest {
+    std::optional<ranking::Terms> terms;
+    std::string error;
+};
+
+SearchRequest requestOf(const Arguments& args) {
     const auto& a = args.positional;
     const std::optional<int> tolerance = toleranceOf(args);
-    if (!tolerance)
-        return failWith(kCannotRun,
-                        "search: the tolerance is a whole number from 0 to " + std::to_string(kMaxTolerance));
+    if (!tolerance) return {{}, "the tolerance is a whole number from 0 to " + std::to_string(kMaxTolerance)};
     for (const std::string& value : {a[2], a[3]})
-        if (!duty::isHoldable(value))
-            return failWith(kCannotRun, "search: \"" + value + "\" is not a number single precision can hold");
-    const catalogue::Catalogue catalogue(files::pathFromUtf8(a[0]));
+        if (!duty::isHoldable(value)) return {{}, "\"" + value + "\" is not a number single precision can hold"};
+    const auto point = *duty::DutyPoint::holdable(a[2], a[3]);
+    const SelectionRequest selection = selectionOf(args, point.head());
+    if (!selection.error.empty()) return {{}, selection.error};
+    const bool needsPositive = selection.selection.staticHead || selection.selection.speed;
+    if (needsPositive && !(point.flow() > 0 && point.head() > 0))
+        return {{}, "the system curve and the speed need a positive Q and H"};
+    return {ranking::Terms{a[1], point, static_cast<double>(*tolerance), selection.selection}, {}};
+}
+
+int runSearch(const Arguments& args) {
+    const SearchRequest request = requestOf(args);
+    if (!request.terms) return failWith(kCannotRun, "search: " + request.error);
+    const ranking::Terms& terms = *request.terms;
+    const catalogue::Catalogue catalogue(files::pathFromUtf8(args.positional[0]));
     if (!files::isRegularFile(catalogue.indexPath()))
         return failWith(kCannotRun, "search: no catalogue index at " + displayPath(catalogue.indexPath()));
-    if (!kindExists(catalogue, a[1])) return failWith(kCannotRun, "search: the catalogue has no kind \"" + a[1] + "\"");
+    if (!kindExists(catalogue, terms.kind))
+        return failWith(kCannotRun, "search: the catalogue has no kind \"" + terms.kind + "\"");
 
-    const ranking::Terms terms{a[1], *duty::DutyPoint::holdable(a[2], a[3]), static_cast<double>(*tolerance)};
     const ranking::KindListing listing =
-        ranking::searchKind(catalogue, terms.kind, terms.duty.values(), terms.tolerance);
+        ranking::searchKind(catalogue, terms.kind, terms.duty, terms.tolerance, terms.selection);
     for (const auto& maker : listing.unread)
         printError("maker " + std::to_string(maker.position) + " " + terminal::escapedControls(maker.maker) + " (" +
                    terminal::escapedControls(maker.fileName) + "): " + std::string(problemWords(maker.problem)));
@@ -78,8 +89,8 @@ int runSearch(const Arguments& args) {
         for (const auto& pump : listing.pumps) pumps.push_back(&pump);
         print(ranking::csvText(terms, pumps));
     } else {
-        std::string text = tabbed(std::vector<std::string>(ranking::kColumns.begin(), ranking::kColumns.end()));
-        for (const auto& pump : listing.pumps) text += tabbed(ranking::rowTexts(pump));
+        std::string text = tabbed(ranking::headerTexts(terms.selection));
+        for (const auto& pump : listing.pumps) text += tabbed(ranking::rowTexts(pump, terms.selection));
         print(text);
     }
     if (!listing.pumps.empty()) return kDone;
@@ -91,15 +102,25 @@ int runSearch(const Arguments& args) {
 const Command& searchCommand() {
     static const Command command{
         "search",
-        "search CATALOGUE_DIR KIND Q H [--tolerance P] [--csv]",
+        "search CATALOGUE_DIR KIND Q H [--tolerance P] [--static-head HS] [--pumps N] [--series] [--speed] "
+        "[--units L/s] [--csv]",
         "Lists every maker's pumps of the kind that fit the duty point (flow Q in m3/h, head H in m), then\n"
         "those that miss it by at most P percent (a whole number from 0 to 50, default 10), ranked as the\n"
         "window 全部厂家选型 ranks them, with its texts: a header line of the column names, then one\n"
-        "tab-separated line per pump. --csv prints the window's CSV export instead. Makers whose data files\n"
-        "give nothing are named on stderr, one line each. Exit 0 with pumps, 1 with none, 2 on bad\n"
-        "arguments, a missing catalogue or an unknown kind.\n",
-        {"--csv"},
-        {"--tolerance"},
+        "tab-separated line per pump. A pump's figures (head deviation, working point, efficiency, shaft\n"
+        "power, NPSH, preferred region) come from its curve (曲线流量, 曲线扬程, ...) where it has one, else\n"
+        "from the line of its range; \"—\" where its data give none.\n"
+        "  --static-head HS  the working point is where the pumps meet the system curve\n"
+        "                    HS + (H - HS)(q/Q)^2 (0 <= HS < H), not the duty flow on the pump curve\n"
+        "  --pumps N         N identical pumps (1 to 6) in parallel, or in series with --series; each pump's\n"
+        "                    ranges are matched against its share of the duty point\n"
+        "  --speed           adds the column 转速: the speed in r/min that meets the duty point\n"
+        "  --units L/s       flows typed and shown in L/s (m3/h unless given)\n"
+        "--csv prints the window's CSV export instead. Makers whose data files give nothing are named on\n"
+        "stderr, one line each. Exit 0 with pumps, 1 with none, 2 on bad arguments, a missing catalogue or\n"
+        "an unknown kind.\n",
+        {"--csv", "--series", "--speed"},
+        {"--tolerance", "--static-head", "--pumps", "--units"},
         4,
         4,
         runSearch};

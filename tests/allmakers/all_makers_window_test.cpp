@@ -100,10 +100,11 @@ TEST_F(AllMakersTest, TheShortcutOpensTheRankedFitsAndNamesTheMakerWithoutFile) 
         // Fits by smallest head deviation, then the near miss after them.
         EXPECT_EQ(column(a, 1), (QStringList{"A-centre", "C-close", "A-high", "C-near"}));
         EXPECT_EQ(column(a, 0), (QStringList{"甲厂", "丙厂", "甲厂", "丙厂"}));
-        EXPECT_EQ(column(a, 2), (QStringList{"50.0 ～ 150.0", "0.0 ～ 200.0", "100.0 ～ 200.0", "50.0 ～ 90.0"}));
-        EXPECT_EQ(column(a, 5), (QStringList{"0.0%", "+0.5%", "+20.0%", "-30.0%"}));
-        EXPECT_EQ(column(a, 6), (QStringList{"50.0%", "50.0%", "0.0%", "125.0%"}));
-        EXPECT_EQ(column(a, 7), (QStringList{"", "", "", "流量高于上限 10.0%"}));
+        EXPECT_EQ(column(a, 3), (QStringList{"50.0 ～ 150.0", "0.0 ～ 200.0", "100.0 ～ 200.0", "50.0 ～ 90.0"}));
+        // Q lies beyond C-near's range: its line gives no figures there.
+        EXPECT_EQ(column(a, 6), (QStringList{"0.0%", "+0.5%", "+20.0%", "—"}));
+        EXPECT_EQ(column(a, 7), (QStringList{"50.0%", "50.0%", "0.0%", "—"}));
+        EXPECT_EQ(column(a, 14), (QStringList{"", "", "", "流量高于上限 10.0%"}));
         const QModelIndex near = a->table->model()->index(3, 1);
         EXPECT_EQ(near.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
         EXPECT_FALSE(a->table->model()->index(0, 1).data(Qt::ForegroundRole).isValid());
@@ -141,8 +142,8 @@ TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
         // A click on a header sorts by that column, the figures by value.
         const QHeaderView* header = a->table->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(6) + 5, header->height() / 2));
-        EXPECT_EQ(column(a, 6), (QStringList{"0.0%", "50.0%", "50.0%", "125.0%"}));
+                          QPoint(header->sectionViewportPosition(7) + 5, header->height() / 2));
+        EXPECT_EQ(column(a, 7), (QStringList{"0.0%", "50.0%", "50.0%", "—"}));
         EXPECT_EQ(column(a, 1).first(), "A-high");
 
         // The chart draws the rows in the order shown and follows the selection, and back.
@@ -214,12 +215,13 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
     });
     EXPECT_EQ(readBytes(folder / "out.csv"),
               "\xEF\xBB\xBF"
-              "水泵类型,离心泵,流量Q(m3/h),100,扬程H(m),50,容差,10%\r\n"
-              "厂家,型号,流量(m3/h),扬程(m),功率(kw),扬程偏差,流量位置,说明\r\n"
-              "甲厂,A-centre,50.0 ～ 150.0,60.0 ～ 40.0,1.5,0.0%,50.0%,\r\n"
-              "丙厂,C-close,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,\r\n"
-              "甲厂,A-high,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,\r\n"
-              "丙厂,C-near,50.0 ～ 90.0,60.0 ～ 40.0,1.5,-30.0%,125.0%,流量高于上限 10.0%\r\n");
+              "水泵类型,离心泵,流量Q(m³/h),100,扬程H(m),50,容差,10%\r\n"
+              "厂家,型号,数据,流量(m³/h),扬程(m),功率(kW),扬程偏差,流量位置,运行点流量(m³/h),运行点扬程(m),效率(%),"
+              "轴功率(kW),汽蚀余量(m),高效区,说明,备注\r\n"
+              "甲厂,A-centre,范围,50.0 ～ 150.0,60.0 ～ 40.0,1.5,0.0%,50.0%,100.0,50.0,—,—,—,—,,A-centre 的备注\r\n"
+              "丙厂,C-close,范围,0.0 ～ 200.0,70.0 ～ 30.5,1.5,+0.5%,50.0%,100.0,50.3,—,—,—,—,,C-close 的备注\r\n"
+              "甲厂,A-high,范围,100.0 ～ 200.0,60.0 ～ 40.0,1.5,+20.0%,0.0%,100.0,60.0,—,—,—,—,,A-high 的备注\r\n"
+              "丙厂,C-near,范围,50.0 ～ 90.0,60.0 ～ 40.0,1.5,—,—,—,—,—,—,—,—,流量高于上限 10.0%,C-near 的备注\r\n");
     // Twice the pixels: the selected first row, A-centre, in red at flow 60
     // (head 60 - 0.2·10 = 58), the duty point's green diamond at (100, 50).
     const QImage chart(QString::fromStdU16String((folder / "out.png").u16string()));

@@ -1,5 +1,7 @@
 // Selection across the makers of a kind: what is listed, in which order,
-// with which figures, and which makers could not be read.
+// with which figures, and which makers could not be read. Figures of range
+// records are worked out by hand; those of curves with scipy 1.10
+// (PchipInterpolator, brentq), as the comments say.
 #include "catalogue/kind_search.h"
 #include "storage/gbk.h"
 #include "support/temp_dir.h"
@@ -38,13 +40,19 @@ struct ThreeMakers {
                  record(1, "B-centre", "0", "200", "70", "30") +           // head 50: deviation 0, position 50
                      record(2, "B-near", "50", "90", "60", "40") +         // Q above 流量2 by 10 %
                      record(3, "B-far", "50", "89", "60", "40") +          // 11 %: beyond a 10 % tolerance
-                     record(4, "B-reversed", "150", "50", "60", "40") +    // never fits: 流量1 > 流量2
+                     record(4, "B-reversed", "105", "95", "60", "40") +    // never fits: 流量1 > 流量2
                      record(5, "B-low-head", "50", "150", "47.5", "40"));  // H above 扬程1 by 5 %
         writeGbk(dir, "txt/c.dat", "; no records\r\n");
         writeGbk(dir, "txt/e.dat", record(1, "E", "0", "1", "1", "0"));
     }
     TempDir dir;
 };
+
+ranking::KindListing search(const TempDir& dir, const std::string& flow, const std::string& head, double tolerance,
+                            const duty::Selection& selection = {}) {
+    return ranking::searchKind(catalogue::Catalogue(dir.path()), "离心泵", *duty::DutyPoint::holdable(flow, head),
+                               tolerance, selection);
+}
 
 std::vector<std::string> listed(const ranking::KindListing& listing) {
     std::vector<std::string> out;
@@ -54,16 +62,18 @@ std::vector<std::string> listed(const ranking::KindListing& listing) {
 
 }  // namespace
 
+// A range of one flow (A-flat) has no line: its head deviation is unknown,
+// and it goes after the fits that have one.
 TEST(KindSearch, FitsThenNearMissesInRankOrderWithTheirFigures) {
     ThreeMakers cat;
-    const catalogue::Catalogue catalogue(cat.dir.path());
-    const auto fitsOnly = ranking::searchKind(catalogue, "离心泵", {100, 50}, 0);
-    EXPECT_EQ(listed(fitsOnly), (std::vector<std::string>{"A-centre", "B-centre", "A-flat", "A-high"}));
+    const auto fitsOnly = search(cat.dir, "100", "50", 0);
+    EXPECT_EQ(listed(fitsOnly), (std::vector<std::string>{"A-centre", "B-centre", "A-high", "A-flat"}));
     EXPECT_EQ(fitsOnly.makers, 5);
 
-    const auto withMisses = ranking::searchKind(catalogue, "离心泵", {100, 50}, 10);
+    // B-reversed misses by 5 % on either side of its backward range: nothing fits it, it is left out.
+    const auto withMisses = search(cat.dir, "100", "50", 10);
     EXPECT_EQ(listed(withMisses),
-              (std::vector<std::string>{"A-centre", "B-centre", "A-flat", "A-high", "B-low-head", "B-near"}));
+              (std::vector<std::string>{"A-centre", "B-centre", "A-high", "A-flat", "B-low-head", "B-near"}));
     const auto& near = withMisses.pumps[5];
     EXPECT_FALSE(near.row.match->fits);
     EXPECT_EQ(ranking::missReason(*near.row.match), "流量高于上限 10.0%");
@@ -72,16 +82,99 @@ TEST(KindSearch, FitsThenNearMissesInRankOrderWithTheirFigures) {
     EXPECT_EQ(near.maker, "乙厂");
     EXPECT_EQ(near.row.flowRange, "50.0 ～ 90.0");
     EXPECT_EQ(near.row.number, 2);
+    // Q 100 lies beyond B-near's range 50 to 90: its line says nothing there.
+    EXPECT_EQ(ranking::deviationText(near.figures.headDeviation), "—");
+    EXPECT_EQ(ranking::positionText(near.figures.flowPosition), "—");
 
-    const auto& high = withMisses.pumps[3];
-    EXPECT_EQ(ranking::deviationText(high.headDeviation), "+20.0%");
-    EXPECT_EQ(ranking::positionText(high.flowPosition), "0.0%");
-    EXPECT_EQ(ranking::deviationText(withMisses.pumps[2].headDeviation), "+10.0%");  // flat: the higher head
-    EXPECT_EQ(ranking::positionText(withMisses.pumps[2].flowPosition), "50.0%");
-    EXPECT_EQ(ranking::deviationText(withMisses.pumps[4].headDeviation), "-12.5%");
-    const auto noHead = ranking::searchKind(catalogue, "离心泵", {0.5f, 0}, 0);
+    const auto& high = withMisses.pumps[2];
+    EXPECT_EQ(ranking::deviationText(high.figures.headDeviation), "+20.0%");
+    EXPECT_EQ(ranking::positionText(high.figures.flowPosition), "0.0%");
+    EXPECT_EQ(ranking::deviationText(withMisses.pumps[3].figures.headDeviation), "—");  // flat
+    EXPECT_EQ(ranking::positionText(withMisses.pumps[3].figures.flowPosition), "50.0%");
+    // B-low-head, Q within its range: the line 47.5 → 40 over 50 → 150 gives 43.75 m at 100.
+    EXPECT_EQ(ranking::deviationText(withMisses.pumps[4].figures.headDeviation), "-12.5%");
+    const auto noHead = search(cat.dir, "0.5", "0", 0);
     ASSERT_EQ(listed(noHead), std::vector<std::string>{"E"});
-    EXPECT_EQ(ranking::deviationText(noHead.pumps[0].headDeviation), "—");
+    EXPECT_EQ(ranking::deviationText(noHead.pumps[0].figures.headDeviation), "—");
+}
+
+// Q 100, H 50. Deviations by hand from the line between the range's corners.
+TEST(KindSearch, RanksOnTheFiguresAsShownAndPutsPumpsShortOfTheHeadAfterThoseThatMeetIt) {
+    TempDir dir;
+    writeGbk(dir, "txt/bump.dat", "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n");
+    writeGbk(dir, "txt/a.dat",
+             record(1, "short-centre", "50", "150", "57.5", "37.5") +       // 47.5 m at Q: -5.0 %, position 50
+                 record(2, "meets-edge", "100", "200", "52.5", "40") +      // 52.5 m: +5.0 %, position 0
+                 record(3, "low-edge", "100", "200", "50.98", "40") +       // 50.98 m: +1.96 % shows +2.0 %, position 0
+                 record(4, "high-centre", "50", "150", "61.02", "41.02") +  // 51.02 m: +2.04 % shows +2.0 %, 50
+                 record(5, "miss-17", "50", "82.96", "60", "40"));          // Q above 流量2 by 17.04 %, shown 17.0 %
+    const auto fits = search(dir, "100", "50", 0);
+    EXPECT_EQ(listed(fits), (std::vector<std::string>{"high-centre", "low-edge", "meets-edge", "short-centre"}));
+    EXPECT_EQ(ranking::deviationText(fits.pumps[1].figures.headDeviation), "+2.0%");
+    EXPECT_EQ(ranking::deviationText(fits.pumps[3].figures.headDeviation), "-5.0%");
+
+    // The miss is compared as shown: 17.0 % is within a tolerance of 17.
+    const auto within17 = search(dir, "100", "50", 17);
+    ASSERT_EQ(within17.pumps.size(), 5u);
+    EXPECT_EQ(within17.pumps[4].row.model, "miss-17");
+    EXPECT_EQ(ranking::missReason(*within17.pumps[4].row.match), "流量高于上限 17.0%");
+    EXPECT_EQ(search(dir, "100", "50", 16).pumps.size(), 4u);
+}
+
+// 甲厂: C1, a curve (as in the README), and R1, a range; 乙厂: C2, a curve
+// whose range misses each pump's share of the duty point by 10 % but whose
+// curve covers it. Two pumps in parallel for Q 40, H 30 over Hs 10: each
+// pump's share is 20 m³/h at 30 m.
+TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParallelPumpsAndSpeed) {
+    TempDir dir;
+    writeGbk(dir, "txt/bump.dat",
+             "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n");
+    writeGbk(dir, "txt/a.dat",
+             "[1]\r\n型号=C1\r\n流量1=10\r\n流量2=30\r\n扬程1=40\r\n扬程2=27\r\n功率=3.3\r\n备注=单级, 卧式\r\n"
+             "曲线流量=0,10,20,30,40\r\n曲线扬程=42,40,35,27,15\r\n曲线效率=0,50,70,65,50\r\n"
+             "曲线功率=1.2,2.0,2.7,3.2,3.4\r\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\r\n转速=2900\r\n"
+             "[2]\r\n型号=R1\r\n流量1=15\r\n流量2=25\r\n扬程1=34\r\n扬程2=26\r\n功率=2.2\r\n备注=\r\n");
+    writeGbk(dir, "txt/b.dat",
+             "[1]\r\n型号=C2\r\n流量1=22\r\n流量2=35\r\n扬程1=40\r\n扬程2=30\r\n功率=4\r\n备注=备用\r\n"
+             "曲线流量=0,15,30,45\r\n曲线扬程=45,42,36,26\r\n");
+    const duty::Selection selection{10.0, {2, false}, true, duty::FlowUnit::CubicMetresPerHour};
+    const auto listing = search(dir, "40", "30", 10, selection);
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& pump : listing.pumps) rows.push_back(ranking::rowTexts(pump, selection));
+    EXPECT_EQ(ranking::headerTexts(selection),
+              (std::vector<std::string>{"厂家", "型号", "数据", "流量(m³/h)", "扬程(m)", "功率(kW)", "扬程偏差",
+                                        "流量位置", "运行点流量(m³/h)", "运行点扬程(m)", "效率(%)", "轴功率(kW)",
+                                        "汽蚀余量(m)", "高效区", "转速(r/min)", "说明", "备注"}));
+    // R1 by hand: the line 34 → 26 over 15 → 25 gives 30 m at 20, a 0.0 % deviation, position 50 %;
+    // the pair's curve 46 − 0.4q meets 10 + 20(q/40)² at q = 40, h = 30; the parabola 30(q/40)²
+    // meets it there too, so the speed ratio is 1, but R1 has no 转速.
+    // C1 by scipy: H₁(20) = 35 (+16.7 %), operating point 43.645 m³/h at 33.811 m, each pump at
+    // 21.822 m³/h: η 69.77 %, 2.8071 kW, NPSH 1.955 m, 1.091 of the BEP flow 20; speed ratio
+    // 0.93739, 2718.4 r/min.
+    // C2 by scipy: H₁(20) = 40.407 (+34.7 %); operating point 48.006 m³/h at 38.807 m; no
+    // efficiency or power known; speed ratio 0.874, but no 转速.
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{
+                        {"甲厂", "R1", "范围", "15.0 ～ 25.0", "34.0 ～ 26.0", "2.2", "0.0%", "50.0%", "40.0", "30.0",
+                         "—", "—", "—", "—", "—", "", ""},
+                        {"甲厂", "C1", "曲线", "10.0 ～ 30.0", "40.0 ～ 27.0", "3.3", "+16.7%", "50.0%", "43.6", "33.8",
+                         "69.8", "2.81", "2.0", "是", "2718", "", "单级, 卧式"},
+                        {"乙厂", "C2", "曲线", "22.0 ～ 35.0", "40.0 ～ 30.0", "4", "+34.7%", "—", "48.0", "38.8", "—",
+                         "—", "—", "—", "—", "流量低于下限 10.0%", "备用"}}));
+    ASSERT_EQ(listing.pumps.size(), 3u);
+    EXPECT_NEAR(*listing.pumps[1].figures.speed, 2718.435862198982, 1e-6);
+    EXPECT_NEAR(listing.pumps[1].figures.working->flow, 43.64456828082169, 1e-9);
+
+    // The same in L/s (Q 40 m³/h = 11.1 L/s): flows taken and shown in L/s, the rest alike.
+    const duty::Selection litres{10.0, {2, false}, false, duty::FlowUnit::LitresPerSecond};
+    const auto inLitres = search(dir, "11.111111111111111", "30", 10, litres);
+    ASSERT_EQ(inLitres.pumps.size(), 3u);
+    const auto c1 = ranking::rowTexts(inLitres.pumps[1], litres);
+    EXPECT_EQ(ranking::headerTexts(litres)[3], "流量(L/s)");
+    EXPECT_EQ(ranking::headerTexts(litres)[8], "运行点流量(L/s)");
+    EXPECT_EQ(ranking::headerTexts(litres).size(), 16u);  // no speed column
+    EXPECT_EQ(c1[3], "2.8 ～ 8.3");                       // 10/3.6 and 30/3.6
+    EXPECT_EQ(c1[6], "+16.7%");
+    EXPECT_EQ(c1[8], "12.1");  // 43.645/3.6
 }
 
 TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
@@ -91,7 +184,7 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
              "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n"
              "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat.folder\r\n6=己厂\r\n6file=..\\x."
              "dat\r\n");
-    const auto listing = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0);
+    const auto listing = search(cat.dir, "100", "50", 0);
     ASSERT_EQ(listing.unread.size(), 4u);
     EXPECT_EQ(listing.unread[0].maker, "丙厂");
     EXPECT_EQ(listing.unread[0].problem, ranking::FileProblem::Empty);
@@ -103,11 +196,11 @@ TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
 
     // Cancelled at the first question: the helper thread may have scanned
     // makers by then (a later question may never come when it scans them all).
-    const auto cancelled =
-        ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵", {100, 50}, 0, [&](int, int total) {
-            EXPECT_EQ(total, 6);
-            return false;
-        });
+    const auto cancelled = ranking::searchKind(catalogue::Catalogue(cat.dir.path()), "离心泵",
+                                               *duty::DutyPoint::holdable("100", "50"), 0, {}, [&](int, int total) {
+                                                   EXPECT_EQ(total, 6);
+                                                   return false;
+                                               });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_TRUE(cancelled.pumps.empty());
 }
