@@ -10,8 +10,8 @@
 #include "results/results_window.h"
 #include "scale_catalogue.h"
 #include "selection/selection_window.h"
-#include "storage/file_ops.h"
 #include "storage/profile.h"
+#include "timing.h"
 #include "ui/list_view.h"
 #include "viewers/text_viewer.h"
 
@@ -29,48 +29,18 @@
 #include <cstring>
 #include <fstream>
 
-using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
+using pumpsel::bench::Clock;
+using pumpsel::bench::floorMs;
+using pumpsel::bench::median;
+using pumpsel::bench::ms;
 
 namespace {
-
-double ms(Clock::time_point from, Clock::time_point to) {
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
-}
-
-// One plain read and line split of the files: what no implementation can avoid.
-double floorMs(const std::vector<fs::path>& files) {
-    std::vector<double> times;
-    for (int run = 0; run < 7; ++run) {
-        const auto start = Clock::now();
-        std::size_t lines = 0;
-        for (const auto& file : files) {
-            std::string bytes;
-            pumpsel::files::readWholeFile(file, bytes);
-            std::vector<std::string_view> split;
-            const char* at = bytes.data();
-            const char* end = at + bytes.size();
-            while (const void* lf = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
-                split.emplace_back(at, static_cast<const char*>(lf) - at);
-                at = static_cast<const char*>(lf) + 1;
-            }
-            lines += split.size();
-        }
-        times.push_back(ms(start, Clock::now()));
-        if (lines == 0) std::puts("(no lines?)");
-    }
-    return median(times);
 }
 
 // Notes the moment a window of type W first appears, then runs `inside` on

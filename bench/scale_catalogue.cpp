@@ -10,7 +10,45 @@
 
 namespace pumpsel::bench {
 
-void writeMakerFile(const std::filesystem::path& file, int records) {
+namespace {
+
+// Seven numbers to 0.1, as makers write them.
+template <class F>
+std::string pointList(const F& valueAt) {
+    std::string text;
+    for (int i = 0; i < 7; ++i) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%s%.1f", i ? "," : "", valueAt(i));
+        text += entry;
+    }
+    return text;
+}
+
+// A curve through the range's corners, as the demo catalogue's: flows from
+// shut-off to 1.25 × 流量2, the head a parabola through (流量1, 扬程1) and
+// (流量2, 扬程2), the efficiency best at the range's middle (e·x·(2 − x)
+// in x = q / q_best), the NPSH rising with the flow, the shaft power ρgqH/η
+// (at shut-off the power at the first flow) in two records of three.
+std::string curveKeys(int n, double flow1, double flow2, double head1, double head2) {
+    const double k = (head1 - head2) / (flow2 * flow2 - flow1 * flow1), shutOff = head1 + k * flow1 * flow1;
+    const double best = (flow1 + flow2) / 2, bestEfficiency = 70 + n % 15;
+    const auto flow = [&](int i) { return 1.25 * flow2 * i / 6; };
+    const auto head = [&](int i) { return shutOff - k * flow(i) * flow(i); };
+    const auto efficiency = [&](int i) { return bestEfficiency * flow(i) / best * (2 - flow(i) / best); };
+    const auto power = [&](int i) {
+        const int at = std::max(i, 1);
+        return 9.81 * flow(at) / 3600 * head(at) / (efficiency(at) / 100);
+    };
+    std::string keys = "曲线流量=" + pointList(flow) + "\r\n曲线扬程=" + pointList(head) +
+                       "\r\n曲线效率=" + pointList(efficiency) +
+                       "\r\n曲线汽蚀余量=" + pointList([&](int i) { return 1.5 + 3 * (i / 6.0) * (i / 6.0); }) + "\r\n";
+    if (n % 3 != 0) keys += "曲线功率=" + pointList(power) + "\r\n";
+    return keys + "转速=2900\r\n";
+}
+
+}  // namespace
+
+void writeMakerFile(const std::filesystem::path& file, int records, RecordForm form) {
     std::mt19937 rng(20261207);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const char* remarks[] = {
@@ -29,6 +67,7 @@ void writeMakerFile(const std::filesystem::path& file, int records) {
                       "功率=%.1f\r\n备注=%s\r\n",
                       n, 50 + n % 150, 32 + n % 90, 125 + n % 200, flow1, flow2, head1, head2, power, remarks[n % 4]);
         text << line;
+        if (form == RecordForm::Curve) text << curveKeys(n, flow1, flow2, head1, head2);
     }
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -63,6 +102,19 @@ void copyDemoPictures(const std::filesystem::path& images, int count) {
 }  // namespace
 
 std::string wideFileName(int maker) { return maker == 1 ? "scale.dat" : "wide" + std::to_string(maker) + ".dat"; }
+
+std::vector<std::filesystem::path> writeCurveCatalogue(const std::filesystem::path& root, int makers, int records) {
+    std::string index = "[种类]\r\n1=" + std::string(kCurveKind) + "\r\n[" + std::string(kCurveKind) + "]\r\n";
+    std::vector<std::filesystem::path> files;
+    for (int m = 1; m <= makers; ++m) {
+        const std::string n = std::to_string(m), name = "curve" + n + ".dat";
+        index += n + "=第" + n + "泵业有限公司\r\n" + n + "file=" + name + "\r\n";
+        files.push_back(root / "txt" / name);
+        writeMakerFile(files.back(), records, RecordForm::Curve);
+    }
+    writeGbk(root / "txt" / "bump.dat", index);
+    return files;
+}
 
 std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
     constexpr int kKinds = 200, kMakers = 100;

@@ -73,10 +73,6 @@ std::string flowText(std::string_view stored, duty::FlowUnit unit) {
     return numbers::formatOneDecimal(static_cast<float>(duty::inUnit(records::singleValue(stored), unit)));
 }
 
-}  // namespace
-
-namespace {
-
 // What one search asks of every record.
 struct Search {
     hydraulics::Duty duty;     // in m³/h and m
@@ -134,7 +130,7 @@ Figures figuresOf(const curves::Pump& pump, const records::Match& match, const S
                     finite(f.shaftPowerKw),
                     finite(f.npshRequired),
                     f.inPreferredRegion,
-                    std::nullopt};  // the speed, when wanted:
+                    std::nullopt};  // the speed, asked for below
     if (search.selection.speed) {
         const hydraulics::SpeedFigures speed =
             hydraulics::speedForDuty(pump, search.duty.group, search.duty.flow, search.duty.head);

@@ -94,9 +94,10 @@ TEST_F(PumpselIniOnWindows, SearchAndCheckTakeChineseKindsAndFolders) {
     const Ran search = pumpselIni({"search", utf8Of(chinese), "单级单吸离心泵", "25", "20"});
     EXPECT_EQ(search.exitCode, 0u) << search.err;
     EXPECT_TRUE(search.out.starts_with("厂家\t型号\t")) << search.out;
-    // The demo's IS65-50-125 runs 15 to 30 m3/h at 22 to 18 m: at 25 m3/h its line gives
-    // 22 - 4 * 10/15 = 19.33 m, 3.3 % below 20 m, and 25 lies at 10/15 = 66.7 % of its range.
-    EXPECT_NE(search.out.find("\n青禾泵业有限公司\tIS65-50-125\t15.0 ～ 30.0\t22.0 ～ 18.0\t3\t-3.3%\t66.7%\t\n"),
+    // The demo's IS65-50-125 runs 15 to 30 m3/h and has a curve with a point at 25 m3/h: 19.63 m,
+    // 1.85 % below 20 m, η 69 % (its best), 1.938 kW, NPSH 2 m; 25 lies at 10/15 = 66.7 % of its range.
+    EXPECT_NE(search.out.find("\n青禾泵业有限公司\tIS65-50-125\t曲线\t15.0 ～ 30.0\t22.0 ～ 18.0\t3\t-1.9%\t66.7%\t"
+                              "25.0\t19.6\t69.0\t1.94\t2.0\t是\t\t转速2900r/min，"),
               std::string::npos)
         << search.out;
 
