@@ -94,20 +94,15 @@ Search searchOf(const duty::DutyPoint& point, double tolerance, duty::Selection 
     return {duty, share, tolerance, selection};
 }
 
-// curves::kStoredKeys holds the record's own keys, as the scan reads them,
-// then the curve's.
-constexpr std::size_t kOwnKeys = 6;
-static_assert(curves::kStoredKeys[0] == catalogue::kModelKey &&
-              curves::kStoredKeys[kOwnKeys - 1] == catalogue::kPowerKey);
-
-// The curve keys of a record, then its remark: read with the record's own.
+// The curve's keys, then the remark: read with the record's own.
 constexpr auto kFurtherKeys = [] {
-    std::array<std::string_view, curves::kStoredKeys.size() - kOwnKeys + 1> keys{};
-    std::copy(curves::kStoredKeys.begin() + kOwnKeys, curves::kStoredKeys.end(), keys.begin());
+    std::array<std::string_view, curves::kCurveKeys.size() + 1> keys{};
+    std::copy(curves::kCurveKeys.begin(), curves::kCurveKeys.end(), keys.begin());
     keys.back() = catalogue::kRemarkKey;
     return keys;
 }();
 
+// The record as the hydraulics read it: its own values, then the curve's.
 curves::StoredPump storedPump(const records::ScannedRecord& r) {
     const auto& f = r.further;
     return {r.model, r.flow1, r.flow2, r.head1, r.head2, r.power, f[0], f[1], f[2], f[3], f[4], f[5]};

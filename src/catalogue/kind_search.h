@@ -138,7 +138,7 @@ struct Terms {
     std::string kind;
     duty::DutyPoint duty;  // the flow in the selection's unit
     double tolerance = 0;
-    duty::Selection selection;
+    duty::Selection selection{};
 };
 
 // The listing as a CSV file (UTF-8 with byte-order mark): a line naming the
