@@ -94,7 +94,7 @@ Search searchOf(const duty::DutyPoint& point, double tolerance, duty::Selection 
     return {duty, share, tolerance, selection};
 }
 
-// The curve's keys, then the remark: read with the record's own.
+// The curve's keys, then the remark: read for the listed records.
 constexpr auto kFurtherKeys = [] {
     std::array<std::string_view, curves::kCurveKeys.size() + 1> keys{};
     std::copy(curves::kCurveKeys.begin(), curves::kCurveKeys.end(), keys.begin());
@@ -161,13 +161,18 @@ struct MakerScan {
 void scanMaker(MakerScan& maker, const Search& search) {
     if ((maker.problem = fileProblem(maker.file))) return;
     int tried = 0;  // a file whose first try finds nothing holds no records
+    std::vector<int> listed;
     records::scan(
         maker.file, [&](int) { ++tried; },
         [&](const records::ScannedRecord& r) {
-            if (auto ranked = rankedRecord(r, search)) maker.pumps.push_back(std::move(*ranked));
-        },
-        kFurtherKeys);
+            if (isListed(records::matchOf(r, search.share), search.tolerance)) listed.push_back(r.number);
+        });
     if (tried == 1) maker.problem = FileProblem::Empty;
+    // Most records of a kind lie far from the duty point: only the listed
+    // ones read their curve and remark, whose long values cost the most.
+    records::reread(maker.file, listed, kFurtherKeys, [&](const records::ScannedRecord& r) {
+        if (auto ranked = rankedRecord(r, search)) maker.pumps.push_back(std::move(*ranked));
+    });
 }
 
 // The makers' files are scanned by two threads at once where the machine has

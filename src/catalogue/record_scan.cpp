@@ -22,26 +22,40 @@ std::vector<std::string_view> keysToRead(std::span<const std::string_view> furth
 }
 }  // namespace
 
+namespace {
+// Record n's values as the snapshot reads them.
+const ScannedRecord& recordOf(ini::Snapshot& snapshot, int n, ScannedRecord& record) {
+    const auto& values = snapshot.read(catalogue::numberedKey(n));
+    record.number = n;
+    record.model = values[0];
+    record.flow1 = values[1];
+    record.flow2 = values[2];
+    record.head1 = values[3];
+    record.head2 = values[4];
+    record.power = values[5];
+    record.further = std::span(values).subspan(kScannedCount);
+    return record;
+}
+}  // namespace
+
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
-                            const std::function<void(const ScannedRecord&)>& onRecord,
-                            std::span<const std::string_view> furtherKeys) {
-    ini::Snapshot snapshot(dataFile, keysToRead(furtherKeys));
+                            const std::function<void(const ScannedRecord&)>& onRecord) {
+    ini::Snapshot snapshot(dataFile, kScannedKeys);
     ScannedRecord record;
     return catalogue::enumerate(
         [&](int n) {
             if (onTry) onTry(n);
-            const auto& values = snapshot.read(catalogue::numberedKey(n));
-            record.number = n;
-            record.model = values[0];
-            record.flow1 = values[1];
-            record.flow2 = values[2];
-            record.head1 = values[3];
-            record.head2 = values[4];
-            record.power = values[5];
-            record.further = std::span(values).subspan(kScannedCount);
-            return std::string(record.model);
+            return std::string(recordOf(snapshot, n, record).model);
         },
         [&](int, const std::string&) { onRecord(record); });
+}
+
+void reread(const std::filesystem::path& dataFile, std::span<const int> numbers,
+            std::span<const std::string_view> furtherKeys, const std::function<void(const ScannedRecord&)>& onRecord) {
+    if (numbers.empty()) return;
+    ini::Snapshot snapshot(dataFile, keysToRead(furtherKeys));
+    ScannedRecord record;
+    for (const int n : numbers) onRecord(recordOf(snapshot, n, record));
 }
 
 catalogue::Enumeration countRecords(const std::filesystem::path& dataFile) {

@@ -24,13 +24,18 @@ struct ScannedRecord {
 
 // Reads records 1, 2, ... and stops at the first whose model reads
 // "unknown" (a missing section or key, or the stored text), or after record
-// 32767. The model, flows, heads and power, and the further keys given, are
-// read for every number tried, in one pass over the file. onTry(n) is called
-// for every record number tried, the final missing one included;
-// onRecord(record) for every record found.
+// 32767. The model, flows, heads and power are read for every number tried,
+// in one pass over the file. onTry(n) is called for every record number
+// tried, the final missing one included; onRecord(record) for every record
+// found.
 catalogue::Enumeration scan(const std::filesystem::path& dataFile, const std::function<void(int)>& onTry,
-                            const std::function<void(const ScannedRecord&)>& onRecord,
-                            std::span<const std::string_view> furtherKeys = {});
+                            const std::function<void(const ScannedRecord&)>& onRecord);
+
+// Reads the records of the given numbers again, in their order, with the
+// further keys given: a second look at the few records a scan picked out,
+// which costs far less than reading long values for every record.
+void reread(const std::filesystem::path& dataFile, std::span<const int> numbers,
+            std::span<const std::string_view> furtherKeys, const std::function<void(const ScannedRecord&)>& onRecord);
 
 // The unbroken run of records 1, 2, ..., n of a maker data file: n is the
 // number of the last record before the first missing model (0 when record 1
