@@ -30,6 +30,7 @@ struct Group {
     double pumpFlow(double groupFlow) const { return series ? groupFlow : groupFlow / pumps; }
     double groupFlow(double pumpFlow) const { return series ? pumpFlow : pumpFlow * pumps; }
     double groupHead(double pumpHead) const { return series ? pumpHead * pumps : pumpHead; }
+    double pumpHead(double groupHead) const { return series ? groupHead / pumps : groupHead; }
 };
 
 // The group's head at a group flow: H₁(q/N) in parallel, N·H₁(q) in series;

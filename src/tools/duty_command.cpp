@@ -6,8 +6,8 @@
 #include "storage/file_ops.h"
 #include "storage/numbers.h"
 #include "tools/command_line.h"
+#include "tools/selection_arguments.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -17,55 +17,6 @@ namespace pumpsel::tool {
 namespace {
 
 using hydraulics::SpeedFit;
-
-// A whole number from `lowest` to `highest`, or unknown.
-std::optional<int> wholeNumber(std::string_view text, int lowest, int highest) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < lowest || value > highest) return std::nullopt;
-    return value;
-}
-
-// A number that single precision holds, by the program's number rule.
-std::optional<double> finiteNumber(std::string_view text) {
-    if (!duty::isHoldable(text)) return std::nullopt;
-    return numbers::leadingNumber(text);
-}
-
-// The duty point and group the arguments give, or the reason they do not.
-struct DutyRequest {
-    hydraulics::Duty duty;
-    int record = 0;
-    std::string error;
-};
-
-DutyRequest requestOf(const Arguments& args) {
-    const auto& a = args.positional;
-    DutyRequest r;
-    const std::optional<int> record = wholeNumber(a[1], 1, catalogue::kMaxCounter);
-    const std::optional<double> flow = finiteNumber(a[2]), head = finiteNumber(a[3]);
-    const std::string* staticHead = args.option("--static-head");
-    const std::string* pumps = args.option("--pumps");
-    const std::optional<double> hs = staticHead ? finiteNumber(*staticHead) : std::nullopt;
-    const std::optional<int> n = pumps ? wholeNumber(*pumps, 1, hydraulics::kMaxPumps) : std::optional<int>(1);
-    const duty::Selection selection{hs, {n.value_or(0), args.has("--series")}};
-    if (!record)
-        r.error = "the record number \"" + a[1] + "\" is not a whole number from 1 to " +
-                  std::to_string(catalogue::kMaxCounter);
-    else if (!flow || !(*flow > 0))
-        r.error = "Q \"" + a[2] + "\" is not a positive number";
-    else if (!head || !(*head > 0))
-        r.error = "H \"" + a[3] + "\" is not a positive number";
-    else if ((staticHead && !hs) || duty::problemOf(selection, *head) == duty::SelectionProblem::StaticHead)
-        r.error = "the static head \"" + *staticHead + "\" is not a number from 0 to below H";
-    else if (duty::problemOf(selection, *head) == duty::SelectionProblem::Pumps)
-        r.error = "the number of pumps \"" + *pumps + "\" is not a whole number from 1 to " +
-                  std::to_string(hydraulics::kMaxPumps);
-    if (!r.error.empty()) return r;
-    r.record = *record;
-    r.duty = duty::hydraulicDuty(*flow, *head, selection);
-    return r;
-}
 
 // One key of the output: a number, a word, or unknown.
 struct Field {
@@ -139,7 +90,7 @@ std::string jsonText(const std::vector<Field>& fields) {
 
 int runDuty(const Arguments& args) {
     const std::string& file = args.positional[0];
-    const DutyRequest request = requestOf(args);
+    const DutyRequest request = dutyRequestOf(args, 1);
     if (!request.error.empty()) return failWith(kCannotRun, "duty: " + request.error);
     std::string bytes;
     if (const auto status = files::readWholeFile(files::pathFromUtf8(file), bytes); status != files::ReadStatus::Ok)

@@ -6,6 +6,7 @@
 #include "storage/numbers.h"
 #include "storage/terminal_text.h"
 #include "tools/command_line.h"
+#include "tools/selection_arguments.h"
 
 #include <charconv>
 #include <optional>
@@ -24,13 +25,6 @@ std::optional<int> toleranceOf(const Arguments& args) {
     if (ec != std::errc() || end != text->data() + text->size() || value < 0 || value > kMaxTolerance)
         return std::nullopt;
     return value;
-}
-
-bool kindExists(const catalogue::Catalogue& catalogue, std::string_view kind) {
-    bool found = false;
-    catalogue::enumerate([&](int k) { return catalogue.kindName(k); },
-                         [&](int, const std::string& name) { found = found || name == kind; });
-    return found;
 }
 
 std::string_view problemWords(ranking::FileProblem problem) {
