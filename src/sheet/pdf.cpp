@@ -11,19 +11,27 @@ namespace ui::sheet {
 namespace {
 
 constexpr int kResolution = 600;  // dpi: lines and the chart's curves stay sharp
-const QMarginsF kMarginsMm(18, 12, 15, 12);
 
 pumpsel::Outcome failed(const QSaveFile& file, const std::filesystem::path& path) {
     const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
     std::error_code error;
-    const bool folderExists = std::filesystem::is_directory(folder, error);
-    const pumpsel::Failure failure = !folderExists                                   ? pumpsel::Failure::Missing
-                                     : file.error() == QFileDevice::PermissionsError ? pumpsel::Failure::ReadOnly
-                                                                                     : pumpsel::Failure::System;
+    pumpsel::Failure failure = pumpsel::Failure::System;
+    if (!std::filesystem::is_directory(folder, error))
+        failure = pumpsel::Failure::Missing;
+    else if (std::filesystem::is_directory(path, error))
+        failure = pumpsel::Failure::NotAFile;
+    else if (file.error() == QFileDevice::PermissionsError)
+        failure = pumpsel::Failure::ReadOnly;
     return pumpsel::Outcome::failed(file.errorString().toStdString(), failure);
 }
 
 }  // namespace
+
+// A wider left margin, for binding.
+QPageLayout sheetPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 12, 15, 12),
+                       QPageLayout::Millimeter);
+}
 
 pumpsel::Outcome writeSheetPdf(const SheetContent& content, const std::filesystem::path& path) {
     QSaveFile file(QString::fromStdU16String(path.u16string()));
@@ -31,8 +39,7 @@ pumpsel::Outcome writeSheetPdf(const SheetContent& content, const std::filesyste
     {
         QPdfWriter writer(&file);
         writer.setResolution(kResolution);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm, QPageLayout::Millimeter));
+        writer.setPageLayout(sheetPageLayout());
         writer.setTitle(QStringLiteral("水泵选型计算书 %1 %2").arg(content.pump.maker, content.pump.model));
         writer.setCreator(QStringLiteral("水泵选型"));
         printSheet(writer, content);

@@ -18,6 +18,7 @@
 #include "storage/outcome.h"
 
 #include <QDate>
+#include <QPageLayout>
 #include <QString>
 #include <filesystem>
 #include <optional>
@@ -154,6 +155,10 @@ Built buildSheet(const pumpsel::catalogue::Catalogue& catalogue, const PumpChoic
 // The first kAlternatives rows of the listing, in its order, leaving out
 // the chosen pump (maker place and record number).
 std::vector<Alternative> alternativesFrom(const pumpsel::ranking::KindListing& listing, int maker, int record);
+
+// A4 portrait with the sheet's margins: the PDF's page, and the page a
+// printer is offered first.
+QPageLayout sheetPageLayout();
 
 // Lays the sheet out on A4 portrait pages of the device from its current
 // page on, beginning a new page where a part does not fit; one page as

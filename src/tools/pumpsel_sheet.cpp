@@ -1,7 +1,6 @@
 // pumpsel-sheet: the selection sheet (水泵选型计算书) of one pump at a duty
 // point, as a PDF file.
 #include "catalogue/catalogue.h"
-#include "catalogue/duty_point.h"
 #include "catalogue/kind_search.h"
 #include "sheet/sheet.h"
 #include "storage/file_ops.h"
@@ -105,8 +104,11 @@ int runSheet(const Arguments& args) {
     const std::optional<int> maker = makerPlace(catalogue, a[1], a[2]);
     if (!maker) return failWith(kCannotRun, "the kind " + a[1] + " has no maker \"" + a[2] + "\"");
 
-    const ranking::KindListing listing = ranking::searchKind(
-        catalogue, a[1], duty::DutyPoint::holdable(a[4], a[5])->values(), ranking::kDefaultTolerance);
+    // The ranking compares one pump's ranges: with each pump's share of the duty point.
+    const hydraulics::Group group = duty.duty.group;
+    const records::DutyPoint eachPump{static_cast<float>(group.pumpFlow(duty.duty.flow)),
+                                      static_cast<float>(group.pumpHead(duty.duty.head))};
+    const ranking::KindListing listing = ranking::searchKind(catalogue, a[1], eachPump, ranking::kDefaultTolerance);
     const ui::sheet::Built built =
         ui::sheet::buildSheet(catalogue, {a[1], *maker, duty.record}, options.request, listing);
     if (!built.content)
