@@ -56,7 +56,7 @@ chart::Chart sheetChart(const curves::Pump& pump, const hydraulics::Duty& duty,
     if (pump.bestEfficiencyFlow)
         drawing.bands.push_back({group.groupFlow(*pump.bestEfficiencyFlow * hydraulics::kPreferredLow),
                                  group.groupFlow(*pump.bestEfficiencyFlow * hydraulics::kPreferredHigh), kPreferredLook,
-                                 QStringLiteral("高效区 (70%～120% 最高效率点流量)")});
+                                 QStringLiteral("高效区 70%～120% Qbep")});
     if (duty.staticHead) {
         const hydraulics::SystemCurve system{*duty.staticHead, duty.flow, duty.head};
         drawing.series.push_back({.points = sampled(0, lastFlow,
@@ -89,6 +89,7 @@ chart::Chart sheetChart(const curves::Pump& pump, const hydraulics::Duty& duty,
             {.at = QPointF(working->flow, working->head), .look = kWorkingLook, .name = QStringLiteral("工作点")});
     drawing.bottom = {QStringLiteral("流量 Q (m³/h)"), chart::niceTicks(0, lastFlow)};
     drawing.left = {QStringLiteral("扬程 H (m)"), chart::niceTicks(0, topHead)};
+    drawing.legendPlace = chart::LegendPlace::Below;  // clear of the curves
     return drawing;
 }
 
