@@ -45,7 +45,8 @@ using Row = std::vector<Cell>;
 Cell label(QString text, int span = 1) { return {std::move(text), span, true}; }
 Cell value(QString text, int span = 1) { return {std::move(text), span}; }
 Cell figure(QString text) { return {std::move(text), 1, false, Qt::AlignRight}; }
-Cell centred(QString text, bool isLabel = false) { return {std::move(text), 1, isLabel, Qt::AlignHCenter}; }
+Cell centred(QString text) { return {std::move(text), 1, false, Qt::AlignHCenter}; }
+Cell header(QString text) { return {std::move(text), 1, true, Qt::AlignHCenter}; }
 
 Cell verdictCell(Verdict verdict) {
     Cell cell = centred(verdictText(verdict));
@@ -82,60 +83,87 @@ private:
 };
 
 // A ruled table: rows of cells over columns of the given relative widths.
-Block table(const Measures& m, double width, std::vector<double> columns, std::vector<Row> rows) {
-    double total = 0;
-    for (double c : columns) total += c;
-    for (double& c : columns) c = c / total * width;
-    const double padding = m.mm(kPaddingMm), leading = m.mm(kLeadingMm);
-    // Each cell's rectangle's width, and each row's height: one line, or as many as its longest text needs.
-    auto cellWidths = [columns](const Row& row) {
+// A row is one line high, or as high as its longest text needs.
+class Table {
+public:
+    Table(const Measures& m, double width, std::vector<double> columns, std::vector<Row> rows)
+        : m_(&m), columns_(std::move(columns)), rows_(std::move(rows)) {
+        double total = 0;
+        for (double c : columns_) total += c;
+        for (double& c : columns_) c = c / total * width;
+        for (const Row& row : rows_) heights_.push_back(rowHeight(row));
+    }
+
+    Block block() const {
+        double height = 0;
+        for (double h : heights_) height += h;
+        return {height, [table = *this](QPainter& painter, const QRectF& area) { table.draw(painter, area); }};
+    }
+
+private:
+    std::vector<double> cellWidths(const Row& row) const {
         std::vector<double> widths;
         std::size_t column = 0;
         for (const Cell& cell : row) {
-            double w = 0;
-            for (int i = 0; i < cell.span && column < columns.size(); ++i) w += columns[column++];
-            widths.push_back(w);
+            double width = 0;
+            for (int i = 0; i < cell.span && column < columns_.size(); ++i) width += columns_[column++];
+            widths.push_back(width);
         }
         return widths;
-    };
-    std::vector<double> heights;
-    double height = 0;
-    for (const Row& row : rows) {
-        const std::vector<double> widths = cellWidths(row);
-        double h = m.mm(kRowMm);
-        for (std::size_t i = 0; i < row.size(); ++i)
-            h = std::max(h, m.wrappedHeight(row[i].label ? m.bold() : m.text(), row[i].text, widths[i] - 2 * padding) +
-                                2 * leading);
-        heights.push_back(h);
-        height += h;
     }
-    return {height, [&m, rows, heights, cellWidths, padding](QPainter& painter, const QRectF& area) {
-                double y = area.top();
-                for (std::size_t r = 0; r < rows.size(); ++r) {
-                    const std::vector<double> widths = cellWidths(rows[r]);
-                    double x = area.left();
-                    for (std::size_t i = 0; i < rows[r].size(); ++i) {
-                        const Cell& cell = rows[r][i];
-                        const QRectF box(x, y, widths[i], heights[r]);
-                        painter.fillRect(box, cell.label ? kLabelFill : Qt::white);
-                        painter.setPen(QPen(kRuleColour, m.mm(0.15)));
-                        painter.drawRect(box);
-                        painter.setFont(cell.label ? m.bold() : m.text());
-                        painter.setPen(cell.colour);
-                        painter.drawText(box.adjusted(padding, 0, -padding, 0),
-                                         int(cell.align | Qt::AlignVCenter) | Qt::TextWordWrap, cell.text);
-                        x += widths[i];
-                    }
-                    y += heights[r];
-                }
-            }};
+
+    const QFont& fontOf(const Cell& cell) const { return cell.label ? m_->bold() : m_->text(); }
+
+    double rowHeight(const Row& row) const {
+        const std::vector<double> widths = cellWidths(row);
+        double height = m_->mm(kRowMm);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            height =
+                std::max(height, m_->wrappedHeight(fontOf(row[i]), row[i].text, widths[i] - 2 * m_->mm(kPaddingMm)) +
+                                     2 * m_->mm(kLeadingMm));
+        return height;
+    }
+
+    void draw(QPainter& painter, const QRectF& area) const {
+        double y = area.top();
+        for (std::size_t r = 0; r < rows_.size(); ++r) {
+            const std::vector<double> widths = cellWidths(rows_[r]);
+            double x = area.left();
+            for (std::size_t i = 0; i < rows_[r].size(); ++i) {
+                drawCell(painter, rows_[r][i], QRectF(x, y, widths[i], heights_[r]));
+                x += widths[i];
+            }
+            y += heights_[r];
+        }
+    }
+
+    void drawCell(QPainter& painter, const Cell& cell, const QRectF& box) const {
+        painter.fillRect(box, cell.label ? kLabelFill : Qt::white);
+        painter.setPen(QPen(kRuleColour, m_->mm(0.15)));
+        painter.drawRect(box);
+        painter.setFont(fontOf(cell));
+        painter.setPen(cell.colour);
+        const double padding = m_->mm(kPaddingMm);
+        painter.drawText(box.adjusted(padding, 0, -padding, 0), int(cell.align | Qt::AlignVCenter) | Qt::TextWordWrap,
+                         cell.text);
+    }
+
+    const Measures* m_;
+    std::vector<double> columns_;  // widths on the device
+    std::vector<Row> rows_;
+    std::vector<double> heights_;
+};
+
+Block table(const Measures& m, double width, std::vector<double> columns, std::vector<Row> rows) {
+    return Table(m, width, std::move(columns), std::move(rows)).block();
 }
 
-Block textLine(const Measures& m, double width, QString text, QColor colour = Qt::black) {
+// A line in grey where a section has nothing to show.
+Block note(const Measures& m, double width, QString text) {
     const double height = m.wrappedHeight(m.text(), text, width) + m.mm(1.5);
-    return {height, [&m, text, colour](QPainter& painter, const QRectF& area) {
+    return {height, [&m, text](QPainter& painter, const QRectF& area) {
                 painter.setFont(m.text());
-                painter.setPen(colour);
+                painter.setPen(kGreyText);
                 painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
             }};
 }
@@ -238,12 +266,12 @@ std::vector<Block> pumpSection(const Measures& m, double width, const SheetConte
                 label(QStringLiteral("扬程范围")), value(rangeText(p.head1, p.head2, Quantity::Head), 3)}});
 
     const int pumps = c.duty.group.pumps;
-    std::vector<Row> rows = {
-        {label(QStringLiteral("工作点")), centred(QStringLiteral("流量 Q\n(m³/h)"), true),
-         centred(QStringLiteral("流量 Q\n(L/s)"), true), centred(QStringLiteral("扬程 H\n(m)"), true),
-         centred(QStringLiteral("效率 η\n(%)"), true), centred(QStringLiteral("轴功率 P\n(kW)"), true),
-         centred(QStringLiteral("电机负载率\n(%)"), true), centred(QStringLiteral("必需汽蚀余量\nNPSHr (m)"), true),
-         centred(QStringLiteral("转速 n\n(r/min)"), true)}};
+    std::vector<Row> rows = {{label(QStringLiteral("工作点")), header(QStringLiteral("流量 Q\n(m³/h)")),
+                              header(QStringLiteral("流量 Q\n(L/s)")), header(QStringLiteral("扬程 H\n(m)")),
+                              header(QStringLiteral("效率 η\n(%)")), header(QStringLiteral("轴功率 P\n(kW)")),
+                              header(QStringLiteral("电机负载率\n(%)")),
+                              header(QStringLiteral("必需汽蚀余量\nNPSHr (m)")),
+                              header(QStringLiteral("转速 n\n(r/min)"))}};
     const auto addRows = [&](const Running& running, const QString& speed) {
         rows.push_back(runningRow(speed + QStringLiteral("单台"), running, false));
         if (pumps > 1) rows.push_back(runningRow(speed + QStringLiteral("合计（%1 台）").arg(pumps), running, true));
@@ -285,7 +313,7 @@ std::vector<Block> checkSection(const Measures& m, double width, const SheetCont
     const QString power = QStringLiteral("最大轴功率 %1").arg(withUnit(c.largestShaftPowerKw, Quantity::Power));
     std::vector<Row> rows = {
         {label(QStringLiteral("校核项目")), label(QStringLiteral("计算值")), label(QStringLiteral("要求")),
-         centred(QStringLiteral("结论"), true)},
+         header(QStringLiteral("结论"))},
         {label(QStringLiteral("扬程余量")), value(margin),
          value(QStringLiteral("H泵(Q) ≥ H = %1").arg(withUnit(c.duty.head, Quantity::Head))),
          verdictCell(k.headMargin)},
@@ -306,7 +334,7 @@ std::vector<Block> checkSection(const Measures& m, double width, const SheetCont
 
 std::vector<Block> energySection(const Measures& m, double width, const SheetContent& c) {
     const Block title = heading(m, QStringLiteral("四、能耗"));
-    if (!c.energy) return {title, textLine(m, width, QStringLiteral("无轴功率数据，不计算能耗。"), kGreyText)};
+    if (!c.energy) return {title, note(m, width, QStringLiteral("无轴功率数据，不计算能耗。"))};
     const Energy& e = *c.energy;
     const QString basis = c.variable ? QStringLiteral("变频工作点") : QStringLiteral("工频工作点");
     return {title, table(m, width, {1, 1.9, 1, 1.9, 1, 1.9},
@@ -327,11 +355,11 @@ std::vector<Block> chartSection(const Measures& m, const SheetContent& c) {
 std::vector<Block> alternativesSection(const Measures& m, double width, const SheetContent& c) {
     const Block title = heading(m, QStringLiteral("六、备选方案"));
     if (c.alternatives.empty())
-        return {title, textLine(m, width, QStringLiteral("同类水泵中无其他满足或接近工况的水泵。"), kGreyText)};
-    std::vector<Row> rows = {{centred(QStringLiteral("序号"), true), label(QStringLiteral("生产厂家")),
-                              label(QStringLiteral("型号")), centred(QStringLiteral("数据"), true),
-                              centred(QStringLiteral("扬程偏差 (%)"), true), centred(QStringLiteral("效率 (%)"), true),
-                              centred(QStringLiteral("轴功率 (kW)"), true)}};
+        return {title, note(m, width, QStringLiteral("同类水泵中无其他满足或接近工况的水泵。"))};
+    std::vector<Row> rows = {{header(QStringLiteral("序号")), label(QStringLiteral("生产厂家")),
+                              label(QStringLiteral("型号")), header(QStringLiteral("数据")),
+                              header(QStringLiteral("扬程偏差 (%)")), header(QStringLiteral("效率 (%)")),
+                              header(QStringLiteral("轴功率 (kW)"))}};
     int number = 0;
     for (const Alternative& a : c.alternatives)
         rows.push_back({centred(QString::number(++number)), value(a.maker), value(a.model),
