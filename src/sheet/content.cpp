@@ -102,43 +102,43 @@ std::vector<Alternative> alternativesFrom(const ranking::KindListing& listing, i
     return rows;
 }
 
-Built buildSheet(const catalogue::Catalogue& catalogue, const PumpChoice& choice, const Request& request,
-                 const ranking::KindListing& listing) {
-    const std::string makerName = catalogue.makerValue(choice.kind, choice.maker);
-    if (choice.maker < 1 || catalogue::isUnknown(makerName)) return {std::nullopt, BuildProblem::NoMaker};
+namespace {
+
+// The chosen record as the catalogue describes it and as the hydraulics read it.
+struct ChosenRecord {
+    BuildProblem problem = BuildProblem::None;
+    ChosenPump described{};
+    curves::Pump pump{};
+};
+
+ChosenRecord readChosenRecord(const catalogue::Catalogue& catalogue, const PumpChoice& choice) {
+    const std::string maker = catalogue.makerValue(choice.kind, choice.maker);
+    if (choice.maker < 1 || catalogue::isUnknown(maker)) return {BuildProblem::NoMaker};
     const std::filesystem::path dataFile = catalogue.makerDataFile(choice.kind, choice.maker);
     ini::ReadBatch batch;  // the data file is checked and parsed once
     files::ReadStatus status = files::ReadStatus::Ok;
     if (!ini::parsedFile(dataFile, &status) && status != files::ReadStatus::Missing)
-        return {std::nullopt, BuildProblem::FileUnreadable};
-
+        return {BuildProblem::FileUnreadable};
     const auto keys = recordKeys();
     ini::Snapshot snapshot(dataFile, keys);
     const std::vector<std::string>& values = snapshot.read(catalogue::numberedKey(choice.record));
-    if (catalogue::isUnknown(values[0])) return {std::nullopt, BuildProblem::NoRecord};
+    if (catalogue::isUnknown(values[0])) return {BuildProblem::NoRecord};
+
     const curves::StoredPump stored = curves::storedPumpOf(values);
     const curves::Pump pump = curves::readPump(stored);
+    const auto indexValue = [&](std::string_view word) {
+        return fromUtf8(catalogue::orNotGiven(catalogue.makerValue(choice.kind, choice.maker, word)));
+    };
+    return {BuildProblem::None,
+            {fromUtf8(choice.kind), fromUtf8(maker), indexValue(catalogue::kAddressWord),
+             indexValue(catalogue::kTelephoneWord), fromUtf8(values[0]), fromUtf8(values[kRemark]), choice.record,
+             pump.data, pump.flow1, pump.flow2, numbers::leadingNumber(stored.head1),
+             numbers::leadingNumber(stored.head2), pump.ratedSpeed, pump.motorPower},
+            pump};
+}
 
-    SheetContent c;
-    c.heading = request.heading;
-    c.duty = duty::hydraulicDuty(request.flow, request.head, request.selection);
-    c.standby = request.standby;
-    c.variableSpeed = request.selection.speed;
-    c.pump = {
-        fromUtf8(choice.kind),
-        fromUtf8(makerName),
-        fromUtf8(catalogue::orNotGiven(catalogue.makerValue(choice.kind, choice.maker, catalogue::kAddressWord))),
-        fromUtf8(catalogue::orNotGiven(catalogue.makerValue(choice.kind, choice.maker, catalogue::kTelephoneWord))),
-        fromUtf8(values[0]),
-        fromUtf8(values[kRemark]),
-        choice.record,
-        pump.data,
-        pump.flow1,
-        pump.flow2,
-        numbers::leadingNumber(stored.head1),
-        numbers::leadingNumber(stored.head2),
-        pump.ratedSpeed,
-        pump.motorPower};
+// The pumps' figures at the duty point, their checks, energy and chart.
+void addFigures(SheetContent& c, const curves::Pump& pump, const Request& request) {
     c.figures = hydraulics::dutyFigures(pump, c.duty);
     c.largestShaftPowerKw = hydraulics::largestShaftPower(pump);
     c.rated = ratedRunning(c.figures, c.duty.group, c.pump);
@@ -150,6 +150,21 @@ Built buildSheet(const catalogue::Catalogue& catalogue, const PumpChoice& choice
     c.checks = checksOf(c, hydraulics::motorOverloaded(pump));
     c.energy = energyOf(c.variable ? *c.variable : c.rated, request);
     c.chart = sheetChart(pump, c.duty, c.figures.working);
+}
+
+}  // namespace
+
+Built buildSheet(const catalogue::Catalogue& catalogue, const PumpChoice& choice, const Request& request,
+                 const ranking::KindListing& listing) {
+    ChosenRecord chosen = readChosenRecord(catalogue, choice);
+    if (chosen.problem != BuildProblem::None) return {std::nullopt, chosen.problem};
+    SheetContent c;
+    c.heading = request.heading;
+    c.duty = duty::hydraulicDuty(request.flow, request.head, request.selection);
+    c.standby = request.standby;
+    c.variableSpeed = request.selection.speed;
+    c.pump = std::move(chosen.described);
+    addFigures(c, chosen.pump, request);
     c.alternatives = alternativesFrom(listing, choice.maker, choice.record);
     return {std::move(c), BuildProblem::None};
 }
