@@ -138,7 +138,9 @@ void writeText(std::FILE* stream, std::string_view text) {
 
 void print(std::string_view text) { writeText(stdout, text); }
 
-void printError(std::string_view text) { writeText(stderr, "pumpsel-ini: " + std::string(text) + "\n"); }
+void printError(std::string_view text) {
+    writeText(stderr, std::string(programName()) + ": " + std::string(text) + "\n");
+}
 
 int failWith(int exitCode, std::string_view reason) {
     printError(reason);

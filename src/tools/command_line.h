@@ -1,5 +1,5 @@
 #pragma once
-// What the commands of pumpsel-ini share: their arguments split into
+// What the commands of pumpsel-ini and pumpsel-sheet share: their arguments split into
 // positional ones, flags and options, UTF-8 output, and the exit codes.
 #include <cstdio>
 #include <filesystem>
@@ -62,9 +62,13 @@ std::filesystem::path programFolder(const std::string& argv0);
 // own code page), a file or pipe gets the bytes.
 void writeText(std::FILE* stream, std::string_view text);
 
+// The running program's name, which its messages begin with: "pumpsel-ini".
+// Each program defines it.
+std::string_view programName();
+
 // Text to stdout or stderr through writeText.
 void print(std::string_view text);
-void printError(std::string_view text);  // prefixed with "pumpsel-ini: ", a line break added
+void printError(std::string_view text);  // prefixed with the program's name and ": ", a line break added
 
 // Prints the reason to stderr and gives the exit code back.
 int failWith(int exitCode, std::string_view reason);

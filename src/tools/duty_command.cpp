@@ -6,7 +6,7 @@
 #include "storage/file_ops.h"
 #include "storage/numbers.h"
 #include "tools/command_line.h"
-#include "tools/selection_options.h"
+#include "tools/selection_arguments.h"
 
 #include <cmath>
 #include <limits>
@@ -17,33 +17,6 @@ namespace pumpsel::tool {
 namespace {
 
 using hydraulics::SpeedFit;
-
-// The duty point and group the arguments give, or the reason they do not.
-struct DutyRequest {
-    hydraulics::Duty duty;
-    int record = 0;
-    std::string error;
-};
-
-DutyRequest requestOf(const Arguments& args) {
-    const auto& a = args.positional;
-    DutyRequest r;
-    const std::optional<int> record = wholeNumber(a[1], 1, catalogue::kMaxCounter);
-    const std::optional<double> flow = finiteNumber(a[2]), head = finiteNumber(a[3]);
-    if (!record)
-        r.error = "the record number \"" + a[1] + "\" is not a whole number from 1 to " +
-                  std::to_string(catalogue::kMaxCounter);
-    else if (!flow || !(*flow > 0))
-        r.error = "Q \"" + a[2] + "\" is not a positive number";
-    else if (!head || !(*head > 0))
-        r.error = "H \"" + a[3] + "\" is not a positive number";
-    if (!r.error.empty()) return r;
-    const SelectionRequest selection = selectionOf(args, *head);
-    r.error = selection.error;
-    r.record = *record;
-    r.duty = duty::hydraulicDuty(*flow, *head, selection.selection);
-    return r;
-}
 
 // One key of the output: a number, a word, or unknown.
 struct Field {
@@ -117,7 +90,7 @@ std::string jsonText(const std::vector<Field>& fields) {
 
 int runDuty(const Arguments& args) {
     const std::string& file = args.positional[0];
-    const DutyRequest request = requestOf(args);
+    const DutyRequest request = dutyRequestOf(args, 1);
     if (!request.error.empty()) return failWith(kCannotRun, "duty: " + request.error);
     std::string bytes;
     if (const auto status = files::readWholeFile(files::pathFromUtf8(file), bytes); status != files::ReadStatus::Ok)

@@ -12,6 +12,9 @@
 #include <vector>
 
 namespace pumpsel::tool {
+
+std::string_view programName() { return "pumpsel-ini"; }
+
 namespace {
 
 // "unknown" is the answer for a missing file, section or key; a file that

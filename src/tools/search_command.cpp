@@ -6,7 +6,7 @@
 #include "storage/numbers.h"
 #include "storage/terminal_text.h"
 #include "tools/command_line.h"
-#include "tools/selection_options.h"
+#include "tools/selection_arguments.h"
 
 #include <optional>
 
@@ -19,13 +19,6 @@ using ranking::kMaxTolerance;
 std::optional<int> toleranceOf(const Arguments& args) {
     const std::string* text = args.option("--tolerance");
     return text ? wholeNumber(*text, 0, kMaxTolerance) : std::optional<int>(kDefaultTolerance);
-}
-
-bool kindExists(const catalogue::Catalogue& catalogue, std::string_view kind) {
-    bool found = false;
-    catalogue::enumerate([&](int k) { return catalogue.kindName(k); },
-                         [&](int, const std::string& name) { found = found || name == kind; });
-    return found;
 }
 
 std::string_view problemWords(ranking::FileProblem problem) {

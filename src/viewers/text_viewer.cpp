@@ -8,11 +8,11 @@
 #include "ui/hyperlink.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
+#include "ui/user_settings.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QSettings>
 
 namespace ui {
 
@@ -122,7 +122,7 @@ QString viewerText(const std::filesystem::path& file) {
 }
 
 void ShowTextFile(QWidget* owner, const QString& caption, const std::filesystem::path& file) {
-    QSettings settings(QSettings::UserScope, QStringLiteral("水泵"), QStringLiteral("水泵"));
+    QSettings settings(QSettings::UserScope, kSettingsOrganisation, kSettingsApplication);
     settings.setValue(QStringLiteral("Readtxt/filename"), nativePath(file));
     TextViewer viewer(owner, caption);
     viewer.Text1->setPlainText(viewerText(file));

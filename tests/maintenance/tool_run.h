@@ -36,6 +36,8 @@ inline ToolRun runProgram(const std::filesystem::path& program, const std::vecto
     return run;
 }
 
+#ifdef PUMPSEL_INI
 inline ToolRun runTool(const std::vector<std::string>& args) { return runProgram(PUMPSEL_INI, args); }
+#endif
 
 }  // namespace testing_support

@@ -1,4 +1,4 @@
-#include "tools/selection_options.h"
+#include "tools/selection_arguments.h"
 
 #include "catalogue/hydraulics.h"
 #include "storage/numbers.h"
@@ -48,6 +48,46 @@ SelectionRequest selectionOf(const Arguments& args, double dutyHead) {
     else if (!unit)
         r.error = "the unit \"" + *unitText + "\" is neither m3/h nor L/s";
     return r;
+}
+
+DutyRequest dutyRequestOf(const Arguments& args, std::size_t recordAt) {
+    const std::string& recordText = args.positional[recordAt];
+    const std::string& flowText = args.positional[recordAt + 1];
+    const std::string& headText = args.positional[recordAt + 2];
+    DutyRequest r;
+    const std::optional<int> record = wholeNumber(recordText, 1, catalogue::kMaxCounter);
+    const std::optional<double> flow = finiteNumber(flowText), head = finiteNumber(headText);
+    if (!record)
+        r.error = "the record number \"" + recordText + "\" is not a whole number from 1 to " +
+                  std::to_string(catalogue::kMaxCounter);
+    else if (!flow || !(*flow > 0))
+        r.error = "Q \"" + flowText + "\" is not a positive number";
+    else if (!head || !(*head > 0))
+        r.error = "H \"" + headText + "\" is not a positive number";
+    if (!r.error.empty()) return r;
+    const SelectionRequest selection = selectionOf(args, *head);
+    r.error = selection.error;
+    r.record = *record;
+    r.selection = selection.selection;
+    r.duty = duty::hydraulicDuty(*flow, *head, selection.selection);
+    return r;
+}
+
+bool kindExists(const catalogue::Catalogue& catalogue, std::string_view kind) {
+    bool found = false;
+    catalogue::enumerate([&](int k) { return catalogue.kindName(k); },
+                         [&](int, const std::string& name) { found = found || name == kind; });
+    return found;
+}
+
+std::optional<int> makerPlace(const catalogue::Catalogue& catalogue, std::string_view kind, std::string_view maker) {
+    std::optional<int> named;
+    const catalogue::Enumeration makers = catalogue::enumerate([&](int m) { return catalogue.makerValue(kind, m); },
+                                                               [&](int m, const std::string& name) {
+                                                                   if (!named && name == maker) named = m;
+                                                               });
+    if (named) return named;
+    return makers.count > 0 ? wholeNumber(maker, 1, makers.count) : std::nullopt;
 }
 
 }  // namespace pumpsel::tool
