@@ -1,6 +1,6 @@
 # Installation. The program looks for the catalogue it starts users with in
 # share/pumpsel beside its bin/ folder, so these two stay together.
-install(TARGETS pumpsel pumpsel-ini RUNTIME DESTINATION bin)
+install(TARGETS pumpsel pumpsel-ini pumpsel-sheet RUNTIME DESTINATION bin)
 install(DIRECTORY demo-catalogue/txt demo-catalogue/images DESTINATION share/pumpsel)
 configure_file(packaging/${PUMPSEL_APP_ID}.metainfo.xml.in ${PUMPSEL_APP_ID}.metainfo.xml @ONLY)
 install(FILES packaging/${PUMPSEL_APP_ID}.desktop DESTINATION share/applications)

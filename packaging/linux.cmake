@@ -6,7 +6,7 @@
 # Debian's own packages do.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    foreach(program $<TARGET_FILE_NAME:pumpsel> $<TARGET_FILE_NAME:pumpsel-ini>)
+    foreach(program $<TARGET_FILE_NAME:pumpsel> $<TARGET_FILE_NAME:pumpsel-ini> $<TARGET_FILE_NAME:pumpsel-sheet>)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                               \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/\${program}\"
                       COMMAND_ERROR_IS_FATAL ANY)
@@ -26,8 +26,9 @@ find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(pumpsel_summary "pump selection for water-supply and drainage design")
 set(pumpsel-ini_summary "read, write, check, search, export and import a pump catalogue")
+set(pumpsel-sheet_summary "write the selection sheet of a pump as PDF")
 set(installedDocs)
-foreach(program pumpsel pumpsel-ini)
+foreach(program pumpsel pumpsel-ini pumpsel-sheet)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
