@@ -3,8 +3,8 @@
 // Targets: under 2 s and under 1 s. Each check starts from a cold cache.
 #include "maintenance/check.h"
 #include "scale_catalogue.h"
-#include "storage/gbk.h"
 #include "storage/profile.h"
+#include "support/catalogue_files.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,20 +20,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void writeGbk(const fs::path& file, const std::string& utf8) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << *gbk::fromUtf8(utf8);
-}
-
 // One kind whose makers all name the data file a.dat and the picture p.png.
 void writeKind(const fs::path& folder, int makers, std::uintmax_t pictureBytes) {
-    std::string index = "[种类]\r\n1=离心泵\r\n[离心泵]\r\n";
+    std::string index = "[种类]\n1=离心泵\n[离心泵]\n";
     for (int m = 1; m <= makers; ++m) {
         const std::string n = std::to_string(m);
-        index += n + "=厂家" + n + "\r\n" + n + "add=地址\r\n" + n + "tel=0000-5550000\r\n" + n + "file=a.dat\r\n" + n +
-                 "pic=p.png\r\n";
+        index += n + "=厂家" + n + "\n" + n + "add=地址\n" + n + "tel=0000-5550000\n" + n + "file=a.dat\n" + n +
+                 "pic=p.png\n";
     }
-    writeGbk(folder / "txt/bump.dat", index);
+    testing_support::writeGbk(folder / "txt/bump.dat", index);
     bench::writeMakerFile(folder / "txt/a.dat", 100);
     for (const char* picture : {"images/p.png", "images/sm_p.png"}) {
         fs::create_directories(folder / "images");

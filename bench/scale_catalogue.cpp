@@ -1,9 +1,8 @@
 #include "scale_catalogue.h"
 
-#include "storage/gbk.h"
+#include "support/catalogue_files.h"
 
 #include <algorithm>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -39,11 +38,11 @@ std::string curveKeys(int n, double flow1, double flow2, double head1, double he
         const int at = std::max(i, 1);
         return 9.81 * flow(at) / 3600 * head(at) / (efficiency(at) / 100);
     };
-    std::string keys = "曲线流量=" + pointList(flow) + "\r\n曲线扬程=" + pointList(head) +
-                       "\r\n曲线效率=" + pointList(efficiency) +
-                       "\r\n曲线汽蚀余量=" + pointList([&](int i) { return 1.5 + 3 * (i / 6.0) * (i / 6.0); }) + "\r\n";
-    if (n % 3 != 0) keys += "曲线功率=" + pointList(power) + "\r\n";
-    return keys + "转速=2900\r\n";
+    std::string keys = "曲线流量=" + pointList(flow) + "\n曲线扬程=" + pointList(head) +
+                       "\n曲线效率=" + pointList(efficiency) +
+                       "\n曲线汽蚀余量=" + pointList([&](int i) { return 1.5 + 3 * (i / 6.0) * (i / 6.0); }) + "\n";
+    if (n % 3 != 0) keys += "曲线功率=" + pointList(power) + "\n";
+    return keys + "转速=2900\n";
 }
 
 }  // namespace
@@ -63,23 +62,16 @@ void writeMakerFile(const std::filesystem::path& file, int records, RecordForm f
         double power = flow2 * head1 / 250 + 0.37;
         char line[512];
         std::snprintf(line, sizeof line,
-                      "[%d]\r\n型号=IS%d-%d-%d\r\n流量1=%.1f\r\n流量2=%.1f\r\n扬程1=%.1f\r\n扬程2=%.1f\r\n"
-                      "功率=%.1f\r\n备注=%s\r\n",
+                      "[%d]\n型号=IS%d-%d-%d\n流量1=%.1f\n流量2=%.1f\n扬程1=%.1f\n扬程2=%.1f\n"
+                      "功率=%.1f\n备注=%s\n",
                       n, 50 + n % 150, 32 + n % 90, 125 + n % 200, flow1, flow2, head1, head2, power, remarks[n % 4]);
         text << line;
         if (form == RecordForm::Curve) text << curveKeys(n, flow1, flow2, head1, head2);
     }
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << *gbk::fromUtf8(text.str());
+    testing_support::writeGbk(file, text.str());
 }
 
 namespace {
-
-void writeGbk(const std::filesystem::path& file, const std::string& utf8) {
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << *gbk::fromUtf8(utf8);
-}
 
 // The demo catalogue's pictures, of the size makers ship: picture i and its
 // thumbnail become images/p<i>.png and images/sm_p<i>.png.
@@ -104,48 +96,48 @@ void copyDemoPictures(const std::filesystem::path& images, int count) {
 std::string wideFileName(int maker) { return maker == 1 ? "scale.dat" : "wide" + std::to_string(maker) + ".dat"; }
 
 std::vector<std::filesystem::path> writeCurveCatalogue(const std::filesystem::path& root, int makers, int records) {
-    std::string index = "[种类]\r\n1=" + std::string(kCurveKind) + "\r\n[" + std::string(kCurveKind) + "]\r\n";
+    std::string index = "[种类]\n1=" + std::string(kCurveKind) + "\n[" + std::string(kCurveKind) + "]\n";
     std::vector<std::filesystem::path> files;
     for (int m = 1; m <= makers; ++m) {
         const std::string n = std::to_string(m), name = "curve" + n + ".dat";
-        index += n + "=第" + n + "泵业有限公司\r\n" + n + "file=" + name + "\r\n";
+        index += n + "=第" + n + "泵业有限公司\n" + n + "file=" + name + "\n";
         files.push_back(root / "txt" / name);
         writeMakerFile(files.back(), records, RecordForm::Curve);
     }
-    writeGbk(root / "txt" / "bump.dat", index);
+    testing_support::writeGbk(root / "txt" / "bump.dat", index);
     return files;
 }
 
 std::filesystem::path writeScaleCatalogue(const std::filesystem::path& root) {
     constexpr int kKinds = 200, kMakers = 100;
-    std::string index = "[种类]\r\n";
+    std::string index = "[种类]\n";
     for (int k = 1; k <= kKinds; ++k)
-        index += std::to_string(k) + "=第" + std::to_string(k) + "类离心泵\r\n" + std::to_string(k) + "mem=第" +
-                 std::to_string(k) + "类泵的说明：单级单吸，适用于清水输送，介质温度不高于80℃。\r\n";
+        index += std::to_string(k) + "=第" + std::to_string(k) + "类离心泵\n" + std::to_string(k) + "mem=第" +
+                 std::to_string(k) + "类泵的说明：单级单吸，适用于清水输送，介质温度不高于80℃。\n";
     for (int k = 1; k <= kKinds; ++k) {
-        index += "[第" + std::to_string(k) + "类离心泵]\r\n";
+        index += "[第" + std::to_string(k) + "类离心泵]\n";
         for (int m = 1; m <= kMakers; ++m) {
             const std::string n = std::to_string(m);
             const std::string file = k == 1 && m == 1 ? "scale.dat" : "small" + std::to_string(m % 10) + ".dat";
-            index += n + "=第" + n + "泵业有限公司\r\n" + n + "add=某省某市工业园区" + n + "号\r\n" + n + "yb=9" +
-                     std::to_string(10000 + m) + "\r\n" + n + "tel=0571-555" + std::to_string(1000 + m) + "\r\n" + n +
-                     "file=" + file + "\r\n" + n + "pic=p" + std::to_string(m % 10) + ".png\r\n";
+            index += n + "=第" + n + "泵业有限公司\n" + n + "add=某省某市工业园区" + n + "号\n" + n + "yb=9" +
+                     std::to_string(10000 + m) + "\n" + n + "tel=0571-555" + std::to_string(1000 + m) + "\n" + n +
+                     "file=" + file + "\n" + n + "pic=p" + std::to_string(m % 10) + ".png\n";
         }
     }
     // One kind more, for the search across all makers: 100 makers of 1,000
     // records each, and the maker of 32,766 records first.
-    index.insert(index.find("[第1类离心泵]"), std::to_string(kKinds + 1) + "=" + std::string(kWideKind) + "\r\n");
-    index += "[" + std::string(kWideKind) + "]\r\n";
+    index.insert(index.find("[第1类离心泵]"), std::to_string(kKinds + 1) + "=" + std::string(kWideKind) + "\n");
+    index += "[" + std::string(kWideKind) + "]\n";
     for (int m = 1; m <= kWideMakers; ++m) {
         const std::string n = std::to_string(m);
-        index += n + "=第" + n + "泵业有限公司\r\n" + n + "file=" + wideFileName(m) + "\r\n" + n + "pic=p" +
-                 std::to_string(m % 10) + ".png\r\n";
+        index += n + "=第" + n + "泵业有限公司\n" + n + "file=" + wideFileName(m) + "\n" + n + "pic=p" +
+                 std::to_string(m % 10) + ".png\n";
         if (m > 1) writeMakerFile(root / "txt" / wideFileName(m), 1000);
     }
-    writeGbk(root / "txt" / "bump.dat", index);
+    testing_support::writeGbk(root / "txt" / "bump.dat", index);
     for (int i = 0; i < 10; ++i) writeMakerFile(root / "txt" / ("small" + std::to_string(i) + ".dat"), 20);
     copyDemoPictures(root / "images", 10);
-    writeGbk(root / "txt" / "水泵选型.txt", "帮助\r\n");
+    testing_support::writeGbk(root / "txt" / "水泵选型.txt", "帮助\n");
     const auto large = root / "txt" / "scale.dat";
     writeMakerFile(large, 32766);
     return large;

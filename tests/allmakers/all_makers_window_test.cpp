@@ -28,24 +28,31 @@ using ui::AllMakersWindow;
 
 namespace {
 
-std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2, const std::string& h1,
-                   const std::string& h2) {
-    return "[" + std::to_string(n) + "]\n型号=" + model + "\n流量1=" + f1 + "\n流量2=" + f2 + "\n扬程1=" + h1 +
-           "\n扬程2=" + h2 + "\n功率=1.5\n备注=" + model + " 的备注\n";
+// A pump whose remark names its model.
+std::string pump(int number, const std::string& model, const std::string& flow1, const std::string& flow2,
+                 const std::string& head1, const std::string& head2) {
+    return PumpRecord{.number = number,
+                      .model = model,
+                      .flow1 = flow1,
+                      .flow2 = flow2,
+                      .head1 = head1,
+                      .head2 = head2,
+                      .remark = model + " 的备注"}
+        .text();
 }
 
 // Three makers of 离心泵, the second without its data file; duty point 100 m³/h at 50 m.
 struct ThreeMakers {
     ThreeMakers() {
-        folder.writeText("txt/bump.dat",
-                         "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
-                         "2=乙厂\n2file=b.dat\n3=丙厂\n3file=c.dat\n3pic=c.png\n");
-        folder.writeText("txt/a.dat", record(1, "A-off", "10", "20", "90", "80") +
-                                          record(2, "A-high", "100", "200", "60", "40") +
-                                          record(3, "A-centre", "50", "150", "60", "40"));
-        folder.writeText("txt/c.dat",
-                         record(1, "C-near", "50", "90", "60", "40") + record(2, "C-close", "0", "200", "70", "30.5"));
-        folder.writePicture("images/c.png", Qt::darkYellow);
+        writeGbk(folder / "txt/bump.dat",
+                 "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
+                 "2=乙厂\n2file=b.dat\n3=丙厂\n3file=c.dat\n3pic=c.png\n");
+        writeGbk(folder / "txt/a.dat", pump(1, "A-off", "10", "20", "90", "80") +
+                                           pump(2, "A-high", "100", "200", "60", "40") +
+                                           pump(3, "A-centre", "50", "150", "60", "40"));
+        writeGbk(folder / "txt/c.dat",
+                 pump(1, "C-near", "50", "90", "60", "40") + pump(2, "C-close", "0", "200", "70", "30.5"));
+        writePicture(folder / "images/c.png", Qt::darkYellow);
     }
     CatalogueFolder folder;
 };
@@ -172,8 +179,8 @@ TEST_F(AllMakersTest, ToleranceSortingAndTheChartFollowTheTable) {
 // 甲厂 with 103 fitting pumps, 丙厂's two: 105 rows, of which the chart draws 100 and says so.
 TEST_F(AllMakersTest, TheChartDrawsTheFirstHundredAndSaysSo) {
     std::string many;
-    for (int n = 1; n <= 103; ++n) many += record(n, "A-" + std::to_string(n), "50", "150", "60", "40");
-    folder.writeText("txt/a.dat", many);
+    for (int n = 1; n <= 103; ++n) many += pump(n, "A-" + std::to_string(n), "50", "150", "60", "40");
+    writeGbk(folder / "txt/a.dat", many);
     withWindow([&](AllMakersWindow* a) {
         EXPECT_EQ(a->shownRows(), 105);
         EXPECT_EQ(a->chart->lineCount(), 100);

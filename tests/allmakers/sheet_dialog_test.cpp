@@ -43,9 +43,9 @@ void click(ui::SheetDialog& dialog, QDialogButtonBox::StandardButton which) {
 // A catalogue of one kind, 离心泵, whose maker 江南泵业 has one curve record.
 void writePump(const testing_support::CatalogueFolder& folder) {
     folder.writeOneMakerIndex();
-    folder.writeText("txt/a.dat",
-                     "[1]\n型号=A-1\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=\n"
-                     "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n转速=2900\n");
+    testing_support::writeGbk(folder / "txt/a.dat",
+                              "[1]\n型号=A-1\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=\n"
+                              "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n转速=2900\n");
 }
 
 }  // namespace

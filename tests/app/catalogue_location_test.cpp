@@ -1,6 +1,7 @@
 // Where the program finds its catalogue: given folder, portable folder, the
 // user's copy of the installed catalogue. Real folders in a temporary HOME.
 #include "app/catalogue_location.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@ namespace fs = std::filesystem;
 using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
+using testing_support::writeGbk;
 
 namespace {
 
@@ -32,8 +34,8 @@ protected:
 
     // An installed program: prefix/bin, and the catalogue in prefix/share/pumpsel.
     void install() {
-        writeBytes(installed / "txt" / "bump.dat", "[种类]\r\n1=离心泵\r\n");
-        writeBytes(installed / "txt" / "a.dat", "[1]\r\n型号=IS50\r\n");
+        writeGbk(installed / "txt" / "bump.dat", "[种类]\n1=离心泵\n");
+        writeGbk(installed / "txt" / "a.dat", "[1]\n型号=IS50\n");
         writeBytes(installed / "images" / "sm_a.jpg", "picture");
         fs::permissions(installed / "txt" / "a.dat", fs::perms::owner_read | fs::perms::group_read);
     }
@@ -56,7 +58,7 @@ TEST_F(CatalogueLocation, AGivenFolderWinsThenAPortableFolder) {
     EXPECT_FALSE(location.found);
     EXPECT_EQ(location.looked, std::vector<fs::path>{given});
 
-    writeBytes(program / "txt" / "bump.dat", "[种类]\r\n");
+    writeGbk(program / "txt" / "bump.dat", "[种类]\n");
     location = app::locateCatalogue(std::nullopt, program);
     EXPECT_EQ(location.folder, program);
     EXPECT_TRUE(location.found);

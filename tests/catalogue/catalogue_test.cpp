@@ -1,6 +1,7 @@
 // The catalogue's paths, keys and enumerations.
 #include "catalogue/catalogue.h"
 #include "storage/profile.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -8,18 +9,17 @@
 using namespace pumpsel;
 using catalogue::Catalogue;
 using testing_support::TempDir;
-using testing_support::writeBytes;
+using testing_support::writeGbk;
 
 namespace {
 
-std::string gbkIndex() {
-    // [种类] 1=离心泵 1mem=清水 2=潜水泵 4=深井泵 ; [离心泵] makers 1, 2 (2 without 2yb)
-    return "[\xD6\xD6\xC0\xE0]\r\n1=\xC0\xEB\xD0\xC4\xB1\xC3\r\n1mem=\xC7\xE5\xCB\xAE\r\n"
-           "2=\xC7\xB1\xCB\xAE\xB1\xC3\r\n4=\xC9\xEE\xBE\xAE\xB1\xC3\r\n"
-           "[\xC0\xEB\xD0\xC4\xB1\xC3]\r\n1=A\r\n1file=a.dat\r\n1pic=a.png\r\n"
-           "2=B\r\n2yb=\r\n2file=..\\..\\etc\\passwd\r\n2pic=/etc/hosts\r\n"
-           "3=C\r\n3file=sub\\c.dat\r\n3pic=sub/c.png\r\n";
-}
+// Kinds 1, 2 and 4 (after a gap); makers 1 to 3 of 离心泵, maker 2 with an
+// empty 2yb and names that leave the catalogue.
+const std::string kIndex =
+    "[种类]\n1=离心泵\n1mem=清水\n2=潜水泵\n4=深井泵\n"
+    "[离心泵]\n1=A\n1file=a.dat\n1pic=a.png\n"
+    "2=B\n2yb=\n2file=..\\..\\etc\\passwd\n2pic=/etc/hosts\n"
+    "3=C\n3file=sub\\c.dat\n3pic=sub/c.png\n";
 
 }  // namespace
 
@@ -34,7 +34,7 @@ TEST(CatalogueKeys, NumberFirstThenWord) {
 
 TEST(CatalogueLayout, PathsLieUnderTheProgramFolder) {
     TempDir dir;
-    writeBytes(dir / "txt/bump.dat", gbkIndex());
+    writeGbk(dir / "txt/bump.dat", kIndex);
     Catalogue cat(dir.path());
     EXPECT_EQ(cat.indexPath(), dir.path() / "txt" / "bump.dat");
     EXPECT_EQ(cat.reportPath(), dir / "水泵选型结果.txt");
@@ -51,7 +51,7 @@ TEST(CatalogueLayout, PathsLieUnderTheProgramFolder) {
 
 TEST(CatalogueLayout, NamesThatLeaveTheCatalogueNameNoFile) {
     TempDir dir;
-    writeBytes(dir / "txt/bump.dat", gbkIndex());
+    writeGbk(dir / "txt/bump.dat", kIndex);
     Catalogue cat(dir.path());
     EXPECT_TRUE(cat.makerDataFile("离心泵", 2).empty());
     EXPECT_TRUE(cat.makerPicture("离心泵", 2).empty());
@@ -66,7 +66,7 @@ TEST(CatalogueLayout, NamesThatLeaveTheCatalogueNameNoFile) {
 
 TEST(CatalogueLayout, KindsMakersAndNotGiven) {
     TempDir dir;
-    writeBytes(dir / "txt/bump.dat", gbkIndex());
+    writeGbk(dir / "txt/bump.dat", kIndex);
     Catalogue cat(dir.path());
     std::vector<std::string> kinds;
     auto kindsFound = catalogue::enumerate([&](int k) { return cat.kindName(k); },

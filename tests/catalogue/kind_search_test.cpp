@@ -3,7 +3,7 @@
 // records are worked out by hand; those of curves with scipy 1.10
 // (PchipInterpolator, brentq), as the comments say.
 #include "catalogue/kind_search.h"
-#include "storage/gbk.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,39 +11,44 @@
 #include <cmath>
 
 using namespace pumpsel;
+using testing_support::PumpRecord;
 using testing_support::TempDir;
+using testing_support::writeGbk;
 
 namespace {
 
-void writeGbk(const TempDir& dir, const std::string& name, const std::string& utf8) {
-    testing_support::writeBytes(dir / name, *gbk::fromUtf8(utf8));
-}
-
-std::string record(int n, const std::string& model, const std::string& f1, const std::string& f2, const std::string& h1,
-                   const std::string& h2) {
-    return "[" + std::to_string(n) + "]\r\n型号=" + model + "\r\n流量1=" + f1 + "\r\n流量2=" + f2 + "\r\n扬程1=" + h1 +
-           "\r\n扬程2=" + h2 + "\r\n功率=1\r\n";
+// A pump of power 1 without a remark.
+std::string pump(int number, const std::string& model, const std::string& flow1, const std::string& flow2,
+                 const std::string& head1, const std::string& head2) {
+    return PumpRecord{.number = number,
+                      .model = model,
+                      .flow1 = flow1,
+                      .flow2 = flow2,
+                      .head1 = head1,
+                      .head2 = head2,
+                      .power = "1",
+                      .remark = std::nullopt}
+        .text();
 }
 
 // Three makers with files, one without; duty point Q 100, H 50.
 struct ThreeMakers {
     ThreeMakers() {
-        writeGbk(dir, "txt/bump.dat",
-                 "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n"
-                 "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat\r\n");
-        writeGbk(dir, "txt/a.dat",
-                 record(1, "A-centre", "50", "150", "60", "40") +     // head 50 at Q 100: deviation 0, position 50
-                     record(2, "A-high", "100", "200", "60", "40") +  // head 60: +20 %, position 0
-                     record(3, "A-flat", "100", "100", "55", "45") +  // flat: the higher head 55, +10 %, position 50
-                     record(5, "A-after-gap", "0", "1000", "100", "0"));
-        writeGbk(dir, "txt/b.dat",
-                 record(1, "B-centre", "0", "200", "70", "30") +           // head 50: deviation 0, position 50
-                     record(2, "B-near", "50", "90", "60", "40") +         // Q above 流量2 by 10 %
-                     record(3, "B-far", "50", "89", "60", "40") +          // 11 %: beyond a 10 % tolerance
-                     record(4, "B-reversed", "105", "95", "60", "40") +    // never fits: 流量1 > 流量2
-                     record(5, "B-low-head", "50", "150", "47.5", "40"));  // H above 扬程1 by 5 %
-        writeGbk(dir, "txt/c.dat", "; no records\r\n");
-        writeGbk(dir, "txt/e.dat", record(1, "E", "0", "1", "1", "0"));
+        writeGbk(dir / "txt/bump.dat",
+                 "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n"
+                 "3=丙厂\n3file=c.dat\n4=丁厂\n4file=d.dat\n5=戊厂\n5file=e.dat\n");
+        writeGbk(dir / "txt/a.dat",
+                 pump(1, "A-centre", "50", "150", "60", "40") +     // head 50 at Q 100: deviation 0, position 50
+                     pump(2, "A-high", "100", "200", "60", "40") +  // head 60: +20 %, position 0
+                     pump(3, "A-flat", "100", "100", "55", "45") +  // flat: the higher head 55, +10 %, position 50
+                     pump(5, "A-after-gap", "0", "1000", "100", "0"));
+        writeGbk(dir / "txt/b.dat", pump(1, "B-centre", "0", "200", "70", "30") +  // head 50: deviation 0, position 50
+                                        pump(2, "B-near", "50", "90", "60", "40") +  // Q above 流量2 by 10 %
+                                        pump(3, "B-far", "50", "89", "60", "40") +   // 11 %: beyond a 10 % tolerance
+                                        pump(4, "B-reversed", "105", "95", "60", "40") +  // never fits: 流量1 > 流量2
+                                        pump(5, "B-low-head", "50", "150", "47.5", "40"));  // H above 扬程1 by 5 %
+        writeGbk(dir / "txt/c.dat", "; no records\n");
+        writeGbk(dir / "txt/e.dat", pump(1, "E", "0", "1", "1", "0"));
     }
     TempDir dir;
 };
@@ -101,13 +106,13 @@ TEST(KindSearch, FitsThenNearMissesInRankOrderWithTheirFigures) {
 // Q 100, H 50. Deviations by hand from the line between the range's corners.
 TEST(KindSearch, RanksOnTheFiguresAsShownAndPutsPumpsShortOfTheHeadAfterThoseThatMeetIt) {
     TempDir dir;
-    writeGbk(dir, "txt/bump.dat", "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n");
-    writeGbk(dir, "txt/a.dat",
-             record(1, "short-centre", "50", "150", "57.5", "37.5") +       // 47.5 m at Q: -5.0 %, position 50
-                 record(2, "meets-edge", "100", "200", "52.5", "40") +      // 52.5 m: +5.0 %, position 0
-                 record(3, "low-edge", "100", "200", "50.98", "40") +       // 50.98 m: +1.96 % shows +2.0 %, position 0
-                 record(4, "high-centre", "50", "150", "61.02", "41.02") +  // 51.02 m: +2.04 % shows +2.0 %, 50
-                 record(5, "miss-17", "50", "82.96", "60", "40"));          // Q above 流量2 by 17.04 %, shown 17.0 %
+    writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n");
+    writeGbk(dir / "txt/a.dat",
+             pump(1, "short-centre", "50", "150", "57.5", "37.5") +       // 47.5 m at Q: -5.0 %, position 50
+                 pump(2, "meets-edge", "100", "200", "52.5", "40") +      // 52.5 m: +5.0 %, position 0
+                 pump(3, "low-edge", "100", "200", "50.98", "40") +       // 50.98 m: +1.96 % shows +2.0 %, position 0
+                 pump(4, "high-centre", "50", "150", "61.02", "41.02") +  // 51.02 m: +2.04 % shows +2.0 %, 50
+                 pump(5, "miss-17", "50", "82.96", "60", "40"));          // Q above 流量2 by 17.04 %, shown 17.0 %
     const auto fits = search(dir, "100", "50", 0);
     EXPECT_EQ(listed(fits), (std::vector<std::string>{"high-centre", "low-edge", "meets-edge", "short-centre"}));
     EXPECT_EQ(ranking::deviationText(fits.pumps[1].figures.headDeviation), "+2.0%");
@@ -127,16 +132,15 @@ TEST(KindSearch, RanksOnTheFiguresAsShownAndPutsPumpsShortOfTheHeadAfterThoseTha
 // pump's share is 20 m³/h at 30 m.
 TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParallelPumpsAndSpeed) {
     TempDir dir;
-    writeGbk(dir, "txt/bump.dat",
-             "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n");
-    writeGbk(dir, "txt/a.dat",
-             "[1]\r\n型号=C1\r\n流量1=10\r\n流量2=30\r\n扬程1=40\r\n扬程2=27\r\n功率=3.3\r\n备注=单级, 卧式\r\n"
-             "曲线流量=0,10,20,30,40\r\n曲线扬程=42,40,35,27,15\r\n曲线效率=0,50,70,65,50\r\n"
-             "曲线功率=1.2,2.0,2.7,3.2,3.4\r\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\r\n转速=2900\r\n"
-             "[2]\r\n型号=R1\r\n流量1=15\r\n流量2=25\r\n扬程1=34\r\n扬程2=26\r\n功率=2.2\r\n备注=\r\n");
-    writeGbk(dir, "txt/b.dat",
-             "[1]\r\n型号=C2\r\n流量1=22\r\n流量2=35\r\n扬程1=40\r\n扬程2=30\r\n功率=4\r\n备注=备用\r\n"
-             "曲线流量=0,15,30,45\r\n曲线扬程=45,42,36,26\r\n");
+    writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n");
+    writeGbk(dir / "txt/a.dat",
+             "[1]\n型号=C1\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=单级, 卧式\n"
+             "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
+             "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n"
+             "[2]\n型号=R1\n流量1=15\n流量2=25\n扬程1=34\n扬程2=26\n功率=2.2\n备注=\n");
+    writeGbk(dir / "txt/b.dat",
+             "[1]\n型号=C2\n流量1=22\n流量2=35\n扬程1=40\n扬程2=30\n功率=4\n备注=备用\n"
+             "曲线流量=0,15,30,45\n曲线扬程=45,42,36,26\n");
     const duty::Selection selection{10.0, {2, false}, true, duty::FlowUnit::CubicMetresPerHour};
     const auto listing = search(dir, "40", "30", 10, selection);
     std::vector<std::vector<std::string>> rows;
@@ -180,10 +184,10 @@ TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParall
 TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
     ThreeMakers cat;
     std::filesystem::create_directory(cat.dir / "txt/e.dat.folder");
-    writeGbk(cat.dir, "txt/bump.dat",
-             "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n"
-             "3=丙厂\r\n3file=c.dat\r\n4=丁厂\r\n4file=d.dat\r\n5=戊厂\r\n5file=e.dat.folder\r\n6=己厂\r\n6file=..\\x."
-             "dat\r\n");
+    writeGbk(cat.dir / "txt/bump.dat",
+             "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n"
+             "3=丙厂\n3file=c.dat\n4=丁厂\n4file=d.dat\n5=戊厂\n5file=e.dat.folder\n6=己厂\n6file=..\\x."
+             "dat\n");
     const auto listing = search(cat.dir, "100", "50", 0);
     ASSERT_EQ(listing.unread.size(), 4u);
     EXPECT_EQ(listing.unread[0].maker, "丙厂");

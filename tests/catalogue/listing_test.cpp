@@ -1,26 +1,27 @@
 // The listing that the search and the browse commands show: which records
 // fit a duty point, and the texts of their rows.
 #include "catalogue/record_scan.h"
-#include "storage/gbk.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 using namespace pumpsel::records;
 using testing_support::TempDir;
+using testing_support::writeGbk;
 
 namespace {
 
 // Records 1 to 6 and 8: fits at the bounds, a flat range, reversed ranges,
 // texts that are no numbers, and a record after the gap at 7.
 const std::string kRecords =
-    "[1]\r\n型号=A\r\n流量1=10\r\n流量2=40\r\n扬程1=50\r\n扬程2=30\r\n功率=2.2 kW\r\n"
-    "[2]\r\n型号=Flat\r\n流量1=40\r\n流量2=40\r\n扬程1=30\r\n扬程2=30\r\n"
-    "[3]\r\n型号=Reversed flow\r\n流量1=40\r\n流量2=10\r\n扬程1=50\r\n扬程2=30\r\n"
-    "[4]\r\n型号=Rising head\r\n流量1=10\r\n流量2=40\r\n扬程1=30\r\n扬程2=50\r\n"
-    "[5]\r\n型号=Units\r\n流量1=12.25m3/h\r\n流量2=0.1\r\n扬程1=abc\r\n扬程2=-0.25\r\n"
-    "[6]\r\n型号=Tenth\r\n流量1=0.1\r\n流量2=0.1\r\n扬程1=0.1\r\n扬程2=0.1\r\n"
-    "[8]\r\n型号=Beyond the gap\r\n流量1=0\r\n流量2=100\r\n扬程1=100\r\n扬程2=0\r\n";
+    "[1]\n型号=A\n流量1=10\n流量2=40\n扬程1=50\n扬程2=30\n功率=2.2 kW\n"
+    "[2]\n型号=Flat\n流量1=40\n流量2=40\n扬程1=30\n扬程2=30\n"
+    "[3]\n型号=Reversed flow\n流量1=40\n流量2=10\n扬程1=50\n扬程2=30\n"
+    "[4]\n型号=Rising head\n流量1=10\n流量2=40\n扬程1=30\n扬程2=50\n"
+    "[5]\n型号=Units\n流量1=12.25m3/h\n流量2=0.1\n扬程1=abc\n扬程2=-0.25\n"
+    "[6]\n型号=Tenth\n流量1=0.1\n流量2=0.1\n扬程1=0.1\n扬程2=0.1\n"
+    "[8]\n型号=Beyond the gap\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n";
 
 std::vector<std::string> models(const std::vector<PumpRow>& rows) {
     std::vector<std::string> out;
@@ -32,7 +33,7 @@ std::vector<std::string> models(const std::vector<PumpRow>& rows) {
 
 TEST(Listing, ADutyPointKeepsThePumpsWhoseRangesHoldItBoundsIncluded) {
     TempDir dir;
-    testing_support::writeBytes(dir / "a.dat", *pumpsel::gbk::fromUtf8(kRecords));
+    writeGbk(dir / "a.dat", kRecords);
     int tries = 0;
     const auto all = listPumps(dir / "a.dat", std::nullopt, RangeForm::OneDecimal, [&](int) { ++tries; });
     EXPECT_EQ(all.size(), 6u);
@@ -51,7 +52,7 @@ TEST(Listing, ADutyPointKeepsThePumpsWhoseRangesHoldItBoundsIncluded) {
 
 TEST(Listing, RowsShowRangesInTheFormTheCallerAsksFor) {
     TempDir dir;
-    testing_support::writeBytes(dir / "a.dat", *pumpsel::gbk::fromUtf8(kRecords));
+    writeGbk(dir / "a.dat", kRecords);
     const auto decimal = listPumps(dir / "a.dat", std::nullopt, RangeForm::OneDecimal);
     const auto stored = listPumps(dir / "a.dat", std::nullopt, RangeForm::AsStored);
     ASSERT_EQ(decimal.size(), 6u);

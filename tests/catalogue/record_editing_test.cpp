@@ -1,11 +1,12 @@
 // The record editor's rules, without its window.
 #include "catalogue/record_editing.h"
-#include "storage/gbk.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 using namespace pumpsel::editing;
+using testing_support::PumpRecord;
 using testing_support::TempDir;
 
 namespace {
@@ -13,12 +14,19 @@ namespace {
 // Records 1 to 3, and 5 after a gap.
 std::string records() {
     std::string text;
-    for (const char* n : {"1", "2", "3", "5"})
-        text += std::string("[") + n + "]\r\n型号=P" + n + "\r\n流量1=" + n +
-                "\r\n流量2=10\r\n扬程1=20\r\n扬程2=1\r\n"
-                "功率=1\r\n备注=r" +
-                n + "\r\n";
-    return *pumpsel::gbk::fromUtf8(text);
+    for (int n : {1, 2, 3, 5}) {
+        const std::string s = std::to_string(n);
+        text += PumpRecord{.number = n,
+                           .model = "P" + s,
+                           .flow1 = s,
+                           .flow2 = "10",
+                           .head1 = "20",
+                           .head2 = "1",
+                           .power = "1",
+                           .remark = "r" + s}
+                    .text();
+    }
+    return text;
 }
 
 RecordValues recordOf(const char* n) { return {std::string("P") + n, n, "10", "20", "1", "1", std::string("r") + n}; }
@@ -45,7 +53,7 @@ TEST(RecordEditing, SectionsAndNextNumberFromTheNumberBox) {
 TEST(RecordEditing, OpeningLoadingAndSavingFollowTheRecordsOnDisk) {
     TempDir dir;
     const auto file = dir / "a.dat";
-    testing_support::writeBytes(file, records());
+    testing_support::writeGbk(file, records());
     const Opening opening = openingFor(file);
     EXPECT_FALSE(opening.full);
     EXPECT_EQ(opening.number, 4);  // the gap at 4 hides record 5

@@ -24,7 +24,7 @@ struct FiveRecords {
     FiveRecords() {
         folder.writeOneMakerIndex("2=新厂\n2pic=b.png\n");
         folder.writeRecords("txt/a.dat", 5);
-        folder.writeText("txt/水泵选型.txt", "帮助\n");
+        writeGbk(folder / "txt/水泵选型.txt", "帮助\n");
     }
     CatalogueFolder folder;
 };
@@ -69,7 +69,7 @@ TEST_F(RecordEditorTest, LaunchOpensOnTheNextNumberWithTheLastRecord) {
 }
 
 TEST_F(RecordEditorTest, LaunchStopsAtAGapAndShowsUnknownForMissingValues) {
-    folder.writeText("txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n流量1=7\n[4]\n型号=D\n");
+    writeGbk(folder / "txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n流量1=7\n[4]\n型号=D\n");
     withEditor([&](RecordEditor* e) {
         EXPECT_EQ(e->text(0), "3");
         EXPECT_EQ(e->text(3), "B");
@@ -117,7 +117,7 @@ TEST_F(RecordEditorTest, EveryKeystrokeLoads) {
 }
 
 TEST_F(RecordEditorTest, RecordsBeyondAGapAreOutOfRange) {
-    folder.writeText("txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n[4]\n型号=D\n");
+    writeGbk(folder / "txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n[4]\n型号=D\n");
     withEditor([&](RecordEditor* e) {
         typeNumber(e, "4");
         EXPECT_EQ(boxes.seen.size(), 1u);
@@ -126,7 +126,7 @@ TEST_F(RecordEditorTest, RecordsBeyondAGapAreOutOfRange) {
 }
 
 TEST_F(RecordEditorTest, TheNumberNamesTheSectionAsTyped) {
-    folder.writeText("txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n[3]\n型号=C\n[4]\n型号=D\n[04]\n型号=zero four\n");
+    writeGbk(folder / "txt/a.dat", "[1]\n型号=A\n[2]\n型号=B\n[3]\n型号=C\n[4]\n型号=D\n[04]\n型号=zero four\n");
     withEditor([&](RecordEditor* e) {
         typeNumber(e, " 4 ");
         EXPECT_EQ(e->text(3), "D");

@@ -75,8 +75,8 @@ TEST_F(BadCatalogue, InvalidGbkNulAndLongLinesInTheIndex) {
 }
 
 TEST_F(BadCatalogue, LinesWithoutEqualsAndBracketsWithoutEnd) {
-    folder.writeText("txt/bump.dat",
-                     "garbage before\n[种类\n1=not in a section\n[种类]\nno equals here\n1=甲\n[2=乙\n");
+    writeGbk(folder / "txt/bump.dat",
+             "garbage before\n[种类\n1=not in a section\n[种类]\nno equals here\n1=甲\n[2=乙\n");
     SelectionWindow w(folder.root());
     EXPECT_EQ(kinds(w), (QStringList{"甲"}));
 }
@@ -110,7 +110,7 @@ TEST_F(BadCatalogue, EmptyIndexFolderOrPipeInItsPlace) {
 }
 
 TEST_F(BadCatalogue, UnreadableIndex) {
-    folder.writeText("txt/bump.dat", kIndex);
+    writeGbk(folder / "txt/bump.dat", kIndex);
     ::chmod((folder / "txt/bump.dat").c_str(), 0);
     if (::access((folder / "txt/bump.dat").c_str(), R_OK) == 0) GTEST_SKIP() << "this user reads unreadable files";
     SelectionWindow w(folder.root());
@@ -118,10 +118,10 @@ TEST_F(BadCatalogue, UnreadableIndex) {
 }
 
 TEST_F(BadCatalogue, NamesClimbingOutOfTheCatalogueNameNoFile) {
-    folder.writeText("txt/bump.dat",
-                     "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=..\\..\\outside.dat\n1pic=/etc/hosts\n");
+    writeGbk(folder / "txt/bump.dat",
+             "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=..\\..\\outside.dat\n1pic=/etc/hosts\n");
     folder.writeRecords("outside.dat", 3);
-    writeBytes(folder.root().parent_path() / "outside.dat", "[1]\r\nx=y\r\n");
+    writeGbk(folder.root().parent_path() / "outside.dat", "[1]\nx=y\n");
     SelectionWindow w(folder.root());
     EXPECT_FALSE(w.Image1->hasPicture());
     w.Command6->click();
@@ -137,7 +137,7 @@ TEST_F(BadCatalogue, NamesClimbingOutOfTheCatalogueNameNoFile) {
 }
 
 TEST_F(BadCatalogue, ReadOnlyCatalogueFolderLosesNothing) {
-    folder.writeText("txt/bump.dat", kIndex);
+    writeGbk(folder / "txt/bump.dat", kIndex);
     folder.writeRecords("txt/a.dat", 5);
     const std::string before = readBytes(folder / "txt/a.dat");
     ReadOnly readOnly(folder / "txt");
@@ -157,9 +157,9 @@ TEST_F(BadCatalogue, ReadOnlyCatalogueFolderLosesNothing) {
 }
 
 TEST_F(BadCatalogue, PicturesThatAreNoPicturesOrTooLarge) {
-    folder.writeText("txt/bump.dat", kIndex);
+    writeGbk(folder / "txt/bump.dat", kIndex);
     folder.writeRecords("txt/a.dat", 2);
-    folder.writeText("images/sm_a.png", "plain text, no picture");
+    writeGbk(folder / "images/sm_a.png", "plain text, no picture");
     writeHugePng(folder / "images/a.png");
     SelectionWindow w(folder.root());
     EXPECT_FALSE(w.Image1->hasPicture());
@@ -183,12 +183,13 @@ TEST_F(BadCatalogue, PicturesThatAreNoPicturesOrTooLarge) {
 TEST_F(BadCatalogue, AFiftyMegabyteTextFileOpensInTheViewer) {
     std::string big;
     big.reserve(52 << 20);
-    const std::string line = "第一行说明文字，一行又一行地重复下去。0123456789\r\n";
-    while (big.size() < (50u << 20)) big += *pumpsel::gbk::fromUtf8(line);
+    const std::string line = "第一行说明文字，一行又一行地重复下去。0123456789\n";
+    const std::string stored = gbkText(line);
+    while (big.size() < (50u << 20)) big += stored;
     writeBytes(folder / "txt/big.txt", big);
     qsizetype length = 0;
     OnModal<TextViewer> viewer([&](TextViewer* v) { length = v->Text1->document()->characterCount(); });
     ui::ShowTextFile(nullptr, "水泵数据库", folder / "txt/big.txt");
-    const qsizetype lines = static_cast<qsizetype>(big.size() / pumpsel::gbk::fromUtf8(line)->size());
-    EXPECT_EQ(length, lines * (QString::fromStdString(line).size() - 1) + 1);
+    const qsizetype lines = static_cast<qsizetype>(big.size() / stored.size());
+    EXPECT_EQ(length, lines * QString::fromStdString(line).size() + 1);
 }

@@ -23,7 +23,7 @@ namespace {
 class SharedCatalogue : public ::testing::Test {
 protected:
     SharedCatalogue() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n");
+        writeGbk(folder / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n");
         folder.writeRecords("txt/a.dat", 5);
     }
     static QString native(const std::filesystem::path& file) {

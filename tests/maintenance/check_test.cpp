@@ -1,13 +1,13 @@
 // The catalogue check finds every fault the program hides, on the line that
 // causes it, and nothing in a clean catalogue.
 #include "maintenance/check.h"
-#include "maintenance/catalogue_files.h"
+#include "support/catalogue_files.h"
 
 #include <gtest/gtest.h>
 
 using namespace pumpsel;
-using testing_support::gbkLines;
-using testing_support::recordText;
+using testing_support::gbkText;
+using testing_support::PumpRecord;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 using testing_support::writeGbk;
@@ -25,17 +25,17 @@ struct FaultyCatalogue {
                  "[潜水泵]\n1=丁厂\n1file=d.dat\n1pic=b.png\n3=戊厂\n"  // 15-19
                  "[离心泵]\n1=重复\n");                                 // 20-21
         writeBytes(dir / "txt/a.dat",
-                   gbkLines("[1]\n型号=A1\n流量1=10\n流量2=5\n扬程1=20\n扬程2=30\n功率=1.5\n"  // 1-7
-                            "[2]\n型号=A2\n流量1=abc\n流量2=\n扬程1=unknown\n功率=--\n"        // 8-13
-                            "备注=" +
-                            std::string(1200, 'x') +
-                            "\n[2]\n型号=dup\n"                                                        // 14-16
-                            "[3]\n型号=A3\n型号=A3b\n流量1=1\n流量2=2\n扬程1=3\n扬程2=1\n功率=1\n") +  // 17-24
+                   gbkText("[1]\n型号=A1\n流量1=10\n流量2=5\n扬程1=20\n扬程2=30\n功率=1.5\n"  // 1-7
+                           "[2]\n型号=A2\n流量1=abc\n流量2=\n扬程1=unknown\n功率=--\n"        // 8-13
+                           "备注=" +
+                           std::string(1200, 'x') +
+                           "\n[2]\n型号=dup\n"                                                        // 14-16
+                           "[3]\n型号=A3\n型号=A3b\n流量1=1\n流量2=2\n扬程1=3\n扬程2=1\n功率=1\n") +  // 17-24
                        "\xB1\xB8\xD7\xA2=\x81 bad\r\n" +  // 25: 备注 with a GBK lead byte before a blank
-                       gbkLines("no equals\n[4] junk\n型号=unknown\n[5]\n型号=A5\n[7]\n型号=A7\n"  // 26-32
-                                "[40000]\n型号=far\n"));                                           // 33-34
+                       gbkText("no equals\n[4] junk\n型号=unknown\n[5]\n型号=A5\n[7]\n型号=A7\n"  // 26-32
+                               "[40000]\n型号=far\n"));                                           // 33-34
         writeBytes(dir / "txt/d.dat", "[1]\r\n型号=D1\r\n");  // UTF-8 without a byte-order mark
-        writeGbk(dir / "txt/orphan.dat", recordText(1, "X"));
+        writeGbk(dir / "txt/orphan.dat", PumpRecord{.model = "X"}.text());
         for (const char* picture : {"a.png", "b.png", "sm_b.png"})
             writeBytes(dir / ("images/" + std::string(picture)), "P");
         std::filesystem::create_directories(dir / "images/dir.png");
@@ -124,8 +124,15 @@ namespace {
 
 // A pump whose own seven values are clean (no 备注), range 10 to 30 m³/h, and the given curve keys.
 std::string curvePump(int number, const std::string& flow2, const std::string& power, const std::string& curve) {
-    return "[" + std::to_string(number) + "]\n型号=P" + std::to_string(number) + "\n流量1=10\n流量2=" + flow2 +
-           "\n扬程1=38\n扬程2=27\n功率=" + power + "\n" + curve;
+    return PumpRecord{.number = number,
+                      .model = "P" + std::to_string(number),
+                      .flow2 = flow2,
+                      .head1 = "38",
+                      .head2 = "27",
+                      .power = power,
+                      .remark = std::nullopt,
+                      .moreLines = curve}
+        .text();
 }
 
 const std::string kGoodCurve = "曲线流量=0,10,20,30\n曲线扬程=40,38,30,27\n";

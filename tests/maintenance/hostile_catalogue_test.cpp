@@ -5,9 +5,9 @@
 // its work and memory near what the files themselves need.
 #include "catalogue/catalogue.h"
 #include "catalogue/record_scan.h"
-#include "maintenance/catalogue_files.h"
 #include "maintenance/check.h"
-#include "maintenance/tool_run.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,9 @@
 #include <algorithm>
 
 using namespace pumpsel;
-using testing_support::recordText;
-using testing_support::runProgram;
+using testing_support::gbkText;
+using testing_support::Limit;
+using testing_support::PumpRecord;
 using testing_support::runTool;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -35,8 +36,8 @@ struct HostileCatalogue {
                  "3=丙厂\n3file=dir\\etc\\passwd\n3pic=a.png\n"        // 10-12
                  "4=丁厂\n4file=bump.dat\n4pic=" +
                      std::string(1200, 'p') + "\n");  // 13-15
-        writeGbk(dir / "txt/a.dat", recordText(1, "M\x07\tX"));
-        writeGbk(outside / "x.dat", recordText(1, "secret"));
+        writeGbk(dir / "txt/a.dat", PumpRecord{.model = "M\x07\tX"}.text());
+        writeGbk(outside / "x.dat", PumpRecord{.model = "secret"}.text());
         writeBytes(outside / "x.png", "P");
         writeBytes(dir / "images/a.png", "P");  // its thumbnail is missing
         fs::create_symlink(outside / "x.dat", dir / "txt/out.dat");
@@ -116,7 +117,7 @@ TEST(HostileCatalogue, EachKindOfProblemIsListedAHundredTimesAFileThenCounted) {
     HostileCatalogue cat;
     std::string lines;
     for (int i = 0; i < 300; ++i) lines += "no equals here\n";
-    writeGbk(cat.dir / "txt/a.dat", recordText(1, "M") + lines);
+    writeGbk(cat.dir / "txt/a.dat", PumpRecord{.model = "M"}.text() + lines);
     const auto report = maintenance::checkCatalogue(cat.dir.path());
     std::vector<std::string> ignored;
     for (const auto& p : report.problems)
@@ -138,14 +139,13 @@ TEST(HostileCatalogue, TheCheckNeedsMemoryNearTheFilesSizeNotTheirLineCount) {
     std::string comments;
     comments.reserve(64u << 20);
     while (comments.size() < (64u << 20)) comments += ";\r\n";
-    writeBytes(dir / "txt/bump.dat", testing_support::gbkLines(index) + comments);
-    writeGbk(dir / "txt/a.dat", recordText(1, "M"));
+    writeBytes(dir / "txt/bump.dat", gbkText(index) + comments);
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "M"}.text());
     for (const char* picture : {"images/big.png", "images/sm_big.png"}) {
         writeBytes(dir / picture, "");
         fs::resize_file(dir / picture, 900u << 20);  // sparse: no disk taken
     }
-    const auto run =
-        runProgram("/bin/sh", {"-c", "ulimit -v 400000; exec \"$0\" check \"$1\"", PUMPSEL_INI, dir.path().string()});
+    const auto run = runTool({"check", dir.path().string()}, {.limit = Limit{RLIMIT_AS, 400000 * 1024}});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2 files checked, 1 record listed: no problems\n");
 }

@@ -2,13 +2,13 @@
 // back into the same bytes, bad rows change nothing, every row is written
 // as the program writes records, and an interrupted import leaves the old file.
 #include "catalogue/record_scan.h"
-#include "maintenance/catalogue_files.h"
 #include "maintenance/record_file.h"
 #include "maintenance/record_import.h"
 #include "maintenance/record_rules.h"
-#include "maintenance/tool_run.h"
 #include "storage/csv.h"
 #include "storage/profile.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +16,14 @@
 
 using namespace pumpsel;
 using maintenance::ImportMode;
-using testing_support::gbkLines;
+using testing_support::dyingMidWrite;
+using testing_support::gbkText;
+using testing_support::PumpRecord;
 using testing_support::readBytes;
 using testing_support::runTool;
 using testing_support::TempDir;
 using testing_support::writeBytes;
+using testing_support::writeGbk;
 
 namespace {
 
@@ -33,7 +36,7 @@ const std::string kExportHeader =
 // records, a remark stored escaped, a model in quotes, a key of the maker's
 // own, a section that is no record.
 std::string makerFile(const std::string& secondFlow2) {
-    return gbkLines(
+    return gbkText(
         "; 江南泵业 2026\n[1]\n型号=IS50-32-125\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率 = 3\n"
         "备注=\"第一行\\r\\n第二行, \"甲\"\"\n\n"
         "[2]\n型号=\"  IS50-32-160\"\n流量1=12.5\n流量2=" +
@@ -75,7 +78,7 @@ TEST(Import, AnExportReadsBackIntoTheSameBytesAndAChangedValueRewritesOnlyItsLin
 // A maker file with curves: a full one (NPSH with full-width commas), and a
 // range record whose 曲线效率 is there but empty.
 std::string curveFile(const std::string& speed) {
-    return gbkLines(
+    return gbkText(
         "[1]\n型号=50-200\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.5\n备注=\n"
         "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n曲线功率=1.2,2.0,2.7,3.2,3.4\n"
         "曲线汽蚀余量=1.0，1.2，1.8，2.9，4.5\n转速=" +
@@ -109,9 +112,9 @@ TEST(Import, CurveKeysTravelAsColumnsAndImportBackIntoTheSameBytes) {
         file, kExportHeader + ",P3,10,30,40,27,3.5,新,\"0,10,20,30\",\"40,38,30,27\",,,,1450\r\n", ImportMode::AddNew,
         false);
     ASSERT_TRUE(added.ok) << added.reason;
-    EXPECT_EQ(readBytes(file), curveFile("") + gbkLines("\n[3]\n型号=P3\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n"
-                                                        "功率=3.5\n备注=新\n曲线流量=0,10,20,30\n"
-                                                        "曲线扬程=40,38,30,27\n转速=1450\n"));
+    EXPECT_EQ(readBytes(file), curveFile("") + gbkText("\n[3]\n型号=P3\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n"
+                                                       "功率=3.5\n备注=新\n曲线流量=0,10,20,30\n"
+                                                       "曲线扬程=40,38,30,27\n转速=1450\n"));
 }
 
 TEST(Import, ARowWhoseCurveIsFaultyIsRefusedWithItsColumn) {
@@ -144,7 +147,7 @@ TEST(Import, ARowWhoseCurveIsFaultyIsRefusedWithItsColumn) {
 TEST(Import, AnUnusualButUsableCurveIsStored) {
     TempDir dir;
     const auto file = dir / "jn.dat";
-    const std::string unusual = gbkLines(
+    const std::string unusual = gbkText(
         "[1]\n型号=P1\n流量1=0\n流量2=35\n扬程1=36\n扬程2=27\n功率=1\n备注=\n"
         "曲线流量=0,10,20,30\n曲线扬程=36,40,35,27\n曲线功率=1.5,2,2.5,3\n");
     writeBytes(file, unusual);
@@ -226,7 +229,7 @@ TEST(Import, GbkRowsInAnyColumnOrderAreAddedAsTheProgramWritesRecords) {
     TempDir dir;
     const auto file = dir / "jn.dat";
     writeBytes(file, makerFile("25"));
-    const std::string csv = gbkLines(
+    const std::string csv = gbkText(
         "备注,型号,功率,扬程2,扬程1,流量2,流量1,序号\n"
         "\"说明,一\",P3,1.1,10,12,20,10,1\n"
         ",P4,2.2,20,24,40,20,2\n");
@@ -240,11 +243,11 @@ TEST(Import, GbkRowsInAnyColumnOrderAreAddedAsTheProgramWritesRecords) {
     const auto appended = maintenance::importCsv(file, csv, ImportMode::Append, false);
     ASSERT_TRUE(appended.ok) << appended.reason;
     const std::string original = makerFile("25");
-    const std::size_t info = original.find(gbkLines("[说明]"));
+    const std::size_t info = original.find(gbkText("[说明]"));
     EXPECT_EQ(readBytes(file),
               original.substr(0, info) +
-                  gbkLines("[3]\n型号=P3\n流量1=10\n流量2=20\n扬程1=12\n扬程2=10\n功率=1.1\n备注=说明,一\n\n"
-                           "[4]\n型号=P4\n流量1=20\n流量2=40\n扬程1=24\n扬程2=20\n功率=2.2\n备注=\n") +
+                  gbkText("[3]\n型号=P3\n流量1=10\n流量2=20\n扬程1=12\n扬程2=10\n功率=1.1\n备注=说明,一\n\n"
+                          "[4]\n型号=P4\n流量1=20\n流量2=40\n扬程1=24\n扬程2=20\n功率=2.2\n备注=\n") +
                   original.substr(info));
     EXPECT_EQ(records::countRecords(file).count, 4);
     EXPECT_EQ(ini::ReadProfileValue(file, "3", "备注"), "说明,一");
@@ -253,8 +256,9 @@ TEST(Import, GbkRowsInAnyColumnOrderAreAddedAsTheProgramWritesRecords) {
 TEST(Import, RecordsThatAreNeverListedMustBeCompactedOrReplaced) {
     TempDir dir;
     const auto file = dir / "gap.dat";
-    const std::string original = gbkLines(testing_support::recordText(1, "A") + testing_support::recordText(2, "B") +
-                                          testing_support::recordText(5, "E"));
+    const std::string original =
+        gbkText(PumpRecord{.model = "A"}.text() + PumpRecord{.number = 2, .model = "B"}.text() +
+                PumpRecord{.number = 5, .model = "E"}.text());
     writeBytes(file, original);
     const std::string csv = kHeader + ",N,1,2,3,2,1,x\r\n";
     const auto appended = maintenance::importCsv(file, csv, ImportMode::Append, false);
@@ -269,7 +273,7 @@ TEST(Import, RecordsThatAreNeverListedMustBeCompactedOrReplaced) {
     ASSERT_TRUE(replaced.ok) << replaced.reason;
     EXPECT_EQ(replaced.changed, std::vector<long long>{1});
     EXPECT_EQ(replaced.removed, (std::vector<long long>{2, 5}));
-    EXPECT_EQ(readBytes(file), gbkLines("[1]\n型号=N\n流量1=1\n流量2=2\n扬程1=3\n扬程2=2\n功率=1\n备注=x\n"));
+    EXPECT_EQ(readBytes(file), gbkText("[1]\n型号=N\n流量1=1\n流量2=2\n扬程1=3\n扬程2=2\n功率=1\n备注=x\n"));
 }
 
 TEST(Import, AnImportKilledHalfWayLeavesTheOldFile) {
@@ -280,13 +284,8 @@ TEST(Import, AnImportKilledHalfWayLeavesTheOldFile) {
     for (int n = 3; n < 2000; ++n) csv += "," + std::to_string(n) + "型,1,2,3,2,1,备注\r\n";
     writeBytes(dir / "more/rows.csv", csv);
 
-    ::setenv("PUMPSEL_DIE_WRITING", (std::filesystem::canonical(dir.path()).string() + "/").c_str(), 1);
-    ::setenv("LD_PRELOAD", DIE_MID_WRITE, 1);
-    ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);  // the shim comes before the sanitizer's runtime
-    const auto killed = runTool({"import", file.string(), (dir / "more/rows.csv").string(), "--append"});
-    ::unsetenv("LD_PRELOAD");
-    ::unsetenv("PUMPSEL_DIE_WRITING");
-    ::unsetenv("ASAN_OPTIONS");
+    const auto killed = runTool({"import", file.string(), (dir / "more/rows.csv").string(), "--append"},
+                                dyingMidWrite(std::filesystem::canonical(dir.path()).string() + "/"));
     ASSERT_EQ(killed.exitCode, 128 + SIGKILL) << killed.err;
     EXPECT_EQ(readBytes(file), makerFile("25"));
     EXPECT_EQ(testing_support::fileNames(dir.path()), (std::vector<std::string>{"jn.dat", "more"}));
@@ -300,18 +299,18 @@ TEST(Compact, RenumbersTheRecordsAfterGapsAndTouchesNothingElse) {
     TempDir dir;
     const auto file = dir / "gap.dat";
     const std::string section7 = "[7]\n型号=G\n流量1=1\n; 厂家注\n";
-    writeBytes(file, gbkLines("[1]\n型号=A\n[3]\n型号=C\n[说明]\nx=1\n" + section7 + "[4]\n型号=D\n"));
+    writeGbk(file, "[1]\n型号=A\n[3]\n型号=C\n[说明]\nx=1\n" + section7 + "[4]\n型号=D\n");
     const auto dry = runTool({"compact", file.string(), "--dry-run"});
     EXPECT_EQ(dry.out, "3 → 2\n4 → 3\n7 → 4\nwould renumber 3 records; dry run: nothing was written\n");
     const auto run = runTool({"compact", file.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "3 → 2\n4 → 3\n7 → 4\nrenumbered 3 records\n");
-    EXPECT_EQ(readBytes(file), gbkLines("[1]\n型号=A\n[2]\n型号=C\n[说明]\nx=1\n[4]\n型号=G\n流量1=1\n; 厂家注\n"
-                                        "[3]\n型号=D\n"));
+    EXPECT_EQ(readBytes(file), gbkText("[1]\n型号=A\n[2]\n型号=C\n[说明]\nx=1\n[4]\n型号=G\n流量1=1\n; 厂家注\n"
+                                       "[3]\n型号=D\n"));
     EXPECT_EQ(runTool({"compact", file.string()}).out, "no gaps: nothing to renumber\n");
 
     // A repeated section would come to light, a section without a model would end the list again.
-    const std::string stuck = gbkLines("[1]\n型号=A\n[3]\n流量1=1\n[5]\n型号=E\n[1]\n型号=old\n");
+    const std::string stuck = gbkText("[1]\n型号=A\n[3]\n流量1=1\n[5]\n型号=E\n[1]\n型号=old\n");
     writeBytes(file, stuck);
     const auto refused = runTool({"compact", file.string()});
     EXPECT_EQ(refused.exitCode, 1);

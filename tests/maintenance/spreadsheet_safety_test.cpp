@@ -2,19 +2,17 @@
 // the catalogue: formula cells are neutralised and come back exact, an
 // export never lands on a catalogue file, failed writes fail the command,
 // and a CSV file far beyond a maker file's size is refused at once.
-#include "maintenance/catalogue_files.h"
-#include "maintenance/tool_run.h"
 #include "storage/csv.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace pumpsel;
-using testing_support::gbkLines;
+using testing_support::PumpRecord;
 using testing_support::readBytes;
-using testing_support::recordText;
-using testing_support::runProgram;
 using testing_support::runTool;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -23,11 +21,6 @@ using testing_support::writeGbk;
 namespace {
 
 const std::string kHeader = "序号,型号,流量1,流量2,扬程1,扬程2,功率,备注\r\n";
-
-std::string record(int n, const std::string& model, const std::string& flow1, const std::string& remark) {
-    return "[" + std::to_string(n) + "]\n型号=" + model + "\n流量1=" + flow1 +
-           "\n流量2=20\n扬程1=30\n扬程2=25\n功率=1.5\n备注=" + remark + "\n";
-}
 
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -38,9 +31,12 @@ std::size_t lineCount(const std::string& text) {
 TEST(SpreadsheetSafety, FormulaCellsAreNeutralisedAndAnExportImportsBackExactly) {
     TempDir dir;
     const auto file = dir / "txt/a.dat";
-    writeBytes(file, gbkLines(record(1, "=HYPERLINK(\"http://e/\",\"x\")", "-2", "+cmd|' /C calc'!A0") +
-                              record(2, "-2+3", "10", "@SUM(1)") + record(3, "'quoted", "10", "-") +
-                              record(4, "+7", "10", "plain")));
+    writeGbk(
+        file,
+        PumpRecord{.model = "=HYPERLINK(\"http://e/\",\"x\")", .flow1 = "-2", .remark = "+cmd|' /C calc'!A0"}.text() +
+            PumpRecord{.number = 2, .model = "-2+3", .remark = "@SUM(1)"}.text() +
+            PumpRecord{.number = 3, .model = "'quoted", .remark = "-"}.text() +
+            PumpRecord{.number = 4, .model = "+7", .remark = "plain"}.text());
     const std::string before = readBytes(file);
     const auto exported = runTool({"export", file.string()});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
@@ -62,7 +58,7 @@ TEST(SpreadsheetSafety, FormulaCellsAreNeutralisedAndAnExportImportsBackExactly)
 TEST(SpreadsheetSafety, AnExportNeverLandsOnTheFileOrItsCatalogue) {
     TempDir dir;
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n");
-    writeGbk(dir / "txt/a.dat", recordText(1, "P1"));
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "P1"}.text());
     const std::string index = readBytes(dir / "txt/bump.dat"), data = readBytes(dir / "txt/a.dat");
     for (const std::string& to : {"txt/a.dat", "txt/bump.dat", "txt/new.csv"}) {
         const auto run = runTool({"export", (dir / "txt/a.dat").string(), "-o", (dir / to).string()});
@@ -80,13 +76,11 @@ TEST(SpreadsheetSafety, AnExportNeverLandsOnTheFileOrItsCatalogue) {
 TEST(SpreadsheetSafety, AWriteThatFailsOnTheWayFailsTheCommand) {
     TempDir dir;
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n");
-    writeGbk(dir / "txt/a.dat", recordText(1, "P1"));
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "P1"}.text());
     const std::string folder = dir.path().string(), file = (dir / "txt/a.dat").string();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"export", file}, {"check", folder}, {"search", folder, "离心泵", "15", "28"}}) {
-        std::vector<std::string> shell{"-c", "exec \"$0\" \"$@\" >/dev/full", PUMPSEL_INI};
-        shell.insert(shell.end(), args.begin(), args.end());
-        const auto run = runProgram("/bin/sh", shell);
+        const auto run = runTool(args, {.stdoutTo = "/dev/full"});
         EXPECT_EQ(run.exitCode, 2) << args[0];
         EXPECT_EQ(run.err.substr(run.err.rfind("pumpsel-ini: ")),
                   "pumpsel-ini: cannot write the output: No space left on device\n")
@@ -97,7 +91,7 @@ TEST(SpreadsheetSafety, AWriteThatFailsOnTheWayFailsTheCommand) {
 TEST(SpreadsheetSafety, ACsvFarBeyondAMakerFileIsRefusedAtOnceWithFewAndShortMessages) {
     TempDir dir;
     const auto file = dir / "a.dat";
-    writeGbk(file, recordText(1, "P1"));
+    writeGbk(file, PumpRecord{.model = "P1"}.text());
     const std::string before = readBytes(file);
     const auto import = [&](const std::string& csv, std::vector<std::string> options = {}) {
         writeBytes(dir / "in.csv", csv);
@@ -144,7 +138,7 @@ TEST(SpreadsheetSafety, ACsvFarBeyondAMakerFileIsRefusedAtOnceWithFewAndShortMes
 TEST(SpreadsheetSafety, DutyValuesBeyondSinglePrecisionAreRefused) {
     TempDir dir;
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n");
-    writeGbk(dir / "txt/a.dat", recordText(1, "P1"));
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "P1"}.text());
     for (const std::string& value : {"1e40", "1e309", "-1e39"}) {
         const auto run = runTool({"search", dir.path().string(), "离心泵", value, "28"});
         EXPECT_EQ(run.exitCode, 2) << value;

@@ -26,13 +26,13 @@ namespace {
 struct Catalogue {
     Catalogue() {
         folder.writeOneMakerIndex();
-        folder.writeText("txt/a.dat",
-                         "[1]\n型号=IS50\n流量1=6.3\n流量2=12.5\n扬程1=22\n扬程2=18.5\n功率=2.2\n备注=清水泵\n"
-                         "[2]\n型号=IS65\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率=3\n"
-                         "[3]\n型号=IS80\n流量1=25\n流量2=50\n扬程1=22\n扬程2=17\n功率=5.5\n备注=\n");
-        folder.writeText("txt/水泵选型.txt", "帮助\n");
-        folder.writePicture("images/a.png", Qt::magenta);
-        folder.writePicture("images/sm_a.png", Qt::cyan);
+        writeGbk(folder / "txt/a.dat",
+                 "[1]\n型号=IS50\n流量1=6.3\n流量2=12.5\n扬程1=22\n扬程2=18.5\n功率=2.2\n备注=清水泵\n"
+                 "[2]\n型号=IS65\n流量1=12.5\n流量2=25\n扬程1=22\n扬程2=18\n功率=3\n"
+                 "[3]\n型号=IS80\n流量1=25\n流量2=50\n扬程1=22\n扬程2=17\n功率=5.5\n备注=\n");
+        writeGbk(folder / "txt/水泵选型.txt", "帮助\n");
+        writePicture(folder / "images/a.png", Qt::magenta);
+        writePicture(folder / "images/sm_a.png", Qt::cyan);
     }
     CatalogueFolder folder;
 };
@@ -57,7 +57,6 @@ protected:
         click(list->viewport(), list->rowRect(position).center());
     }
     std::string report() { return readBytes(folder / "水泵选型结果.txt"); }
-    static std::string gbk(const QString& text) { return *pumpsel::gbk::fromUtf8(text.toStdString()); }
 
     SelectionWindow w{folder.root()};
     std::vector<std::filesystem::path> opened;
@@ -72,7 +71,7 @@ TEST_F(ResultDetailTest, ClickingARowShowsItsRemarkReadAfresh) {
         EXPECT_EQ(r->Text2->toPlainText(), "unknown");
         clickRow(r, 3);
         EXPECT_EQ(r->Text2->toPlainText(), "");
-        folder.writeText("txt/a.dat", "[1]\n型号=IS50\n备注=新的备注\n[3]\n型号=IS80\n备注=第三号改了\n");
+        writeGbk(folder / "txt/a.dat", "[1]\n型号=IS50\n备注=新的备注\n[3]\n型号=IS80\n备注=第三号改了\n");
         clickRow(r, 3);
         EXPECT_EQ(r->Text2->toPlainText(), "第三号改了");
         clickRow(r, 1);
@@ -94,12 +93,12 @@ TEST_F(ResultDetailTest, TheReportHoldsTheRowTheMouseLeftSelected) {
         ctrlClickRow(r->ListView1, 1);
         ctrlSpace(r->ListView1);
         click(r->Command1);
-        EXPECT_NE(report().find(gbk("型号: IS50\r\n")), std::string::npos);
-        EXPECT_TRUE(report().ends_with(gbk("备注: 清水泵")));
+        EXPECT_NE(report().find(gbkText("型号: IS50\n")), std::string::npos);
+        EXPECT_TRUE(report().ends_with(gbkText("备注: 清水泵")));
         dragAcross(r->ListView1, 1, 2);
         click(r->Command1);
-        EXPECT_NE(report().find(gbk("型号: IS65\r\n流量: 12.5 ～ 25.0立方米/时")), std::string::npos);
-        EXPECT_TRUE(report().ends_with(gbk("备注: unknown")));
+        EXPECT_NE(report().find(gbkText("型号: IS65\n流量: 12.5 ～ 25.0立方米/时")), std::string::npos);
+        EXPECT_TRUE(report().ends_with(gbkText("备注: unknown")));
     });
 }
 
@@ -139,8 +138,8 @@ TEST_F(ResultDetailTest, ReportHoldsTheSelectedPumpByteForByte) {
         const QString stamp = QString::fromStdString(bytes.substr(0, firstBreak));
         EXPECT_TRUE(stamp == ui::generalDateTime(before) || stamp == ui::generalDateTime(QDateTime::currentDateTime()))
             << stamp.toStdString();
-        EXPECT_EQ(bytes.substr(firstBreak), gbk("\r\n\r\n厂家: 江南泵业\r\n型号: IS50\r\n流量: 6.3 ～ 12.5立方米/时\r\n"
-                                                "扬程: 22.0 ～ 18.5米\r\n功率: 2.2千瓦\r\n备注: 清水泵"));
+        EXPECT_EQ(bytes.substr(firstBreak), gbkText("\n\n厂家: 江南泵业\n型号: IS50\n流量: 6.3 ～ 12.5立方米/时\n"
+                                                    "扬程: 22.0 ～ 18.5米\n功率: 2.2千瓦\n备注: 清水泵"));
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0], folder / "水泵选型结果.txt");
     });
@@ -152,9 +151,9 @@ TEST_F(ResultDetailTest, SecondExportReplacesTheFirstAndAnEmptyRemarkEndsTheFile
         clickRow(r, 3);
         click(r->Command1);
         const std::string bytes = report();
-        EXPECT_NE(bytes.find(gbk("型号: IS80\r\n")), std::string::npos);
+        EXPECT_NE(bytes.find(gbkText("型号: IS80\n")), std::string::npos);
         EXPECT_EQ(bytes.find("IS50"), std::string::npos);
-        EXPECT_TRUE(bytes.ends_with(gbk("\r\n备注: ")));
+        EXPECT_TRUE(bytes.ends_with(gbkText("\n备注: ")));
         EXPECT_EQ(opened.size(), 2u);
     });
 }

@@ -14,6 +14,7 @@
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;
+using testing_support::writeGbk;
 
 namespace {
 
@@ -82,7 +83,7 @@ TEST_F(ResultsBrowseTest, BrowseScrollsTheSelectedPumpIntoView) {
 TEST_F(ResultsBrowseTest, RecordThatVanishedKeepsTheFirstRowAndMissingValuesShowAsText) {
     withResults("35", "35", [&](ResultsWindow* r) {
         ASSERT_EQ(r->ListView1->selectedText(4), "25");
-        folder.writeText("txt/a.dat", "[1]\n型号=only\n[2]\n型号=second\n流量1=5\n");
+        writeGbk(folder / "txt/a.dat", "[1]\n型号=only\n[2]\n型号=second\n流量1=5\n");
         testing_support::click(r->Command7);
         EXPECT_EQ(r->ListView1->rowCount(), 2);
         EXPECT_EQ(r->ListView1->selectedPosition(), 1);

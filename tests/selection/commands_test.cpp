@@ -22,14 +22,14 @@ namespace {
 
 struct TwoMakers {
     TwoMakers() {
-        folder.writeText("txt/bump.dat",
-                         "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
-                         "2=乙厂\n2file=b.dat\n2pic=b.png\n");
+        writeGbk(folder / "txt/bump.dat",
+                 "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
+                 "2=乙厂\n2file=b.dat\n2pic=b.png\n");
         folder.writeRecords("txt/a.dat", 3);
-        folder.writeText("txt/水泵选型.txt", "帮助第一行\n");
-        folder.writeText("txt/水泵厂商.txt", "欢迎加入\n");
-        folder.writePicture("images/b.png", Qt::darkGreen);
-        folder.writePicture("images/sm_b.png", Qt::green);
+        writeGbk(folder / "txt/水泵选型.txt", "帮助第一行\n");
+        writeGbk(folder / "txt/水泵厂商.txt", "欢迎加入\n");
+        writePicture(folder / "images/b.png", Qt::darkGreen);
+        writePicture(folder / "images/sm_b.png", Qt::green);
     }
     CatalogueFolder folder;
 };

@@ -18,6 +18,9 @@
 using testing_support::CatalogueFolder;
 using testing_support::MessageBoxes;
 using testing_support::OnModal;
+using testing_support::PumpRecord;
+using testing_support::writeGbk;
+using testing_support::writePicture;
 
 namespace {
 
@@ -34,8 +37,8 @@ struct Listing {
 struct SearchCatalogue {
     SearchCatalogue() {
         folder.writeOneMakerIndex("2=无文件厂\n2pic=a.png\n");
-        folder.writePicture("images/a.png", Qt::darkCyan);
-        folder.writePicture("images/sm_a.png", Qt::cyan);
+        writePicture(folder / "images/a.png", Qt::darkCyan);
+        writePicture(folder / "images/sm_a.png", Qt::cyan);
     }
     CatalogueFolder folder;
 };
@@ -49,10 +52,17 @@ protected:
             std::istringstream in(records[i]);
             std::string f[7];
             for (auto& v : f) in >> v;
-            text += "[" + std::to_string(i + 1) + "]\n型号=" + f[0] + "\n流量1=" + f[1] + "\n流量2=" + f[2] +
-                    "\n扬程1=" + f[3] + "\n扬程2=" + f[4] + "\n功率=" + f[5] + "\n备注=" + f[6] + "\n";
+            text += PumpRecord{.number = static_cast<int>(i + 1),
+                               .model = f[0],
+                               .flow1 = f[1],
+                               .flow2 = f[2],
+                               .head1 = f[3],
+                               .head2 = f[4],
+                               .power = f[5],
+                               .remark = f[6]}
+                        .text();
         }
-        folder.writeText("txt/a.dat", text);
+        writeGbk(folder / "txt/a.dat", text);
     }
 
     // Runs an action that may open the results window; returns what it showed.
@@ -105,10 +115,10 @@ TEST_F(SearchTest, ReversedRangesAreNeverListed) {
 }
 
 TEST_F(SearchTest, AGapOrAModelNamedUnknownEndsTheScan) {
-    folder.writeText("txt/a.dat",
-                     "[1]\n型号=A\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n"
-                     "[2]\n型号=B\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n"
-                     "[4]\n型号=D\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n");
+    writeGbk(folder / "txt/a.dat",
+             "[1]\n型号=A\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n"
+             "[2]\n型号=B\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n"
+             "[4]\n型号=D\n流量1=0\n流量2=100\n扬程1=100\n扬程2=0\n");
     EXPECT_EQ(models(search("50", "40")), (QStringList{"A", "B"}));
     writeRecords({"A 0 100 100 0 1 r", "unknown 0 100 100 0 1 r", "C 0 100 100 0 1 r"});
     EXPECT_EQ(models(search("50", "40")), QStringList{"A"});
@@ -154,7 +164,7 @@ TEST_F(SearchTest, ThePrecheckRefusesSilently) {
 }
 
 TEST_F(SearchTest, MissingBoundsReadAsZeroAndMissingPowerAsUnknown) {
-    folder.writeText("txt/a.dat", "[1]\n型号=M\n流量2=100\n扬程1=100\n");
+    writeGbk(folder / "txt/a.dat", "[1]\n型号=M\n流量2=100\n扬程1=100\n");
     Listing l = search("0", "0");
     ASSERT_EQ(l.rows.size(), 1);
     EXPECT_EQ(l.rows[0], (QStringList{"M", "0.0 ～ 100.0", "100.0 ～ 0.0", "unknown", "1"}));
@@ -224,7 +234,7 @@ TEST_F(SearchTest, MissingMakerPictureLeavesTheBoxEmpty) {
 }
 
 TEST_F(SearchTest, NoMakerSelectedAsksForOne) {
-    folder.writeText("txt/bump.dat", "[种类]\n1=空类\n");
+    writeGbk(folder / "txt/bump.dat", "[种类]\n1=空类\n");
     SelectionWindow empty(folder.root());
     OnModal<ResultsWindow> never([](ResultsWindow*) { ADD_FAILURE() << "no results window expected"; });
     empty.Command6->click();

@@ -17,6 +17,8 @@
 #include <QTest>
 
 using testing_support::CatalogueFolder;
+using testing_support::writeGbk;
+using testing_support::writePicture;
 
 namespace {
 
@@ -36,12 +38,12 @@ const std::string kIndex =
 class SelectionWindowTest : public ::testing::Test {
 protected:
     SelectionWindowTest() {
-        folder.writeText("txt/bump.dat", kIndex);
-        folder.writePicture("images/sm_a.png", Qt::red);
-        folder.writePicture("images/sm_b.png", Qt::green);
-        folder.writePicture("images/sm_c.png", Qt::blue);
-        folder.writePicture("images/sm_d.png", Qt::yellow);
-        folder.writePicture("images/c.png", Qt::black);  // the full-size picture is not the thumbnail
+        writeGbk(folder / "txt/bump.dat", kIndex);
+        writePicture(folder / "images/sm_a.png", Qt::red);
+        writePicture(folder / "images/sm_b.png", Qt::green);
+        writePicture(folder / "images/sm_c.png", Qt::blue);
+        writePicture(folder / "images/sm_d.png", Qt::yellow);
+        writePicture(folder / "images/c.png", Qt::black);  // the full-size picture is not the thumbnail
     }
 
     static QStringList rowTexts(const ui::ListView* list, int column = 0) {
@@ -136,7 +138,7 @@ TEST_F(SelectionWindowTest, EveryGestureOnTheListsIsFollowed) {
 TEST_F(SelectionWindowTest, EachActionReadsTheCatalogueAfresh) {
     SelectionWindow w(folder.root());
     w.show();
-    folder.writeText("txt/bump.dat", kIndex + "[深井泵]\n1=新厂\n1pic=c.png\n");
+    writeGbk(folder / "txt/bump.dat", kIndex + "[深井泵]\n1=新厂\n1pic=c.png\n");
     click(w.ListView2, 3);
     EXPECT_EQ(rowTexts(w.ListView1), (QStringList{"新厂"}));
     EXPECT_EQ(w.Text2->toPlainText(), "井用潜水泵");
@@ -154,7 +156,7 @@ TEST_F(SelectionWindowTest, KindWithoutMakersAndMissingThumbnail) {
     click(w.ListView2, 2);
     EXPECT_FALSE(w.Image1->hasPicture());
     EXPECT_EQ(w.Image1->text(), "无图片");
-    folder.writeText("images/sm_a.png", "not a picture");
+    writeGbk(folder / "images/sm_a.png", "not a picture");
     click(w.ListView2, 1);
     EXPECT_FALSE(w.Image1->hasPicture());
 }
@@ -169,7 +171,7 @@ TEST_F(SelectionWindowTest, MissingCatalogueSaysWhereItWasLookedFor) {
 }
 
 TEST_F(SelectionWindowTest, CatalogueWithoutKinds) {
-    folder.writeText("txt/bump.dat", "[种类]\n2=second only\n");
+    writeGbk(folder / "txt/bump.dat", "[种类]\n2=second only\n");
     SelectionWindow w(folder.root());
     EXPECT_EQ(w.ListView2->rowCount(), 0);
     EXPECT_TRUE(w.Text2->toPlainText().startsWith("泵数据库中没有泵类型："));

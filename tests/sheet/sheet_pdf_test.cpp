@@ -7,14 +7,13 @@
 #include "catalogue/kind_search.h"
 #include "catalogue/pump_curve.h"
 #include "chart/fonts.h"
-#include "maintenance/catalogue_files.h"
-#include "maintenance/tool_run.h"
 #include "sheet/figures.h"
+#include "support/catalogue_files.h"
+#include "support/run_program.h"
 
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QRegularExpression>
-#include <cstdio>
 #include <sstream>
 
 using testing_support::runProgram;
@@ -42,8 +41,14 @@ public:
                                    {"B-4", "36", "25"}, {"B-5", "44", "30"}, {"B-6", "46", "29"}};
         int number = 0;
         for (const auto& r : ranges)
-            others += "[" + std::to_string(++number) + "]\n型号=" + r[0] + "\n流量1=10\n流量2=30\n扬程1=" + r[1] +
-                      "\n扬程2=" + r[2] + "\n功率=2\n";
+            others += testing_support::PumpRecord{.number = ++number,
+                                                  .model = r[0],
+                                                  .flow2 = "30",
+                                                  .head1 = r[1],
+                                                  .head2 = r[2],
+                                                  .power = "2",
+                                                  .remark = std::nullopt}
+                          .text();
         testing_support::writeGbk(dir / "txt/b.dat", others);
     }
 
@@ -53,21 +58,12 @@ public:
     testing_support::TempDir dir;
 };
 
-testing_support::ToolRun sheet(const std::vector<std::string>& args) { return runProgram(PUMPSEL_SHEET, args); }
+testing_support::ProgramRun sheet(const std::vector<std::string>& args) { return runProgram(PUMPSEL_SHEET, args); }
 
-std::string output(const std::string& command) {
-    std::string text;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return text;
+// The PDF's text as pdftotext lays it out.
+std::string pdfText(const std::filesystem::path& pdf) {
+    return runProgram("pdftotext", {"-layout", pdf.string(), "-"}).out;
 }
-
-std::string quoted(const std::filesystem::path& path) { return testing_support::shellQuoted(path.string()); }
-
-std::string pdfText(const std::filesystem::path& pdf) { return output("pdftotext -layout " + quoted(pdf) + " -"); }
 
 // The first line of the text that holds `label`; empty when none does.
 std::string lineWith(const std::string& text, const std::string& label) {
@@ -155,7 +151,7 @@ TEST(SheetPdf, ShowsTheHeadingTheHydraulicsFiguresAndTheChecksOnOnePage) {
     expectInOrder(lineWith(sheetText, "电话"), {"江南市泵业路1号", "0571-5550100"});
     EXPECT_NE(lineWith(sheetText, "水泵备注").find("机械密封"), std::string::npos);
 
-    EXPECT_NE(output("pdfinfo " + quoted(pdf)).find("\nPages:           1\n"), std::string::npos);
+    EXPECT_NE(runProgram("pdfinfo", {pdf.string()}).out.find("\nPages:           1\n"), std::string::npos);
 }
 
 TEST(SheetPdf, AddsUpSeveralPumpsAndListsTheNextFiveOfTheRanking) {
@@ -197,7 +193,7 @@ TEST(SheetPdf, EmbedsTheChineseFontAndDrawsTheChart) {
     ASSERT_EQ(sheet({catalogue.root(), "离心泵", "江南泵业", "1", "20", "30", "-o", pdf.string()}).exitCode, 0);
 
     // pdffonts: a header of two lines, then one font a line: name, type, encoding, emb, sub, uni.
-    std::istringstream fonts(output("pdffonts " + quoted(pdf)));
+    std::istringstream fonts(runProgram("pdffonts", {pdf.string()}).out);
     std::string line;
     std::getline(fonts, line);
     std::getline(fonts, line);
@@ -217,7 +213,7 @@ TEST(SheetPdf, EmbedsTheChineseFontAndDrawsTheChart) {
     // The chart lies between the headings 五、性能曲线 and 六、备选方案; in
     // a rendering at 50 dpi its curves are the only coloured pixels there
     // (the axes, grid and text are grey or black).
-    const std::string boxes = output("pdftotext -bbox " + quoted(pdf) + " -");
+    const std::string boxes = runProgram("pdftotext", {"-bbox", pdf.string(), "-"}).out;
     const auto top = [&](const char* word) {
         const QRegularExpression box(
             QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">%1<").arg(QString::fromUtf8(word)));
@@ -230,7 +226,8 @@ TEST(SheetPdf, EmbedsTheChineseFontAndDrawsTheChart) {
     ASSERT_GT(chartTop, 0);
     ASSERT_GT(chartBottom, chartTop + 100);
     ASSERT_EQ(
-        std::system(("pdftoppm -r 50 -png -singlefile " + quoted(pdf) + " " + quoted(catalogue.dir / "page")).c_str()),
+        runProgram("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf.string(), (catalogue.dir / "page").string()})
+            .exitCode,
         0);
     const QImage page(QString::fromStdString((catalogue.dir / "page.png").string()));
     ASSERT_FALSE(page.isNull());

@@ -3,8 +3,8 @@
 // A writer killed in the instant between naming its finished temporary file
 // and renaming it over the original leaves that file; the next write, under
 // the lock, removes it.
-#include "storage/gbk.h"
 #include "storage/profile.h"
+#include "support/catalogue_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -45,9 +45,9 @@ TEST(CrashInjection, KilledWritersLeaveWholeRecordsAndNoTemporaryFiles) {
     for (int n = 2; n <= 2000; ++n)
         others +=
             "[" + std::to_string(n) + "]\r\nmodel=P" + std::to_string(n) + "\r\nflow=" + std::to_string(n) + "\r\n";
-    std::string first = "[1]\r\n";
-    for (const char* key : kKeys) first += *gbk::fromUtf8(key) + "=v0\r\n";
-    testing_support::writeBytes(file, "[status]\r\nkills=0\r\n" + first + others);
+    std::string first = "[status]\nkills=0\n[1]\n";
+    for (const char* key : kKeys) first += std::string(key) + "=v0\n";
+    testing_support::writeBytes(file, testing_support::gbkText(first) + others);
 
     // Kills land anywhere within a few writes' time, however fast this build writes.
     const auto start = std::chrono::steady_clock::now();

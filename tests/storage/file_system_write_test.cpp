@@ -5,6 +5,7 @@
 // need root; they skip elsewhere.
 #include "storage/file_ops.h"
 #include "storage/profile.h"
+#include "support/pumpsel_ini.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +21,14 @@
 #include <unistd.h>
 #include <csignal>
 #include <functional>
-#include <optional>
 
 using namespace pumpsel;
+using testing_support::dyingMidWrite;
 using testing_support::fileNames;
+using testing_support::Limit;
+using testing_support::ProgramRun;
 using testing_support::readBytes;
+using testing_support::runTool;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 
@@ -61,53 +65,6 @@ std::function<bool()> asUser(uid_t uid, std::vector<gid_t> groups = {}) {
 }
 
 bool writes(const fs::path& file, std::string_view value) { return ini::writeValue(file, "1", "k", value).ok; }
-
-struct ToolRun {
-    int exitCode = -1;  // 128 + the signal for a process that was killed
-    std::string out, err;
-};
-
-std::string drain(int fd) {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
-
-struct Limit {
-    int resource;
-    rlim_t value;
-};
-
-// Runs pumpsel-ini with the arguments, under the limit if one is given.
-ToolRun pumpselIni(std::vector<std::string> args, std::optional<Limit> limit = {}) {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (limit) {
-            const rlimit lower{limit->value, limit->value};
-            ::setrlimit(limit->resource, &lower);
-        }
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        std::vector<char*> argv{const_cast<char*>(PUMPSEL_INI)};
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        ::execv(PUMPSEL_INI, argv.data());
-        _exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    ToolRun run;
-    run.out = drain(out[0]);
-    run.err = drain(err[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
 
 std::string failureLine(const fs::path& file, const std::string& reason) {
     return "pumpsel-ini: cannot write 1/k to " + file.string() + ": " + reason + "\n";
@@ -165,7 +122,7 @@ TEST_F(FileSystemWrite, OwnerGroupModeAndAttributesStayWithTheFile) {
 
 TEST_F(FileSystemWrite, ReadOnlyFilesAreRefused) {
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", "v"});
+    const ProgramRun run = runTool({"set", file.string(), "1", "k", "v"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, failureLine(file, "the file is read-only"));
     EXPECT_EQ(readBytes(file), kRecord);
@@ -208,12 +165,12 @@ TEST_F(FileSystemWrite, ALockHeldElsewhereEndsTheWaitWithAReason) {
     {
         files::WriteLock other(file);
         ASSERT_TRUE(other.held());
-        const ToolRun run = pumpselIni({"set", file.string(), "1", "k", "v"});
+        const ProgramRun run = runTool({"set", file.string(), "1", "k", "v"});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err, failureLine(file, "another program has kept the file locked for 3 seconds"));
         EXPECT_EQ(readBytes(file), kRecord);
     }
-    EXPECT_EQ(pumpselIni({"set", file.string(), "1", "k", "v"}).exitCode, 0);
+    EXPECT_EQ(runTool({"set", file.string(), "1", "k", "v"}).exitCode, 0);
     EXPECT_EQ(ini::ReadProfileValue(file, "1", "k"), "v");
 }
 
@@ -252,10 +209,10 @@ TEST_F(FileSystemWrite, FilesAboveOneGibibyteAreRefused) {
         ASSERT_EQ(::pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(size - tail.size())),
                   static_cast<ssize_t>(tail.size()));
         ::close(fd);
-        const ToolRun get = pumpselIni({"get", file.string(), "1", "k"});
+        const ProgramRun get = runTool({"get", file.string(), "1", "k"});
         EXPECT_EQ(get.exitCode, 2) << size;
         EXPECT_EQ(get.err, "pumpsel-ini: get: cannot read " + file.string() + ": the file is larger than 1 GiB\n");
-        const ToolRun set = pumpselIni({"set", file.string(), "1", "k", "v"});
+        const ProgramRun set = runTool({"set", file.string(), "1", "k", "v"});
         EXPECT_EQ(set.exitCode, 1);
         EXPECT_EQ(set.err, failureLine(file, "the file is larger than 1 GiB"));
         EXPECT_EQ(fs::file_size(file), size);
@@ -265,8 +222,8 @@ TEST_F(FileSystemWrite, FilesAboveOneGibibyteAreRefused) {
 // A write past the file-size limit fails with its reason instead of ending
 // the program by SIGXFSZ.
 TEST_F(FileSystemWrite, TheFileSizeLimitMakesAWriteFailNotTheProgramEnd) {
-    const ToolRun run = pumpselIni({"set", file.string(), "1", "k", std::string(900, 'v')},
-                                   Limit{RLIMIT_FSIZE, static_cast<rlim_t>(kRecord.size() + 64)});
+    const ProgramRun run = runTool({"set", file.string(), "1", "k", std::string(900, 'v')},
+                                   {.limit = Limit{RLIMIT_FSIZE, static_cast<rlim_t>(kRecord.size() + 64)}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, failureLine(file, "cannot write: File too large"));
     EXPECT_EQ(readBytes(file), kRecord);
@@ -289,12 +246,12 @@ TEST_F(FileSystemWrite, AFileLargerThanTheMemoryLeftFailsWithAReason) {
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
     ASSERT_EQ(::truncate(file.c_str(), 400 << 20), 0);
-    const Limit limit{RLIMIT_AS, 200 << 20};
-    const ToolRun get = pumpselIni({"get", file.string(), "1", "model"}, limit);
+    const testing_support::RunOptions limit{.limit = Limit{RLIMIT_AS, 200 << 20}};
+    const ProgramRun get = runTool({"get", file.string(), "1", "model"}, limit);
     EXPECT_EQ(get.exitCode, 2);
     EXPECT_EQ(get.out, "");
     EXPECT_EQ(get.err, "pumpsel-ini: get: cannot read " + file.string() + ": not enough memory to read the file\n");
-    const ToolRun set = pumpselIni({"set", file.string(), "1", "k", "v"}, limit);
+    const ProgramRun set = runTool({"set", file.string(), "1", "k", "v"}, limit);
     EXPECT_EQ(set.exitCode, 1);
     EXPECT_EQ(set.err, failureLine(file, "not enough memory to read the file"));
     EXPECT_EQ(fs::file_size(file), 400u << 20);
@@ -370,13 +327,8 @@ TEST_F(FileSystemWrite, AWriterDyingHalfWayThroughARewriteInPlaceLosesNothing) {
     const fs::path other = dir / "b.dat";
     ASSERT_EQ(::link(file.c_str(), other.c_str()), 0);
 
-    ::setenv("PUMPSEL_DIE_WRITING", fs::canonical(file).c_str(), 1);
-    ::setenv("LD_PRELOAD", DIE_MID_WRITE, 1);
-    ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);  // the shim comes before the sanitizer's runtime
-    const ToolRun dying = pumpselIni({"set", file.string(), "1", "k", value});
-    ::unsetenv("LD_PRELOAD");
-    ::unsetenv("PUMPSEL_DIE_WRITING");
-    ::unsetenv("ASAN_OPTIONS");
+    const ProgramRun dying =
+        runTool({"set", file.string(), "1", "k", value}, dyingMidWrite(fs::canonical(file).string()));
     ASSERT_EQ(dying.exitCode, 128 + SIGKILL) << dying.err;
     ASSERT_NE(readBytes(file), expected);  // torn indeed
 
@@ -384,7 +336,7 @@ TEST_F(FileSystemWrite, AWriterDyingHalfWayThroughARewriteInPlaceLosesNothing) {
         std::string bytes;
         ASSERT_EQ(files::readWholeFile(name, bytes), files::ReadStatus::Ok);
         EXPECT_EQ(bytes, expected) << name;
-        EXPECT_EQ(pumpselIni({"get", name.string(), "1", "k"}).out, value + "\n");
+        EXPECT_EQ(runTool({"get", name.string(), "1", "k"}).out, value + "\n");
     }
     ASSERT_TRUE(writes(other, "next"));
     ASSERT_TRUE(writes(dir / "reference/a.dat", "next"));

@@ -12,6 +12,8 @@
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;
+using testing_support::writeGbk;
+using testing_support::writePicture;
 
 TEST(PictureFit, DesignFiguresInTwips) {
     // 3000 x 2000 twips, smaller than the 9075 x 4710 area: centred, no scrolling.
@@ -53,7 +55,7 @@ protected:
 };
 
 TEST_F(PictureViewerTest, SmallPictureIsCentred) {
-    folder.writePicture("images/p.png", Qt::red, 200, 134);  // 3000 x 2010 twips
+    writePicture(folder / "images/p.png", Qt::red, 200, 134);  // 3000 x 2010 twips
     view("images/p.png", [](PictureViewer* v) {
         EXPECT_DOUBLE_EQ(v->imageLeft(), 2907.5);
         EXPECT_DOUBLE_EQ(v->imageTop(), 1220);
@@ -65,7 +67,7 @@ TEST_F(PictureViewerTest, SmallPictureIsCentred) {
 }
 
 TEST_F(PictureViewerTest, TallPictureScrollsAndTheTopEdgeFollows) {
-    folder.writePicture("images/tall.png", Qt::blue, 100, 448);  // 6720 twips: 2010 taller
+    writePicture(folder / "images/tall.png", Qt::blue, 100, 448);  // 6720 twips: 2010 taller
     view("images/tall.png", [](PictureViewer* v) {
         EXPECT_EQ(v->VScroll1->maximum(), 2010);
         EXPECT_EQ(v->VScroll1->pageStep(), 402);
@@ -84,7 +86,7 @@ TEST_F(PictureViewerTest, TallPictureScrollsAndTheTopEdgeFollows) {
 }
 
 TEST_F(PictureViewerTest, EachOpeningStartsFresh) {
-    folder.writePicture("images/wide.png", Qt::green, 1000, 100);
+    writePicture(folder / "images/wide.png", Qt::green, 1000, 100);
     for (int i = 0; i < 2; ++i) {
         view("images/wide.png", [](PictureViewer* v) {
             EXPECT_EQ(v->HScroll1->value(), 0);
@@ -96,7 +98,7 @@ TEST_F(PictureViewerTest, EachOpeningStartsFresh) {
 }
 
 TEST_F(PictureViewerTest, PictureBeyondTheSixteenBitRangeScrollsToItsEnd) {
-    folder.writePicture("images/huge.png", Qt::gray, 50, 3000);  // 45000 twips high
+    writePicture(folder / "images/huge.png", Qt::gray, 50, 3000);  // 45000 twips high
     view("images/huge.png", [](PictureViewer* v) {
         EXPECT_EQ(v->VScroll1->maximum(), 45000 - 4710);
         v->VScroll1->setValue(v->VScroll1->maximum());
@@ -105,7 +107,7 @@ TEST_F(PictureViewerTest, PictureBeyondTheSixteenBitRangeScrollsToItsEnd) {
 }
 
 TEST_F(PictureViewerTest, MissingOrBrokenPictureOpensAnEmptyViewer) {
-    folder.writeText("images/broken.png", "this is no picture");
+    writeGbk(folder / "images/broken.png", "this is no picture");
     for (const char* name : {"images/none.png", "images/broken.png"}) {
         view(name, [](PictureViewer* v) {
             EXPECT_TRUE(v->Image1->pixmap().isNull());
@@ -116,7 +118,7 @@ TEST_F(PictureViewerTest, MissingOrBrokenPictureOpensAnEmptyViewer) {
 }
 
 TEST_F(PictureViewerTest, LayoutAndClosing) {
-    folder.writePicture("images/p.png", Qt::red);
+    writePicture(folder / "images/p.png", Qt::red);
     view("images/p.png", [](PictureViewer* v) {
         EXPECT_EQ(v->windowTitle(), "图片浏览");
         EXPECT_EQ(v->Hyperlink1->pos(), QPoint(14, 341));

@@ -15,6 +15,7 @@
 
 using testing_support::CatalogueFolder;
 using testing_support::OnModal;
+using testing_support::writeGbk;
 
 namespace {
 
@@ -40,7 +41,7 @@ protected:
 }  // namespace
 
 TEST_F(TextViewerTest, ThreeLinesEachEndWithALineBreak) {
-    folder.writeText("txt/help.txt", "第一行\n第二行\n第三行\n");
+    writeGbk(folder / "txt/help.txt", "第一行\n第二行\n第三行\n");
     EXPECT_EQ(shown("txt/help.txt"), "第一行\n第二行\n第三行\n");
     testing_support::writeBytes(folder / "txt/nobreak.txt", "a\r\nb\nc");
     EXPECT_EQ(shown("txt/nobreak.txt"), "a\nb\nc\n");
@@ -60,7 +61,7 @@ TEST_F(TextViewerTest, MissingFileIsCreatedWithItsNoticeAndShownTwice) {
     const QString notice = native("txt/水泵厂商.txt") + "文件不存在。";
     EXPECT_EQ(shown("txt/水泵厂商.txt"), notice + "\n");
     EXPECT_EQ(testing_support::readBytes(folder / "txt/水泵厂商.txt"),
-              *pumpsel::gbk::fromUtf8((notice + "\r\n").toStdString()));
+              testing_support::gbkText(notice.toStdString() + "\n"));
     EXPECT_EQ(shown("txt/水泵厂商.txt"), notice + "\n");
 }
 
@@ -70,7 +71,7 @@ TEST_F(TextViewerTest, MissingFolderShowsTheNoticeWithoutCreatingAnything) {
 }
 
 TEST_F(TextViewerTest, CopyTakesTheEditedTextAndLeavesTheFile) {
-    folder.writeText("txt/help.txt", "原文\n");
+    writeGbk(folder / "txt/help.txt", "原文\n");
     const std::string before = testing_support::readBytes(folder / "txt/help.txt");
     testing_support::MessageBoxes boxes;
     view("txt/help.txt", [](TextViewer* v) {
@@ -88,8 +89,8 @@ TEST_F(TextViewerTest, CopyTakesTheEditedTextAndLeavesTheFile) {
 }
 
 TEST_F(TextViewerTest, TheLastPathShownIsRemembered) {
-    folder.writeText("txt/a.txt", "a\n");
-    folder.writeText("txt/b.txt", "b\n");
+    writeGbk(folder / "txt/a.txt", "a\n");
+    writeGbk(folder / "txt/b.txt", "b\n");
     view("txt/a.txt", [](TextViewer*) {});
     view("txt/b.txt", [](TextViewer*) {});
     QSettings settings(QSettings::UserScope, "水泵", "水泵");
@@ -97,7 +98,7 @@ TEST_F(TextViewerTest, TheLastPathShownIsRemembered) {
 }
 
 TEST_F(TextViewerTest, CaptionLayoutAndEscape) {
-    folder.writeText("txt/a.txt", "a\n");
+    writeGbk(folder / "txt/a.txt", "a\n");
     view(
         "txt/a.txt",
         [](TextViewer* v) {
@@ -120,7 +121,7 @@ TEST_F(TextViewerTest, LongFilesShowEveryLineAndCopyAsTheyAre) {
     QString expected;
     for (int i = 1; i <= 300; ++i) {
         const std::string line = "第" + std::to_string(i) + "行\tIS65-50-125 流量12.5～25.0 m3/h";
-        bytes += *pumpsel::gbk::fromUtf8(line) + ends[i % 3];
+        bytes += testing_support::gbkText(line) + ends[i % 3];
         expected += QString::fromStdString(line) + "\n";
     }
     testing_support::writeBytes(folder / "txt/long.txt", bytes);

@@ -1,34 +1,39 @@
 // pumpsel-ini search lists what the window 全部厂家选型 lists, in its order
 // and with its texts, and says by its exit status whether anything was found.
 #include "catalogue/kind_search.h"
-#include "maintenance/tool_run.h"
-#include "storage/gbk.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 
 using namespace pumpsel;
+using testing_support::PumpRecord;
 using testing_support::runTool;
 using testing_support::TempDir;
+using testing_support::writeGbk;
 
 namespace {
 
-std::string record(int n, const std::string& model, const std::string& flow1, const std::string& flow2,
-                   const std::string& more = {}) {
-    return "[" + std::to_string(n) + "]\r\n型号=" + model + "\r\n流量1=" + flow1 + "\r\n流量2=" + flow2 +
-           "\r\n扬程1=60\r\n扬程2=40\r\n功率=1.5\r\n" + more;
+// A pump of 甲厂 with the heads 60 to 40 over its flow range.
+std::string pump(int number, const std::string& model, const std::string& flow1, const std::string& flow2,
+                 const std::string& remark) {
+    return PumpRecord{.number = number,
+                      .model = model,
+                      .flow1 = flow1,
+                      .flow2 = flow2,
+                      .head1 = "60",
+                      .head2 = "40",
+                      .remark = remark}
+        .text();
 }
 
 // Maker 甲厂 has a fit on the centre (with a remark of two lines), a fit off
 // it and a near miss; 乙厂's file is missing.
 struct TwoMakers {
     TwoMakers() {
-        write("txt/bump.dat", "[种类]\r\n1=离心泵\r\n[离心泵]\r\n1=甲厂\r\n1file=a.dat\r\n2=乙厂\r\n2file=b.dat\r\n");
-        write("txt/a.dat", record(1, "A-high", "100", "200", "备注=\r\n") +
-                               record(2, "A-near", "50", "90", "备注=\r\n") +
-                               record(3, "A-centre", "50", "150", "备注=\"=立式\\r\\n\t备用\"\r\n"));
-    }
-    void write(const std::string& name, const std::string& utf8) const {
-        testing_support::writeBytes(dir / name, *gbk::fromUtf8(utf8));
+        writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n");
+        writeGbk(dir / "txt/a.dat", pump(1, "A-high", "100", "200", "") + pump(2, "A-near", "50", "90", "") +
+                                        pump(3, "A-centre", "50", "150", "\"=立式\\r\\n\t备用\""));
     }
     TempDir dir;
 };
@@ -101,10 +106,10 @@ TEST(SearchCommand, ExitsOneWithoutRowsAndTwoOnBadArgumentsWithTheReason) {
 // 0.93739 of 2900 r/min. Its range 10 to 30 m³/h shows as 2.8 to 8.3 L/s.
 TEST(SearchCommand, TakesTheSelectionOptionsAndShowsFlowsInLitresPerSecond) {
     TwoMakers cat;
-    cat.write("txt/a.dat",
-              "[1]\r\n型号=50-200\r\n流量1=10\r\n流量2=30\r\n扬程1=40\r\n扬程2=27\r\n功率=3.3\r\n备注=\r\n"
-              "曲线流量=0,10,20,30,40\r\n曲线扬程=42,40,35,27,15\r\n曲线效率=0,50,70,65,50\r\n"
-              "曲线功率=1.2,2.0,2.7,3.2,3.4\r\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\r\n转速=2900\r\n");
+    writeGbk(cat.dir / "txt/a.dat",
+             "[1]\n型号=50-200\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=\n"
+             "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
+             "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n");
     const std::vector<std::string> args = {"search",  cat.dir.path().string(),
                                            "离心泵",  "11.111111111111111",
                                            "30",      "--static-head",

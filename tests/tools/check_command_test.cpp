@@ -1,11 +1,11 @@
 // pumpsel-ini check: the report as text or JSON, the catalogue beside the
 // program by default, and the exit status scripts go by.
-#include "maintenance/catalogue_files.h"
-#include "maintenance/tool_run.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::recordText;
+using testing_support::PumpRecord;
 using testing_support::runTool;
 using testing_support::TempDir;
 using testing_support::writeGbk;
@@ -13,7 +13,7 @@ using testing_support::writeGbk;
 TEST(CheckCommand, ReportsAsTextOrJsonAndExitsByWhatItFound) {
     TempDir dir;
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲\"\t厂\n1file=a.dat\n");
-    writeGbk(dir / "txt/a.dat", recordText(1, "A1") + recordText(3, "A3"));
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "A1"}.text() + PumpRecord{.number = 3, .model = "A3"}.text());
     const auto text = runTool({"check", dir.path().string()});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_EQ(text.out,
@@ -39,7 +39,7 @@ TEST(CheckCommand, ChecksTheCatalogueBesideTheProgramByDefault) {
     TempDir dir;
     std::filesystem::copy_file(PUMPSEL_INI, dir / "pumpsel-ini");
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n");
-    writeGbk(dir / "txt/a.dat", recordText(1, "A1"));
+    writeGbk(dir / "txt/a.dat", PumpRecord{.model = "A1"}.text());
     testing_support::writeBytes(dir / "images/a.png", "P");
     testing_support::writeBytes(dir / "images/sm_a.png", "P");
     const auto run = testing_support::runProgram(dir / "pumpsel-ini", {"check"});

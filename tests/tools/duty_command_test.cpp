@@ -2,8 +2,8 @@
 // LF): its keys in order, the JSON form, and exit 2 on what it cannot run.
 // Expected figures: by hand where said, else scipy 1.10 (PchipInterpolator,
 // brentq to 4 ulp).
-#include "maintenance/catalogue_files.h"
-#include "maintenance/tool_run.h"
+#include "support/catalogue_files.h"
+#include "support/pumpsel_ini.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
