@@ -42,7 +42,7 @@ struct Variable {
 struct RunOptions {
     std::optional<Limit> limit{};
     std::vector<Variable> environment{};  // changes to this process's environment
-    std::filesystem::path stdoutTo{};     // when given, stdout goes there and `out` stays empty
+    std::filesystem::path stdoutTo{};     // an existing file (/dev/full) for stdout; `out` then stays empty
 };
 
 namespace detail {
