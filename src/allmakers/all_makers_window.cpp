@@ -1,6 +1,5 @@
 #include "allmakers/all_makers_window.h"
 
-#include "allmakers/pump_chart.h"
 #include "allmakers/ranked_model.h"
 #include "results/results_window.h"
 #include "ui/catalogue_selection.h"
@@ -10,22 +9,35 @@
 #include "ui/message_box.h"
 #include "ui/text.h"
 
+#include "storage/numbers.h"
+
+#include <QBoxLayout>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableView>
+#include <algorithm>
 
 namespace ui {
 
 namespace ranking = pumpsel::ranking;
 
 namespace {
+
+namespace duty = pumpsel::duty;
+
+const QString kUnitSetting = QStringLiteral("AllMakers/flowUnit");
+const QColor kRejectedBase(255, 205, 205);
 
 QString defaultAsk(QWidget* parent, const QString& suggested) {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), suggested, QStringLiteral("CSV 文件 (*.csv)"));
@@ -36,6 +48,31 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
 }
 
+// The user's settings, where the text viewer keeps its own.
+QSettings userSettings() { return QSettings(QSettings::UserScope, QStringLiteral("水泵"), QStringLiteral("水泵")); }
+
+QString unitName(duty::FlowUnit unit) { return QString::fromUtf8(duty::unitText(unit)); }
+
+duty::FlowUnit rememberedUnit() {
+    const QString name = userSettings().value(kUnitSetting).toString();
+    return name == unitName(duty::FlowUnit::LitresPerSecond) ? duty::FlowUnit::LitresPerSecond
+                                                             : duty::FlowUnit::CubicMetresPerHour;
+}
+
+// A flow of m³/h in `unit`, to two decimals at most: "27.78", "100".
+QString flowText(double cubicMetresPerHour, duty::FlowUnit unit) {
+    QString text = QString::number(duty::inUnit(cubicMetresPerHour, unit), 'f', 2);
+    while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    return text;
+}
+
+QLabel* inputLabel(const QString& caption, QWidget* buddy) {
+    auto* label = new QLabel(caption);
+    label->setBuddy(buddy);
+    return label;
+}
+
 }  // namespace
 
 AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms terms, QWidget* owner)
@@ -43,30 +80,133 @@ AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms t
       askExportFile(defaultAsk),
       selection_(selection),
       terms_(std::move(terms)) {
+    dutySelection_.unit = rememberedUnit();
     createControls();
     orderTabs();
     loadChrome();
+    table->setFocus();
 }
 
+// Inputs above, the table and the chart sharing the room between them, the
+// commands below.
 void AllMakersWindow::createControls() {
-    auto* frame = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 工况点"), 78, 156, 13344, 8100);
-    dutyLine = ui::makeTextBox(frame, QStringLiteral("dutyLine"), fromUtf8(terms_.kind + "，" + terms_.duty.text()),
-                               120, 285, 9000, 270);
+    auto* frame = ui::makeFrame(this, QStringLiteral("Frame1"), QStringLiteral(" 工况点"), 0, 0, 0, 0);
+    auto* inside = new QVBoxLayout(frame);
+    const int captionHeight = frame->fontMetrics().height();
+    inside->setContentsMargins(ui::px(120), captionHeight, ui::px(120), ui::px(90));
+    inside->addWidget(createSelectionInputs());
+    splitter = new QSplitter(Qt::Vertical, frame);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(createTable());
+    chart = new PumpChart(splitter);
+    chart->setObjectName(QStringLiteral("chart"));
+    chart->setMinimumHeight(ui::px(2400));
+    splitter->addWidget(chart);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    inside->addWidget(splitter, 1);
+
+    addChrome({.clientWidth = 16500,
+               .clientHeight = 11400,
+               .banner = {0, 0, 3252, 228},
+               .closeName = QStringLiteral("closeButton"),
+               .closeButton = {0, 0, 960, 330},
+               .resizable = true});
+    closeButton = chromeCloseButton();
+    banner = chromeBanner();
+    auto* separator = new QFrame(this);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(ui::px(78), ui::px(78), ui::px(96), ui::px(90));
+    whole->addWidget(frame, 1);
+    whole->addWidget(separator);
+    whole->addLayout(createCommandRow());
+
+    connect(toleranceBox, &QSpinBox::valueChanged, this, &AllMakersWindow::toleranceChanged);
+    connect(staticHeadBox, &QLineEdit::textChanged, this, &AllMakersWindow::selectionChanged);
+    connect(pumpsBox, &QSpinBox::valueChanged, this, &AllMakersWindow::selectionChanged);
+    connect(arrangementBox, &QComboBox::currentIndexChanged, this, &AllMakersWindow::selectionChanged);
+    connect(speedBox, &QCheckBox::toggled, this, &AllMakersWindow::selectionChanged);
+    connect(unitBox, &QComboBox::currentIndexChanged, this, &AllMakersWindow::selectionChanged);
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &AllMakersWindow::rowChanged);
+    connect(sorted_, &QAbstractItemModel::layoutChanged, this, &AllMakersWindow::drawChart);
+    connect(table, &QTableView::doubleClicked, this, &AllMakersWindow::openSelectedPump);
+    connect(chart, &PumpChart::pumpClicked, this, &AllMakersWindow::lineClicked);
+    connect(exportButton, &QPushButton::clicked, this, &AllMakersWindow::exportClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+// Two rows: the duty point and the tolerance; the system curve, the pumps,
+// the speed and the unit.
+QWidget* AllMakersWindow::createSelectionInputs() {
+    auto* inputs = new QWidget;
+    auto* rows = new QVBoxLayout(inputs);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* dutyRow = new QHBoxLayout;
+    dutyLine = new QLineEdit(fromUtf8(terms_.kind + "，" + terms_.duty.text()));
+    dutyLine->setObjectName(QStringLiteral("dutyLine"));
     dutyLine->setReadOnly(true);
-    ui::makeLabel(frame, QStringLiteral("toleranceLabel"), QStringLiteral("近似容差(%):"), 9450, 330, 1200, 180);
-    toleranceBox = new QSpinBox(frame);
+    toleranceBox = new QSpinBox;
     toleranceBox->setObjectName(QStringLiteral("toleranceBox"));
     toleranceBox->setRange(0, pumpsel::ranking::kMaxTolerance);
     toleranceBox->setValue(static_cast<int>(terms_.tolerance));
     toleranceBox->setToolTip(
         QStringLiteral("流量和扬程与工况点相差不超过此百分比的水泵，以灰色列在符合条件的水泵之后"));
-    ui::place(toleranceBox, 10700, 270, 900, 300);
+    dutyRow->addWidget(dutyLine, 1);
+    dutyRow->addWidget(inputLabel(QStringLiteral("近似容差(%):"), toleranceBox));
+    dutyRow->addWidget(toleranceBox);
 
+    auto* selectionRow = new QHBoxLayout;
+    staticHeadBox = new QLineEdit;
+    staticHeadBox->setObjectName(QStringLiteral("staticHeadBox"));
+    staticHeadBox->setFixedWidth(ui::px(1200));
+    staticHeadBox->setToolTip(staticHeadTip());
+    pumpsBox = new QSpinBox;
+    pumpsBox->setObjectName(QStringLiteral("pumpsBox"));
+    pumpsBox->setRange(1, pumpsel::hydraulics::kMaxPumps);
+    pumpsBox->setToolTip(QStringLiteral("一起工作的相同水泵的台数（1～%1）").arg(pumpsel::hydraulics::kMaxPumps));
+    arrangementBox = new QComboBox;
+    arrangementBox->setObjectName(QStringLiteral("arrangementBox"));
+    arrangementBox->addItems({QStringLiteral("并联"), QStringLiteral("串联")});
+    arrangementBox->setToolTip(QStringLiteral("并联：各泵扬程相同，流量相加；串联：各泵流量相同，扬程相加"));
+    speedBox = new QCheckBox(QStringLiteral("变频"));
+    speedBox->setObjectName(QStringLiteral("speedBox"));
+    speedBox->setToolTip(QStringLiteral("变频调速：求水泵恰好通过工况点的转速（额定转速的 50%～100%）"));
+    unitBox = new QComboBox;
+    unitBox->setObjectName(QStringLiteral("unitBox"));
+    for (duty::FlowUnit unit : {duty::FlowUnit::CubicMetresPerHour, duty::FlowUnit::LitresPerSecond})
+        unitBox->addItem(unitName(unit), static_cast<int>(unit));
+    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(dutySelection_.unit)));
+    unitBox->setToolTip(QStringLiteral("图和表中流量的单位（1 L/s = 3.6 m³/h）；下次打开时沿用"));
+    selectionRow->addWidget(inputLabel(QStringLiteral("静扬程 Hs(m):"), staticHeadBox));
+    selectionRow->addWidget(staticHeadBox);
+    selectionRow->addSpacing(ui::px(180));
+    selectionRow->addWidget(inputLabel(QStringLiteral("台数:"), pumpsBox));
+    selectionRow->addWidget(pumpsBox);
+    selectionRow->addWidget(arrangementBox);
+    selectionRow->addSpacing(ui::px(180));
+    selectionRow->addWidget(speedBox);
+    selectionRow->addSpacing(ui::px(180));
+    selectionRow->addWidget(inputLabel(QStringLiteral("流量单位:"), unitBox));
+    selectionRow->addWidget(unitBox);
+    selectionRow->addStretch(1);
+    rows->addLayout(dutyRow);
+    rows->addLayout(selectionRow);
+    return inputs;
+}
+
+// The table with the makers whose files gave nothing named under it.
+QWidget* AllMakersWindow::createTable() {
+    auto* holder = new QWidget;
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(0, 0, 0, 0);
     model_ = new RankedModel(this);
     sorted_ = new QSortFilterProxyModel(this);
     sorted_->setSourceModel(model_);
     sorted_->setSortRole(RankedModel::kSortRole);
-    table = new QTableView(frame);
+    table = new QTableView;
     table->setObjectName(QStringLiteral("table"));
     table->setModel(sorted_);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -78,39 +218,38 @@ void AllMakersWindow::createControls() {
     table->verticalHeader()->setDefaultSectionSize(ui::px(270));
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->horizontalHeader()->setStretchLastSection(true);
-    ui::place(table, 120, 660, 13104, 3300);
+    table->setMinimumHeight(ui::px(1500));
     for (auto [column, twips] : {std::pair{0, 1700}, {1, 1700}, {2, 1500}, {3, 1500}, {4, 900}, {5, 1000}, {6, 1000}})
         table->setColumnWidth(column, ui::px(twips));
     table->installEventFilter(this);
-
-    statusLine = ui::makeLabel(frame, QStringLiteral("statusLine"), QString(), 120, 4020, 13104, 240);
-    chart = new PumpChart(frame);
-    chart->setObjectName(QStringLiteral("chart"));
-    ui::place(chart, 120, 4320, 13104, 3660);
-
-    exportButton = ui::makeButton(this, QStringLiteral("exportButton"), QStringLiteral("导出"), 10980, 8560, 960, 330);
-    addChrome({.clientWidth = 13500,
-               .clientHeight = 9000,
-               .banner = {210, 8600, 3252, 228},
-               .bannerTop = 8600,
-               .closeName = QStringLiteral("closeButton"),
-               .closeButton = {12300, 8560, 960, 330},
-               .separatorTop = 8380,
-               .separatorRight = 13404});
-    closeButton = chromeCloseButton();
-    banner = chromeBanner();
-    for (QPushButton* button : {exportButton, closeButton}) button->setAutoDefault(false);
-
-    connect(toleranceBox, &QSpinBox::valueChanged, this, &AllMakersWindow::toleranceChanged);
-    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &AllMakersWindow::rowChanged);
-    connect(sorted_, &QAbstractItemModel::layoutChanged, this, &AllMakersWindow::drawChart);
-    connect(table, &QTableView::doubleClicked, this, &AllMakersWindow::openSelectedPump);
-    connect(chart, &PumpChart::pumpClicked, this, &AllMakersWindow::lineClicked);
-    connect(exportButton, &QPushButton::clicked, this, &AllMakersWindow::exportClicked);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+    statusLine = new QLabel;
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    column->addWidget(table, 1);
+    column->addWidget(statusLine);
+    return holder;
 }
 
-void AllMakersWindow::orderTabs() { setFocusOrder({table, toleranceBox, exportButton, closeButton, banner}); }
+// The banner on the left, the commands on the right. The selection sheet's
+// command goes beside 导出, before it.
+QHBoxLayout* AllMakersWindow::createCommandRow() {
+    exportButton = new QPushButton(QStringLiteral("导出"));
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    exportButton->setToolTip(QStringLiteral("把表格存为 CSV 文件，图存为同名的 PNG 图片"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(banner);
+    row->addStretch(1);
+    for (QPushButton* button : {exportButton, closeButton}) {
+        button->setAutoDefault(false);
+        button->setFixedSize(ui::px(960), ui::px(330));
+        row->addWidget(button);
+    }
+    return row;
+}
+
+void AllMakersWindow::orderTabs() {
+    setFocusOrder({table, staticHeadBox, pumpsBox, arrangementBox, speedBox, unitBox, toleranceBox, exportButton,
+                   closeButton, banner});
+}
 
 bool AllMakersWindow::search() {
     terms_.tolerance = toleranceBox->value();
@@ -130,11 +269,79 @@ bool AllMakersWindow::search() {
     return true;
 }
 
+// The pump selected before stays selected when it is still listed.
 void AllMakersWindow::showListing(ranking::KindListing listing) {
+    const int row = selectedRow();
+    const auto [maker, number] =
+        row >= 0 ? std::pair(shownPump(row).makerPosition, shownPump(row).row.number) : std::pair(0, 0);
     showUnreadMakers(listing.unread);
     model_->setPumps(std::move(listing.pumps));
     drawChart();
-    if (shownRows() > 0) table->selectRow(0);
+    selectShownPump(maker, number);
+}
+
+void AllMakersWindow::selectShownPump(int makerPosition, int number) {
+    int found = 0;
+    for (int row = 0; row < shownRows(); ++row)
+        if (shownPump(row).makerPosition == makerPosition && shownPump(row).row.number == number) found = row;
+    if (shownRows() > 0) table->selectRow(found);
+}
+
+QString AllMakersWindow::staticHeadTip() {
+    return QStringLiteral(
+        "静扬程 Hs（米）：系统曲线 H = Hs + (H₀ − Hs)(Q/Q₀)² 通过工况点 (Q₀, H₀)，"
+        "水泵在它与系统曲线的交点运行；须 0 ≤ Hs < H₀。留空则没有系统曲线，按工况流量计算。");
+}
+
+// The selection as typed; nothing when the static head is not one the duty point allows.
+std::optional<duty::Selection> AllMakersWindow::typedSelection() {
+    duty::Selection typed;
+    typed.group = {pumpsBox->value(), arrangementBox->currentIndex() == 1};
+    typed.speed = speedBox->isChecked();
+    typed.unit = static_cast<duty::FlowUnit>(unitBox->currentData().toInt());
+    const std::string text = staticHeadBox->text().toStdString();
+    const std::string_view staticHead = duty::trimmedEntry(text);
+    if (!staticHead.empty()) {
+        if (!duty::isHoldable(staticHead)) {
+            showStaticHeadProblem(QStringLiteral("静扬程不是数字。"));
+            return std::nullopt;
+        }
+        typed.staticHead = pumpsel::numbers::leadingNumber(staticHead);
+    }
+    if (duty::problemOf(typed, terms_.duty.head()) == duty::SelectionProblem::StaticHead) {
+        showStaticHeadProblem(QStringLiteral("静扬程须不小于 0 且小于工况点的扬程 %1 米。")
+                                  .arg(fromUtf8(std::string(duty::trimmedEntry(terms_.duty.headText())))));
+        return std::nullopt;
+    }
+    showStaticHeadProblem(QString());
+    return typed;
+}
+
+// A rejected static head shows in its box, with the reason where its tip was.
+void AllMakersWindow::showStaticHeadProblem(const QString& problem) {
+    QPalette palette;
+    if (!problem.isEmpty()) palette.setColor(QPalette::Base, kRejectedBase);
+    staticHeadBox->setPalette(problem.isEmpty() ? QPalette() : palette);
+    staticHeadBox->setToolTip(problem.isEmpty() ? staticHeadTip() : problem + QLatin1Char('\n') + staticHeadTip());
+}
+
+void AllMakersWindow::selectionChanged() {
+    const std::optional<duty::Selection> typed = typedSelection();
+    if (!typed) return;
+    dutySelection_ = *typed;
+    userSettings().setValue(kUnitSetting, unitName(dutySelection_.unit));
+    search();
+}
+
+QString AllMakersWindow::chartTitle() const {
+    const duty::Selection& s = dutySelection_;
+    const QString system = s.staticHead ? QStringLiteral("静扬程 Hs = %1 m").arg(staticHeadBox->text().trimmed())
+                                        : QStringLiteral("无系统曲线");
+    return QStringLiteral("%1　工况点 Q = %2 %3，H = %4 m　%5　%6 台%7　%8")
+        .arg(fromUtf8(terms_.kind), flowText(terms_.duty.flow(), s.unit), unitName(s.unit),
+             fromUtf8(std::string(duty::trimmedEntry(terms_.duty.headText()))), system, QString::number(s.group.pumps),
+             s.group.series ? QStringLiteral("串联") : QStringLiteral("并联"),
+             s.speed ? QStringLiteral("变频") : QStringLiteral("工频"));
 }
 
 // Makers are never dropped silently: those whose files gave nothing are named.
@@ -166,8 +373,21 @@ int AllMakersWindow::selectedRow() const {
     return current.isValid() ? current.row() : -1;
 }
 
+// The first pumps shown with their curves, read afresh from their records.
+std::vector<PumpChart::Pump> AllMakersWindow::chartPumps() const {
+    std::vector<PumpChart::Pump> pumps;
+    for (int row = 0; row < std::min(shownRows(), PumpChart::kMaxLines); ++row) {
+        const ranking::RankedPump& shown = shownPump(row);
+        const std::optional<pumpsel::curves::Pump> curve = pumpsel::curves::readRecordPump(
+            selection_.catalogue().makerDataFile(terms_.kind, shown.makerPosition), shown.row.number);
+        pumps.push_back({curve.value_or(pumpsel::curves::Pump{}),
+                         QString::fromStdString(shown.maker + " " + shown.row.model), shown.row.match->fits});
+    }
+    return pumps;
+}
+
 void AllMakersWindow::drawChart() {
-    chart->setPumps(shownPumps(), terms_.duty.values());
+    chart->setPumps(chartPumps(), shownRows(), {terms_.duty.flow(), terms_.duty.head(), dutySelection_});
     chart->highlight(selectedRow());
 }
 
@@ -222,7 +442,7 @@ void AllMakersWindow::exportClicked() {
     QByteArray png;
     {
         QBuffer buffer(&png);
-        chart->picture().save(&buffer, "PNG");
+        chart->picture(chartTitle()).save(&buffer, "PNG");
     }
     if (!writeFile(path, QByteArray::fromStdString(csv)) || !writeFile(picture, png)) {
         ui::showMessage(this, QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path)),

@@ -1,17 +1,26 @@
 #pragma once
-// The window "全部厂家选型": the pumps of every maker of a kind that fit the
-// duty point, or nearly fit it, ranked, in a table and on a Q–H chart. Enter
-// or a double-click opens the results window on the row's maker and pump.
+// The window "全部厂家选型", where an engineer selects a pump: the pumps of
+// every maker of a kind that fit the duty point, or nearly fit it, ranked,
+// in a table and on a Q–H chart, for a selection beyond the duty point (a
+// system curve, several pumps together, the speed for the duty point, the
+// flow unit). Enter or a double-click opens the results window on the row's
+// maker and pump. Unlike the design's windows it is resizable.
+#include "allmakers/pump_chart.h"
 #include "catalogue/kind_search.h"
 #include "ui/window.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSpinBox;
+class QSplitter;
 class QTableView;
 class QLabel;
 
@@ -19,7 +28,6 @@ namespace ui {
 
 class CatalogueSelection;
 class Hyperlink;
-class PumpChart;
 class RankedModel;
 
 class AllMakersWindow : public Window {
@@ -33,8 +41,14 @@ public:
     // can be cancelled. False when it was.
     bool search();
 
-    QLineEdit* dutyLine;     // kind and duty point
-    QSpinBox* toleranceBox;  // near misses, in percent
+    QLineEdit* dutyLine;        // kind and duty point
+    QSpinBox* toleranceBox;     // near misses, in percent
+    QLineEdit* staticHeadBox;   // the system curve's static head Hs, m; empty: no system curve
+    QSpinBox* pumpsBox;         // how many identical pumps work together
+    QComboBox* arrangementBox;  // 并联 or 串联
+    QCheckBox* speedBox;        // 变频: the speed for the duty point
+    QComboBox* unitBox;         // the flow unit shown, remembered for the user
+    QSplitter* splitter;        // the table above, the chart below
     QTableView* table;
     QLabel* statusLine;  // makers whose files gave nothing
     PumpChart* chart;
@@ -42,8 +56,16 @@ public:
     QPushButton* closeButton;
     ui::Hyperlink* banner;
 
+    // The selection the inputs give, as last accepted.
+    const pumpsel::duty::Selection& dutySelection() const { return dutySelection_; }
+    // The line above the exported chart: kind, duty point, system curve, pumps, speed.
+    QString chartTitle() const;
+
     // Handlers.
     void toleranceChanged();
+    // Any input of the selection: a selection the duty point allows re-ranks
+    // at once; a static head it does not allow marks its box and changes nothing.
+    void selectionChanged();
     void rowChanged();
     void lineClicked(int index);
     void openSelectedPump();
@@ -62,15 +84,24 @@ protected:
 
 private:
     void createControls();
+    QWidget* createSelectionInputs();
+    QWidget* createTable();
+    QHBoxLayout* createCommandRow();
     void orderTabs();
+    static QString staticHeadTip();
+    std::optional<pumpsel::duty::Selection> typedSelection();
+    void showStaticHeadProblem(const QString& problem);
     void showListing(pumpsel::ranking::KindListing listing);
     void showUnreadMakers(const std::vector<pumpsel::ranking::UnreadMaker>& unread);
+    void selectShownPump(int makerPosition, int number);
     void drawChart();
+    std::vector<PumpChart::Pump> chartPumps() const;
     std::vector<const pumpsel::ranking::RankedPump*> shownPumps() const;
     int selectedRow() const;  // in the order shown; -1 without one
 
     CatalogueSelection& selection_;
     pumpsel::ranking::Terms terms_;
+    pumpsel::duty::Selection dutySelection_;
     RankedModel* model_;
     QSortFilterProxyModel* sorted_;
 };

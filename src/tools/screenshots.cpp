@@ -9,9 +9,11 @@
 #include "viewers/text_viewer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <cstdio>
@@ -72,7 +74,15 @@ int main(int argc, char** argv) {
     saveModal(
         QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); },
         [](QWidget* w) {
-            if (auto* window = qobject_cast<ui::AllMakersWindow*>(w)) window->table->selectRow(1);
+            auto* window = qobject_cast<ui::AllMakersWindow*>(w);
+            if (!window) return;
+            // Two pumps in parallel on a system curve, turned down to the duty
+            // point, at the size the window opens at on a screen with room for it.
+            window->resize(1100, 760);
+            window->staticHeadBox->setText(QStringLiteral("8"));
+            window->pumpsBox->setValue(2);
+            window->speedBox->setChecked(true);
+            window->table->selectRow(1);
         });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });

@@ -24,6 +24,32 @@ void centreOn(QWidget* window, const QWidget* owner) {
     window->move(frame.topLeft());
 }
 
+// Room for the title bar and borders the window system adds, which are
+// known only once the window is shown.
+const QSize kFrameAllowance(16, 48);
+
+// A resizable window opens no larger than its screen's free area.
+QSize fittedSize(const QWidget* window, QSize wanted) {
+    return wanted.boundedTo(window->screen()->availableGeometry().size() - kFrameAllowance);
+}
+
+// Moves and, where it must, shrinks a window so that its outer frame lies
+// within its screen's free area.
+void keepOnScreen(QWidget* window) {
+    const QRect area = window->screen()->availableGeometry();
+    QRect frame = window->frameGeometry();
+    const QSize decoration = frame.size() - window->size();
+    const QSize excess = (frame.size() - area.size()).expandedTo(QSize(0, 0));
+    if (excess != QSize(0, 0)) {
+        window->resize(window->size() - excess);
+        frame.setSize(window->size() + decoration);
+    }
+    // A window that cannot shrink enough keeps its title bar on the screen.
+    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    window->move(frame.topLeft());
+}
+
 }  // namespace
 
 Window::Window(QWidget* owner, const QString& formName, const QString& caption) : QDialog(owner) {
@@ -56,12 +82,20 @@ void Window::addChrome(const Chrome& chrome) {
 
 void Window::loadChrome() {
     setWindowIcon(programIcon());
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(px(chrome_.clientWidth), px(chrome_.clientHeight));
-    banner_->move(px(210), px(chrome_.bannerTop));
-    // A font wider than the one the layout was made for must not cut the address short.
-    banner_->resize(std::max(banner_->width(), banner_->sizeHint().width()), banner_->height());
+    const QSize size(px(chrome_.clientWidth), px(chrome_.clientHeight));
+    if (chrome_.resizable) {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                       Qt::WindowMaximizeButtonHint);
+        setSizeGripEnabled(true);
+        resize(fittedSize(this, size));
+    } else {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                       Qt::MSWindowsFixedSizeDialogHint);
+        setFixedSize(size);
+        banner_->move(px(210), px(chrome_.bannerTop));
+        // A font wider than the one the layout was made for must not cut the address short.
+        banner_->resize(std::max(banner_->width(), banner_->sizeHint().width()), banner_->height());
+    }
     closeButton_->setText(QString());
     closeButton_->setIcon(closePicture());
     closeButton_->setIconSize(closePicture().size());
@@ -84,6 +118,7 @@ void Window::showEvent(QShowEvent* event) {
     if (shownBefore_) return;
     shownBefore_ = true;
     centreOn(this, parentWidget());
+    if (chrome_.resizable) keepOnScreen(this);
 }
 
 // Esc presses the close button, as a click does.

@@ -3,7 +3,9 @@
 // twips, with the publisher banner at its bottom left, an etched line above
 // its buttons and a caption-less close button showing the close picture,
 // which Esc presses too. It closes without asking and opens centred on its
-// owner (the screen for the start window).
+// owner (the screen for the start window). A window of the program's own
+// beyond its first design may instead be resizable, laid out by Qt's
+// layouts and kept within the screen.
 //
 // Every window is built in one order: its constructor names it, then
 // createControls() makes its controls and the chrome (addChrome), then
@@ -40,6 +42,10 @@ protected:
         QRect closeButton;
         int separatorTop = 0;  // the etched line's grey half; 0: the window has none
         int separatorRight = 9276;
+        // Laid out by the window's layouts, which place the banner and the
+        // close button too; clientWidth × clientHeight is the size it opens
+        // at where the screen has room for it.
+        bool resizable = false;
     };
     // Makes the banner, the etched line and the close button (whose click
     // each window connects to its own close handler).

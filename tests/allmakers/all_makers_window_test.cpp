@@ -3,6 +3,7 @@
 // chart, the way into the results window, and the export.
 #include "allmakers/all_makers_window.h"
 #include "allmakers/pump_chart.h"
+#include "allmakers/window_fixture.h"
 #include "results/results_window.h"
 #include "selection/selection_window.h"
 #include "support/catalogue_fixture.h"
@@ -43,6 +44,8 @@ std::string pump(int number, const std::string& model, const std::string& flow1,
 
 // Three makers of 离心泵, the second without its data file; duty point 100 m³/h at 50 m.
 struct ThreeMakers {
+    static constexpr const char* kFlow = "100";
+    static constexpr const char* kHead = "50";
     ThreeMakers() {
         writeGbk(folder / "txt/bump.dat",
                  "[种类]\n1=离心泵\n2=空类\n[离心泵]\n1=甲厂\n1file=a.dat\n1pic=a.png\n"
@@ -57,32 +60,7 @@ struct ThreeMakers {
     CatalogueFolder folder;
 };
 
-class AllMakersTest : public ::testing::Test, protected ThreeMakers {
-protected:
-    AllMakersTest() {
-        EXPECT_TRUE(activate(&w));
-        w.Text1[0]->setText("100");
-        w.Text1[1]->setText("50");
-    }
-    // Opens the window by the shortcut and runs `inside` in it.
-    void withWindow(const std::function<void(AllMakersWindow*)>& inside) {
-        OnModal<AllMakersWindow> on([&](AllMakersWindow* a) {
-            EXPECT_TRUE(activate(a));
-            inside(a);
-        });
-        key(w.ListView1, Qt::Key_F, Qt::ControlModifier);
-        ASSERT_TRUE(on.ran());
-    }
-    static QStringList column(AllMakersWindow* a, int column) {
-        QStringList texts;
-        for (int row = 0; row < a->table->model()->rowCount(); ++row)
-            texts << a->table->model()->index(row, column).data().toString();
-        return texts;
-    }
-
-    SelectionWindow w{folder.root()};
-    MessageBoxes boxes;
-};
+using AllMakersTest = AllMakersWindowTest<ThreeMakers>;
 
 // Where the chart draws the point (flow, head), in the chart's pixels.
 QPoint chartPixel(const ui::PumpChart* chart, QPointF point) {
@@ -218,7 +196,9 @@ TEST_F(AllMakersTest, ExportWritesTheShownTableAsCsvAndTheChartAsPng) {
         click(a->exportButton);
         ASSERT_EQ(boxes.seen.size(), 1u);
         EXPECT_EQ(boxes.seen[0].title, "导出");
-        exported = a->chart->chart().layout(QImage(1, 1, QImage::Format_RGB32), QRectF(0, 0, 900, 560)).mapping;
+        exported = a->chart->printed(a->chartTitle())
+                       .layout(QImage(1, 1, QImage::Format_RGB32), QRectF(QPointF(0, 0), ui::PumpChart::kPictureSize))
+                       .mapping;
     });
     EXPECT_EQ(readBytes(folder / "out.csv"),
               "\xEF\xBB\xBF"
