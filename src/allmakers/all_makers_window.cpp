@@ -38,6 +38,8 @@ namespace duty = pumpsel::duty;
 
 const QString kUnitSetting = QStringLiteral("AllMakers/flowUnit");
 const QColor kRejectedBase(255, 205, 205);
+constexpr int kMeasuredRows = 100;
+constexpr int kWidestRemark = 4500;  // twips
 
 QString defaultAsk(QWidget* parent, const QString& suggested) {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), suggested, QStringLiteral("CSV 文件 (*.csv)"));
@@ -80,7 +82,7 @@ AllMakersWindow::AllMakersWindow(CatalogueSelection& selection, ranking::Terms t
       askExportFile(defaultAsk),
       selection_(selection),
       terms_(std::move(terms)) {
-    dutySelection_.unit = rememberedUnit();
+    terms_.selection.unit = rememberedUnit();
     createControls();
     orderTabs();
     loadChrome();
@@ -178,7 +180,7 @@ QWidget* AllMakersWindow::createSelectionInputs() {
     unitBox->setObjectName(QStringLiteral("unitBox"));
     for (duty::FlowUnit unit : {duty::FlowUnit::CubicMetresPerHour, duty::FlowUnit::LitresPerSecond})
         unitBox->addItem(unitName(unit), static_cast<int>(unit));
-    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(dutySelection_.unit)));
+    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(terms_.selection.unit)));
     unitBox->setToolTip(QStringLiteral("图和表中流量的单位（1 L/s = 3.6 m³/h）；下次打开时沿用"));
     selectionRow->addWidget(inputLabel(QStringLiteral("静扬程 Hs(m):"), staticHeadBox));
     selectionRow->addWidget(staticHeadBox);
@@ -219,8 +221,8 @@ QWidget* AllMakersWindow::createTable() {
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->horizontalHeader()->setStretchLastSection(true);
     table->setMinimumHeight(ui::px(1500));
-    for (auto [column, twips] : {std::pair{0, 1700}, {1, 1700}, {2, 1500}, {3, 1500}, {4, 900}, {5, 1000}, {6, 1000}})
-        table->setColumnWidth(column, ui::px(twips));
+    // Columns fit the rows in view and some below them: measuring thousands of rows would slow every re-rank.
+    table->horizontalHeader()->setResizeContentsPrecision(kMeasuredRows);
     table->installEventFilter(this);
     statusLine = new QLabel;
     statusLine->setObjectName(QStringLiteral("statusLine"));
@@ -253,13 +255,14 @@ void AllMakersWindow::orderTabs() {
 
 bool AllMakersWindow::search() {
     terms_.tolerance = toleranceBox->value();
+    const ranking::Terms ranked = rankingTerms();
     QProgressDialog progress(QStringLiteral("请稍等，正在检索全部厂家的数据...."), QStringLiteral("取消"), 0, 1,
                              isVisible() ? this : parentWidget());
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);  // a scan that ends sooner shows nothing
-    auto listing = ranking::searchKind(selection_.catalogue(), terms_.kind, terms_.duty, terms_.tolerance,
-                                       terms_.selection, [&](int done, int total) {
+    auto listing = ranking::searchKind(selection_.catalogue(), ranked.kind, ranked.duty, ranked.tolerance,
+                                       ranked.selection, [&](int done, int total) {
                                            progress.setMaximum(total);
                                            progress.setValue(done);
                                            return !progress.wasCanceled();
@@ -275,9 +278,29 @@ void AllMakersWindow::showListing(ranking::KindListing listing) {
     const auto [maker, number] =
         row >= 0 ? std::pair(shownPump(row).makerPosition, shownPump(row).row.number) : std::pair(0, 0);
     showUnreadMakers(listing.unread);
-    model_->setPumps(std::move(listing.pumps));
+    model_->setPumps(std::move(listing.pumps), terms_.selection);
+    sizeColumns();
     drawChart();
     selectShownPump(maker, number);
+}
+
+// The ranking takes the duty flow in the selection's unit; the window's
+// duty point is typed in m³/h, and given in L/s as the double nearest.
+ranking::Terms AllMakersWindow::rankingTerms() const {
+    ranking::Terms ranked = terms_;
+    if (terms_.selection.unit != duty::FlowUnit::CubicMetresPerHour)
+        ranked.duty = *duty::DutyPoint::holdable(
+            pumpsel::numbers::roundTripText(duty::inUnit(terms_.duty.flow(), terms_.selection.unit)),
+            terms_.duty.headText());
+    return ranked;
+}
+
+// Each column as wide as its texts, the remark (the last, filling the rest)
+// no wider than kWidestRemark: its tooltip shows it whole.
+void AllMakersWindow::sizeColumns() {
+    table->resizeColumnsToContents();
+    const int remark = model_->columnOf(ranking::Column::Remark);
+    table->setColumnWidth(remark, std::min(table->columnWidth(remark), ui::px(kWidestRemark)));
 }
 
 void AllMakersWindow::selectShownPump(int makerPosition, int number) {
@@ -328,13 +351,13 @@ void AllMakersWindow::showStaticHeadProblem(const QString& problem) {
 void AllMakersWindow::selectionChanged() {
     const std::optional<duty::Selection> typed = typedSelection();
     if (!typed) return;
-    dutySelection_ = *typed;
-    userSettings().setValue(kUnitSetting, unitName(dutySelection_.unit));
+    terms_.selection = *typed;
+    userSettings().setValue(kUnitSetting, unitName(terms_.selection.unit));
     search();
 }
 
 QString AllMakersWindow::chartTitle() const {
-    const duty::Selection& s = dutySelection_;
+    const duty::Selection& s = terms_.selection;
     const QString system = s.staticHead ? QStringLiteral("静扬程 Hs = %1 m").arg(staticHeadBox->text().trimmed())
                                         : QStringLiteral("无系统曲线");
     return QStringLiteral("%1　工况点 Q = %2 %3，H = %4 m　%5　%6 台%7　%8")
@@ -373,21 +396,19 @@ int AllMakersWindow::selectedRow() const {
     return current.isValid() ? current.row() : -1;
 }
 
-// The first pumps shown with their curves, read afresh from their records.
+// The first pumps shown, with the curves their figures come from.
 std::vector<PumpChart::Pump> AllMakersWindow::chartPumps() const {
     std::vector<PumpChart::Pump> pumps;
     for (int row = 0; row < std::min(shownRows(), PumpChart::kMaxLines); ++row) {
         const ranking::RankedPump& shown = shownPump(row);
-        const std::optional<pumpsel::curves::Pump> curve = pumpsel::curves::readRecordPump(
-            selection_.catalogue().makerDataFile(terms_.kind, shown.makerPosition), shown.row.number);
-        pumps.push_back({curve.value_or(pumpsel::curves::Pump{}),
-                         QString::fromStdString(shown.maker + " " + shown.row.model), shown.row.match->fits});
+        pumps.push_back(
+            {shown.pump, QString::fromStdString(shown.maker + " " + shown.row.model), shown.row.match->fits});
     }
     return pumps;
 }
 
 void AllMakersWindow::drawChart() {
-    chart->setPumps(chartPumps(), shownRows(), {terms_.duty.flow(), terms_.duty.head(), dutySelection_});
+    chart->setPumps(chartPumps(), shownRows(), {terms_.duty.flow(), terms_.duty.head(), terms_.selection});
     chart->highlight(selectedRow());
 }
 
@@ -410,14 +431,15 @@ bool AllMakersWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The row's maker becomes the selection window's maker, and the results
-// window opens as the search of that maker opens it, on this pump. A near
-// miss is not among the search's pumps: the maker's whole list is shown.
+// window opens as the search of that maker opens it, on this pump. That
+// search is for the duty point as typed: a near miss, or a pump that fits
+// as one of a group, is not among its pumps, and the maker's whole list is shown.
 void AllMakersWindow::openSelectedPump() {
     const int row = selectedRow();
     if (row < 0) return;
     const ranking::RankedPump pump = shownPump(row);
     selection_.selectMaker(pump.makerPosition);
-    const bool fits = pump.row.match->fits;
+    const bool fits = pump.row.match->fits && terms_.selection.group.pumps == 1;
     auto rows = pumpsel::records::listPumps(selection_.makerDataFile(),
                                             fits ? std::optional(terms_.duty.values()) : std::nullopt,
                                             pumpsel::records::RangeForm::OneDecimal);
@@ -438,7 +460,7 @@ void AllMakersWindow::exportClicked() {
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     const QString picture = path.left(path.size() - 4) + QStringLiteral(".png");
-    const std::string csv = ranking::csvText(terms_, shownPumps());
+    const std::string csv = ranking::csvText(rankingTerms(), shownPumps());
     QByteArray png;
     {
         QBuffer buffer(&png);

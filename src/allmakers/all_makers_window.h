@@ -57,7 +57,7 @@ public:
     ui::Hyperlink* banner;
 
     // The selection the inputs give, as last accepted.
-    const pumpsel::duty::Selection& dutySelection() const { return dutySelection_; }
+    const pumpsel::duty::Selection& dutySelection() const { return terms_.selection; }
     // The line above the exported chart: kind, duty point, system curve, pumps, speed.
     QString chartTitle() const;
 
@@ -93,6 +93,8 @@ private:
     void showStaticHeadProblem(const QString& problem);
     void showListing(pumpsel::ranking::KindListing listing);
     void showUnreadMakers(const std::vector<pumpsel::ranking::UnreadMaker>& unread);
+    pumpsel::ranking::Terms rankingTerms() const;
+    void sizeColumns();
     void selectShownPump(int makerPosition, int number);
     void drawChart();
     std::vector<PumpChart::Pump> chartPumps() const;
@@ -100,8 +102,7 @@ private:
     int selectedRow() const;  // in the order shown; -1 without one
 
     CatalogueSelection& selection_;
-    pumpsel::ranking::Terms terms_;
-    pumpsel::duty::Selection dutySelection_;
+    pumpsel::ranking::Terms terms_;  // the duty point as typed, in m³/h; the selection as last accepted
     RankedModel* model_;
     QSortFilterProxyModel* sorted_;
 };

@@ -2,26 +2,72 @@
 
 #include <QColor>
 
+#include <algorithm>
+#include <limits>
+
 namespace ui {
 
 namespace ranking = pumpsel::ranking;
+using ranking::Column;
 
 namespace {
-constexpr int kDeviationColumn = static_cast<int>(ranking::Column::HeadDeviation);
-constexpr int kPositionColumn = static_cast<int>(ranking::Column::FlowPosition);
+
+QString qText(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// The figure a column shows, for sorting by value: none for a column of
+// text; an unknown figure for a pump without one.
+std::optional<std::optional<double>> figureIn(const ranking::RankedPump& pump, Column column) {
+    const ranking::Figures& f = pump.figures;
+    switch (column) {
+        case Column::Power:
+            return std::optional<double>(pumpsel::records::singleValue(pump.row.power));
+        case Column::HeadDeviation:
+            return f.headDeviation;
+        case Column::FlowPosition:
+            return f.flowPosition;
+        case Column::WorkingFlow:
+            return f.working ? std::optional(f.working->flow) : std::nullopt;
+        case Column::WorkingHead:
+            return f.working ? std::optional(f.working->head) : std::nullopt;
+        case Column::Efficiency:
+            return f.efficiency;
+        case Column::ShaftPower:
+            return f.shaftPower;
+        case Column::Npsh:
+            return f.npshRequired;
+        case Column::Speed:
+            return f.speed;
+        default:
+            return std::nullopt;
+    }
+}
+
+// Texts a column may be too narrow for.
+bool isLongText(Column column) {
+    return column == Column::Maker || column == Column::Model || column == Column::Reason || column == Column::Remark;
+}
+
 }  // namespace
 
-void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps) {
+void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps, const pumpsel::duty::Selection& selection) {
     beginResetModel();
     pumps_ = std::move(pumps);
+    columns_ = ranking::columnsOf(selection);
+    headers_.clear();
+    for (const std::string& header : ranking::headerTexts(selection)) headers_ << qText(header);
     texts_.clear();
     texts_.reserve(pumps_.size());
     for (const auto& pump : pumps_) {
         QStringList texts;
-        for (const std::string& text : ranking::rowTexts(pump, {})) texts << QString::fromStdString(text);
+        for (const std::string& text : ranking::rowTexts(pump, selection)) texts << qText(text);
         texts_.push_back(texts);
     }
     endResetModel();
+}
+
+int RankedModel::columnOf(Column column) const {
+    const auto found = std::find(columns_.begin(), columns_.end(), column);
+    return found == columns_.end() ? -1 : static_cast<int>(found - columns_.begin());
 }
 
 int RankedModel::rowCount(const QModelIndex& parent) const {
@@ -29,33 +75,40 @@ int RankedModel::rowCount(const QModelIndex& parent) const {
 }
 
 int RankedModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(ranking::columnsOf({}).size());
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
 QVariant RankedModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
     const ranking::RankedPump& pump = pumps_[row];
+    const QString& text = texts_[row][index.column()];
     switch (role) {
         case Qt::DisplayRole:
-            return texts_[row].value(index.column());
+            return text;
         case Qt::ForegroundRole:
             return pump.row.match->fits ? QVariant() : QVariant(QColor(Qt::gray));
         case Qt::ToolTipRole:
-            return pump.row.match->fits ? QVariant() : texts_[row].value(static_cast<int>(ranking::Column::Reason));
+            if (isLongText(columns_[static_cast<std::size_t>(index.column())]))
+                return text.isEmpty() ? QVariant() : text;
+            return pump.row.match->fits ? QVariant() : texts_[row][columnOf(Column::Reason)];
         case kSortRole:
-            // Figures sort by size, a pump without one last; the rest by text.
-            if (index.column() == kDeviationColumn) return pump.figures.headDeviation.value_or(1e300);
-            if (index.column() == kPositionColumn) return pump.figures.flowPosition.value_or(1e300);
-            return texts_[row].value(index.column());
+            return sortValue(row, index.column());
         default:
             return {};
     }
 }
 
+// Figures sort by size, a pump without one last; the rest by text.
+QVariant RankedModel::sortValue(std::size_t row, int column) const {
+    const auto figure = figureIn(pumps_[row], columns_[static_cast<std::size_t>(column)]);
+    if (!figure) return texts_[row][column];
+    return figure->value_or(std::numeric_limits<double>::max());
+}
+
 QVariant RankedModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return QString::fromStdString(ranking::headerTexts({}).at(static_cast<std::size_t>(section)));
+    return headers_.value(section);
 }
 
 }  // namespace ui

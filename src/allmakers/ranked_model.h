@@ -1,7 +1,8 @@
 #pragma once
 // The pumps of a kind-wide search as rows of a table: one row per pump, in
-// rank order; near misses in grey. Sorting is left to a proxy, which sorts
-// the figures by their values and everything else by its text.
+// rank order, in the ranking's columns for the selection with its texts;
+// near misses in grey. Sorting is left to a proxy, which sorts the figures
+// by their values and everything else by its text.
 #include "catalogue/kind_search.h"
 
 #include <QAbstractTableModel>
@@ -15,16 +16,26 @@ public:
     // The role a sorting proxy sorts by.
     static constexpr int kSortRole = Qt::UserRole;
 
-    void setPumps(std::vector<pumpsel::ranking::RankedPump> pumps);
+    // The pumps as ranked for `selection`, whose columns and unit they show.
+    void setPumps(std::vector<pumpsel::ranking::RankedPump> pumps, const pumpsel::duty::Selection& selection);
     const pumpsel::ranking::RankedPump& pump(int row) const { return pumps_.at(static_cast<std::size_t>(row)); }
+    // Where a column of the ranking is shown; -1 when the selection does not show it.
+    int columnOf(pumpsel::ranking::Column column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    // The text; grey for a near miss; as tooltip the whole text of a maker,
+    // model, reason or remark (which a narrow column cuts), else a near
+    // miss's reason; figures by value for sorting.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    QVariant sortValue(std::size_t row, int column) const;
+
     std::vector<pumpsel::ranking::RankedPump> pumps_;
+    std::vector<pumpsel::ranking::Column> columns_;
+    QStringList headers_;
     std::vector<QStringList> texts_;  // made once: rows are drawn and sorted many times
 };
 

@@ -30,8 +30,9 @@ using ui::AllMakersWindow;
 namespace {
 
 // 甲厂: a curve record and a range record; 乙厂: a range record that misses
-// the duty flow by 7.5 %. Duty point 20 m³/h at 30 m, which both of 甲厂's
-// ranges hold.
+// the duty flow by 7.5 %, and a curve record of half A-curve's heads, which
+// only two pumps in series reach. Duty point 20 m³/h at 30 m, which both of
+// 甲厂's ranges hold.
 struct CurveMakers {
     static constexpr const char* kFlow = "20";
     static constexpr const char* kHead = "30";
@@ -42,7 +43,10 @@ struct CurveMakers {
                          "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
                          "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n"
                          "[2]\n型号=A-range\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n功率=2.2\n备注=\n");
-        folder.writeText("txt/b.dat", "[1]\n型号=B-near\n流量1=5\n流量2=18.5\n扬程1=32\n扬程2=28\n功率=1.1\n备注=\n");
+        folder.writeText("txt/b.dat",
+                         "[1]\n型号=B-near\n流量1=5\n流量2=18.5\n扬程1=32\n扬程2=28\n功率=1.1\n备注=\n"
+                         "[2]\n型号=C-low\n流量1=10\n流量2=30\n扬程1=20\n扬程2=13.5\n功率=1.5\n备注=\n"
+                         "曲线流量=0,10,20,30,40\n曲线扬程=21,20,17.5,13.5,7.5\n曲线效率=0,50,70,65,50\n");
     }
     CatalogueFolder folder;
 };
@@ -74,6 +78,26 @@ protected:
     }
 };
 
+// The text in a pump's row under a column header; empty when there is no such column.
+QString cell(AllMakersWindow* a, const QString& model, const QString& header) {
+    const QAbstractItemModel* rows = a->table->model();
+    for (int c = 0; c < rows->columnCount(); ++c) {
+        if (rows->headerData(c, Qt::Horizontal).toString() != header) continue;
+        for (int r = 0; r < rows->rowCount(); ++r)
+            if (rows->index(r, 1).data().toString() == model) return rows->index(r, c).data().toString();
+    }
+    return {};
+}
+
+// A pump's figures at the duty point, as its row shows them (flows in m³/h).
+QStringList figures(AllMakersWindow* a, const QString& model) {
+    QStringList texts;
+    for (const char* header : {"扬程偏差", "流量位置", "运行点流量(m³/h)", "运行点扬程(m)", "效率(%)", "轴功率(kW)",
+                               "汽蚀余量(m)", "高效区"})
+        texts << cell(a, model, header);
+    return texts;
+}
+
 std::optional<QPointF> marker(const ui::PumpChart* chart, const QString& name) {
     for (const auto& m : chart->chart().markers)
         if (m.name == name) return m.at;
@@ -94,47 +118,73 @@ void expectNear(std::optional<QPointF> point, double x, double y) {
 
 }  // namespace
 
-// Working points below were found with scipy (PchipInterpolator through the
-// curve's points, brentq for where it meets 10 + 20·(q/20)²); the curve's
-// ends and the preferred region (70 % to 120 % of the best efficiency flow,
-// 20 m³/h) by hand.
-TEST_F(CurveSelectionTest, EachInputRedrawsTheCurvesAndTheWorkingPoint) {
+// Figures by scipy: PchipInterpolator through the curve's points for head,
+// efficiency, shaft power and NPSH, brentq for where the pumps' curve meets
+// the system curve 10 + 20·(q/20)² and, for the speed, the parabola
+// 30·(q/20)² (r = 20/q₁, × 2900 r/min); which pumps are listed, the range
+// lines' figures, the curves' ends and the preferred regions (70 % to 120 %
+// of the best efficiency flow, 20 m³/h a pump) by hand.
+TEST_F(CurveSelectionTest, EachInputChangesTheRankingAndTheFigures) {
     withWindow([&](AllMakersWindow* a) {
-        const int curve = pick(a, "A-curve");
-        // Without a static head the pump works at the duty flow, on its curve's point (20, 35).
+        // A-range's line gives 31 m at 20 m³/h (+3.3 %), A-curve's curve 35 m (+16.7 %).
+        EXPECT_EQ(column(a, 1), (QStringList{"A-range", "A-curve", "B-near"}));
+        pick(a, "A-curve");
+        EXPECT_EQ(figures(a, "A-curve"), (QStringList{"+16.7%", "50.0%", "20.0", "35.0", "70.0", "2.70", "1.8", "是"}));
         expectNear(marker(a->chart, "运行点"), 20, 35);
         EXPECT_EQ(series(a->chart, "系统曲线"), nullptr);
         ASSERT_EQ(a->chart->chart().bands.size(), 1u);
         EXPECT_DOUBLE_EQ(a->chart->chart().bands[0].from, 14);
         EXPECT_DOUBLE_EQ(a->chart->chart().bands[0].to, 24);
 
+        // The operating point (21.822284140410847, 33.810604255241344); there
+        // η 69.766 %, P 2.8071 kW, NPSH 1.9555 m, at 1.09 of the best flow.
         click(a->staticHeadBox);
         typeText(a->staticHeadBox, "10");
         EXPECT_EQ(a->dutySelection().staticHead, 10.0);
+        EXPECT_EQ(column(a, 1), (QStringList{"A-range", "A-curve", "B-near"}));
+        EXPECT_EQ(figures(a, "A-curve"), (QStringList{"+16.7%", "50.0%", "21.8", "33.8", "69.8", "2.81", "2.0", "是"}));
         expectNear(marker(a->chart, "运行点"), 21.822284140410847, 33.810604255241344);
         const auto* system = series(a->chart, "系统曲线");
         ASSERT_NE(system, nullptr);
         EXPECT_EQ(system->points.first(), QPointF(0, 10));
 
-        // Two in parallel: the flow at each head doubles.
+        // The parabola meets the curve at q₁ = 21.3358: r = 0.93739, 2718.44 r/min.
+        EXPECT_EQ(cell(a, "A-curve", "转速(r/min)"), "");
+        click(a->speedBox);
+        EXPECT_TRUE(a->dutySelection().speed);
+        EXPECT_EQ(cell(a, "A-curve", "转速(r/min)"), "2718");
+
+        // Two in parallel, each at 10 m³/h and 30 m: A-range's range starts at
+        // 15 (a miss of 50 %), B-near's holds it (its line 30.52 m there,
+        // +1.7 %, at 37.0 % of 5 to 18.5). A-curve's flows double; its
+        // operating point (24.19582121083206, 39.271888203327535), each pump
+        // at 12.098 m³/h: η 56.014 %, P 2.1570 kW, NPSH 1.2804 m, 0.60 of the
+        // best flow; its speed 2526.90 r/min (q₁ = 22.953).
         choose(a->pumpsBox, Qt::Key_Up);
         EXPECT_EQ(a->dutySelection().group.pumps, 2);
+        EXPECT_EQ(column(a, 1), (QStringList{"B-near", "A-curve"}));
+        EXPECT_EQ(cell(a, "B-near", "扬程偏差"), "+1.7%");
+        EXPECT_EQ(cell(a, "B-near", "流量位置"), "37.0%");
+        EXPECT_EQ(figures(a, "A-curve"), (QStringList{"+33.3%", "0.0%", "24.2", "39.3", "56.0", "2.16", "1.3", "否"}));
+        EXPECT_EQ(cell(a, "A-curve", "转速(r/min)"), "2527");
+        const int curve = column(a, 1).indexOf("A-curve");
         EXPECT_EQ(a->chart->linePoints(curve).first(), QPointF(0, 42));
         EXPECT_EQ(a->chart->linePoints(curve).last(), QPointF(80, 15));
         expectNear(marker(a->chart, "运行点"), 24.19582121083206, 39.271888203327535);
         EXPECT_DOUBLE_EQ(a->chart->chart().bands[0].from, 28);
         EXPECT_DOUBLE_EQ(a->chart->chart().bands[0].to, 48);
 
-        // In series: the head at each flow doubles.
+        // In series, each at 20 m³/h and 15 m: only C-low's ranges hold it;
+        // two of them make A-curve's curve, and work where A-curve alone did.
         choose(a->arrangementBox, Qt::Key_Down);
         EXPECT_TRUE(a->dutySelection().group.series);
-        EXPECT_EQ(a->chart->linePoints(curve).first(), QPointF(0, 84));
-        EXPECT_EQ(a->chart->linePoints(curve).last(), QPointF(40, 30));
-        expectNear(marker(a->chart, "运行点"), 29.796095773218784, 54.39036616634131);
-
-        EXPECT_FALSE(a->dutySelection().speed);
-        click(a->speedBox);
-        EXPECT_TRUE(a->dutySelection().speed);
+        EXPECT_EQ(column(a, 1), (QStringList{"C-low"}));
+        EXPECT_EQ(cell(a, "C-low", "运行点流量(m³/h)"), "21.8");
+        EXPECT_EQ(cell(a, "C-low", "运行点扬程(m)"), "33.8");
+        EXPECT_EQ(cell(a, "C-low", "效率(%)"), "69.8");
+        EXPECT_EQ(a->chart->linePoints(0).first(), QPointF(0, 42));
+        EXPECT_EQ(a->chart->linePoints(0).last(), QPointF(40, 15));
+        expectNear(marker(a->chart, "运行点"), 21.822284140410847, 33.810604255241344);
         EXPECT_TRUE(a->chartTitle().endsWith("2 台串联　变频")) << a->chartTitle().toStdString();
     });
 }
@@ -145,6 +195,7 @@ TEST_F(CurveSelectionTest, AStaticHeadTheDutyPointDoesNotAllowIsMarkedAndChanges
         const QColor normal = a->staticHeadBox->palette().color(QPalette::Base);
         pasteStaticHead(a, "10");
         const QList<QPointF> system = series(a->chart, "系统曲线")->points;
+        const QStringList rows = column(a, 1), shown = figures(a, "A-curve");
         for (const auto& [typed, why] : {std::pair{"abc", "静扬程不是数字。"},
                                          {"30", "静扬程须不小于 0 且小于工况点的扬程 30 米。"},
                                          {"-1", "静扬程须不小于 0 且小于工况点的扬程 30 米。"}}) {
@@ -153,6 +204,8 @@ TEST_F(CurveSelectionTest, AStaticHeadTheDutyPointDoesNotAllowIsMarkedAndChanges
             EXPECT_TRUE(a->staticHeadBox->toolTip().startsWith(why)) << a->staticHeadBox->toolTip().toStdString();
             EXPECT_EQ(a->dutySelection().staticHead, 10.0);
             EXPECT_EQ(series(a->chart, "系统曲线")->points, system);
+            EXPECT_EQ(column(a, 1), rows);
+            EXPECT_EQ(figures(a, "A-curve"), shown);
             expectNear(marker(a->chart, "运行点"), 21.822284140410847, 33.810604255241344);
         }
         EXPECT_TRUE(boxes.seen.empty());
@@ -184,10 +237,15 @@ TEST_F(CurveSelectionTest, TheUnitShowsLitresPerSecondAndIsRemembered) {
             EXPECT_EQ(inLitres[i].y(), inCubicMetres[i].y());
         }
         expectNear(marker(a->chart, "运行点"), 6.061745594558569, 33.810604255241344);
+        // 10 and 30 m³/h are 2.78 and 8.33 L/s.
+        EXPECT_EQ(cell(a, "A-curve", "流量(L/s)"), "2.8 ～ 8.3");
+        EXPECT_EQ(cell(a, "A-curve", "运行点流量(L/s)"), "6.1");
+        EXPECT_EQ(cell(a, "A-curve", "运行点扬程(m)"), "33.8");
     });
     withWindow([&](AllMakersWindow* a) {
         EXPECT_EQ(a->unitBox->currentText(), "L/s");
         EXPECT_EQ(a->chart->chart().bottom.title, "流量 Q (L/s)");
+        EXPECT_EQ(cell(a, "A-curve", "流量(L/s)"), "2.8 ～ 8.3");
         expectNear(marker(a->chart, "工况点"), 20 / 3.6, 30);
         EXPECT_TRUE(a->chartTitle().contains("Q = 5.56 L/s，H = 30 m")) << a->chartTitle().toStdString();
     });
@@ -223,6 +281,11 @@ TEST_F(CurveSelectionTest, TheExportedPictureHasOneSizeWhateverTheWindowsSize) {
                 return QString::fromStdU16String((folder / name).u16string());
             };
             click(a->exportButton);
+            // The ranking's CSV, under the selection's header line.
+            EXPECT_TRUE(
+                readBytes(folder / (name + ".csv"))
+                    .starts_with("\xEF\xBB\xBF水泵类型,离心泵,流量Q(m³/h),20,扬程H(m),30,容差,10%,静扬程Hs(m),10\r\n"
+                                 "厂家,型号,数据,流量(m³/h),扬程(m),功率(kW),"));
             const QImage picture(QString::fromStdU16String((folder / (name + ".png")).u16string()));
             EXPECT_EQ(picture.size(), QSize(1800, 1120));
             for (QRectF part : {layout.title, layout.legend}) {
@@ -235,6 +298,29 @@ TEST_F(CurveSelectionTest, TheExportedPictureHasOneSizeWhateverTheWindowsSize) {
                 EXPECT_GT(ink, 100);
             }
         }
+    });
+}
+
+// A maker and a model never cut; a remark longer than its column is shown whole by its tooltip.
+TEST_F(CurveSelectionTest, TheColumnsFitTheirTextsAndTooltipsShowLongOnes) {
+    const std::string remark(120, 'r');
+    folder.writeText("txt/a.dat",
+                     "[1]\n型号=A-range-with-a-long-model-name\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n"
+                     "功率=2.2\n备注=" +
+                         remark + "\n");
+    withWindow([&](AllMakersWindow* a) {
+        const QFontMetrics metrics(a->table->font());
+        const QModelIndex maker = a->table->model()->index(0, 0), model = a->table->model()->index(0, 1);
+        EXPECT_EQ(model.data().toString(), "A-range-with-a-long-model-name");
+        for (const QModelIndex& text : {maker, model}) {
+            EXPECT_GT(a->table->columnWidth(text.column()), metrics.horizontalAdvance(text.data().toString()));
+            EXPECT_EQ(text.data(Qt::ToolTipRole).toString(), text.data().toString());
+        }
+        const int last = a->table->model()->columnCount() - 1;
+        EXPECT_EQ(a->table->model()->headerData(last, Qt::Horizontal).toString(), "备注");
+        const QModelIndex cut = a->table->model()->index(0, last);
+        EXPECT_LT(a->table->columnWidth(last), metrics.horizontalAdvance(cut.data().toString()));
+        EXPECT_EQ(cut.data(Qt::ToolTipRole).toString(), QString::fromStdString(remark));
     });
 }
 
