@@ -54,7 +54,9 @@ void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps, const pumpsel
     pumps_ = std::move(pumps);
     columns_ = ranking::columnsOf(selection);
     headers_.clear();
-    for (const std::string& header : ranking::headerTexts(selection)) headers_ << qText(header);
+    // The unit on a line of its own, so that a column is no wider than its figures need.
+    for (const std::string& header : ranking::headerTexts(selection))
+        headers_ << qText(header).replace(QLatin1Char('('), QStringLiteral("\n("));
     texts_.clear();
     texts_.reserve(pumps_.size());
     for (const auto& pump : pumps_) {

@@ -28,6 +28,7 @@ public:
     // model, reason or remark (which a narrow column cuts), else a near
     // miss's reason; figures by value for sorting.
     QVariant data(const QModelIndex& index, int role) const override;
+    // The ranking's header, its unit on a second line.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:

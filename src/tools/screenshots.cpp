@@ -71,18 +71,21 @@ int main(int argc, char** argv) {
         [](QWidget* w) {
             if (auto* results = qobject_cast<ResultsWindow*>(w)) results->ListView1->selectRow(2);
         });
+    // A duty point that two pumps in parallel share, several of them at a lower speed.
+    selection.Text1[0]->setText(QStringLiteral("120"));
+    selection.Text1[1]->setText(QStringLiteral("32"));
     saveModal(
         QStringLiteral("allmakers"), [&] { selection.searchAllMakers(); },
         [](QWidget* w) {
             auto* window = qobject_cast<ui::AllMakersWindow*>(w);
             if (!window) return;
-            // Two pumps in parallel on a system curve, turned down to the duty
-            // point, at the size the window opens at on a screen with room for it.
-            window->resize(1100, 760);
+            // On a system curve, with the speed for the duty point, in the
+            // window maximised on a screen of 1366 × 768.
+            window->resize(1366, 740);
             window->staticHeadBox->setText(QStringLiteral("8"));
             window->pumpsBox->setValue(2);
             window->speedBox->setChecked(true);
-            window->table->selectRow(1);
+            window->table->selectRow(1);  // IS100-80-160, turned down to 2744 r/min
         });
     saveModal(QStringLiteral("readtxt"), [&] { selection.Command2_Click(); });
     saveModal(QStringLiteral("pic"), [&] { selection.Image1_Click(); });

@@ -78,11 +78,12 @@ protected:
     }
 };
 
-// The text in a pump's row under a column header; empty when there is no such column.
+// The text in a pump's row under a column header (its unit shown on a line
+// of its own); empty when there is no such column.
 QString cell(AllMakersWindow* a, const QString& model, const QString& header) {
     const QAbstractItemModel* rows = a->table->model();
     for (int c = 0; c < rows->columnCount(); ++c) {
-        if (rows->headerData(c, Qt::Horizontal).toString() != header) continue;
+        if (rows->headerData(c, Qt::Horizontal).toString() != QString(header).replace("(", "\n(")) continue;
         for (int r = 0; r < rows->rowCount(); ++r)
             if (rows->index(r, 1).data().toString() == model) return rows->index(r, c).data().toString();
     }
