@@ -272,16 +272,38 @@ bool AllMakersWindow::search() {
     return true;
 }
 
-// The pump selected before stays selected when it is still listed.
 void AllMakersWindow::showListing(ranking::KindListing listing) {
-    const int row = selectedRow();
-    const auto [maker, number] =
-        row >= 0 ? std::pair(shownPump(row).makerPosition, shownPump(row).row.number) : std::pair(0, 0);
     showUnreadMakers(listing.unread);
-    model_->setPumps(std::move(listing.pumps), terms_.selection);
+    showPumps(std::move(listing.pumps), selectedPump());
+}
+
+// The pumps ranked again for a selection that lists them alike, without a scan.
+void AllMakersWindow::rerank() {
+    const PumpKey selected = selectedPump();
+    const ranking::Terms ranked = rankingTerms();
+    std::vector<ranking::RankedPump> pumps = model_->takePumps();
+    ranking::rerank(pumps, ranked.duty, ranked.selection);
+    showPumps(std::move(pumps), selected);
+}
+
+// The pump selected before stays selected when it is still listed.
+void AllMakersWindow::showPumps(std::vector<ranking::RankedPump> pumps, PumpKey selected) {
+    model_->setPumps(std::move(pumps), terms_.selection);
     sizeColumns();
     drawChart();
-    selectShownPump(maker, number);
+    int found = 0;
+    for (int row = 0; row < shownRows(); ++row)
+        if (keyOf(shownPump(row)) == selected) found = row;
+    if (shownRows() > 0) table->selectRow(found);
+}
+
+AllMakersWindow::PumpKey AllMakersWindow::keyOf(const ranking::RankedPump& pump) {
+    return {pump.makerPosition, pump.row.number};
+}
+
+AllMakersWindow::PumpKey AllMakersWindow::selectedPump() const {
+    const int row = selectedRow();
+    return row >= 0 ? keyOf(shownPump(row)) : PumpKey{};
 }
 
 // The ranking takes the duty flow in the selection's unit; the window's
@@ -301,13 +323,6 @@ void AllMakersWindow::sizeColumns() {
     table->resizeColumnsToContents();
     const int remark = model_->columnOf(ranking::Column::Remark);
     table->setColumnWidth(remark, std::min(table->columnWidth(remark), ui::px(kWidestRemark)));
-}
-
-void AllMakersWindow::selectShownPump(int makerPosition, int number) {
-    int found = 0;
-    for (int row = 0; row < shownRows(); ++row)
-        if (shownPump(row).makerPosition == makerPosition && shownPump(row).row.number == number) found = row;
-    if (shownRows() > 0) table->selectRow(found);
 }
 
 QString AllMakersWindow::staticHeadTip() {
@@ -351,9 +366,13 @@ void AllMakersWindow::showStaticHeadProblem(const QString& problem) {
 void AllMakersWindow::selectionChanged() {
     const std::optional<duty::Selection> typed = typedSelection();
     if (!typed) return;
+    const bool alike = ranking::listsAlike(terms_.selection, *typed);
     terms_.selection = *typed;
     userSettings().setValue(kUnitSetting, unitName(terms_.selection.unit));
-    search();
+    if (alike)
+        rerank();
+    else
+        search();
 }
 
 QString AllMakersWindow::chartTitle() const {

@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -91,11 +92,16 @@ private:
     static QString staticHeadTip();
     std::optional<pumpsel::duty::Selection> typedSelection();
     void showStaticHeadProblem(const QString& problem);
+    // A pump by its maker's place and its record number.
+    using PumpKey = std::pair<int, int>;
+    static PumpKey keyOf(const pumpsel::ranking::RankedPump& pump);
+    PumpKey selectedPump() const;  // {0, 0} without one
     void showListing(pumpsel::ranking::KindListing listing);
+    void rerank();
+    void showPumps(std::vector<pumpsel::ranking::RankedPump> pumps, PumpKey selected);
     void showUnreadMakers(const std::vector<pumpsel::ranking::UnreadMaker>& unread);
     pumpsel::ranking::Terms rankingTerms() const;
     void sizeColumns();
-    void selectShownPump(int makerPosition, int number);
     void drawChart();
     std::vector<PumpChart::Pump> chartPumps() const;
     std::vector<const pumpsel::ranking::RankedPump*> shownPumps() const;

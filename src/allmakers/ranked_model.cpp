@@ -52,19 +52,30 @@ bool isLongText(Column column) {
 void RankedModel::setPumps(std::vector<ranking::RankedPump> pumps, const pumpsel::duty::Selection& selection) {
     beginResetModel();
     pumps_ = std::move(pumps);
+    selection_ = selection;
     columns_ = ranking::columnsOf(selection);
     headers_.clear();
     // The unit on a line of its own, so that a column is no wider than its figures need.
     for (const std::string& header : ranking::headerTexts(selection))
         headers_ << qText(header).replace(QLatin1Char('('), QStringLiteral("\n("));
-    texts_.clear();
-    texts_.reserve(pumps_.size());
-    for (const auto& pump : pumps_) {
-        QStringList texts;
-        for (const std::string& text : ranking::rowTexts(pump, selection)) texts << qText(text);
-        texts_.push_back(texts);
-    }
+    texts_.assign(pumps_.size(), {});
     endResetModel();
+}
+
+std::vector<ranking::RankedPump> RankedModel::takePumps() {
+    beginResetModel();
+    std::vector<ranking::RankedPump> pumps = std::move(pumps_);
+    pumps_.clear();
+    texts_.clear();
+    endResetModel();
+    return pumps;
+}
+
+const QStringList& RankedModel::rowTexts(std::size_t row) const {
+    QStringList& texts = texts_[row];
+    if (texts.isEmpty())
+        for (const std::string& text : ranking::rowTexts(pumps_[row], selection_)) texts << qText(text);
+    return texts;
 }
 
 int RankedModel::columnOf(Column column) const {
@@ -84,7 +95,7 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
     const ranking::RankedPump& pump = pumps_[row];
-    const QString& text = texts_[row][index.column()];
+    const QString& text = rowTexts(row)[index.column()];
     switch (role) {
         case Qt::DisplayRole:
             return text;
@@ -93,7 +104,7 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (isLongText(columns_[static_cast<std::size_t>(index.column())]))
                 return text.isEmpty() ? QVariant() : text;
-            return pump.row.match->fits ? QVariant() : texts_[row][columnOf(Column::Reason)];
+            return pump.row.match->fits ? QVariant() : rowTexts(row)[columnOf(Column::Reason)];
         case kSortRole:
             return sortValue(row, index.column());
         default:
@@ -104,7 +115,7 @@ QVariant RankedModel::data(const QModelIndex& index, int role) const {
 // Figures sort by size, a pump without one last; the rest by text.
 QVariant RankedModel::sortValue(std::size_t row, int column) const {
     const auto figure = figureIn(pumps_[row], columns_[static_cast<std::size_t>(column)]);
-    if (!figure) return texts_[row][column];
+    if (!figure) return rowTexts(row)[column];
     return figure->value_or(std::numeric_limits<double>::max());
 }
 

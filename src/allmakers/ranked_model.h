@@ -18,6 +18,8 @@ public:
 
     // The pumps as ranked for `selection`, whose columns and unit they show.
     void setPumps(std::vector<pumpsel::ranking::RankedPump> pumps, const pumpsel::duty::Selection& selection);
+    // The pumps handed back, for ranking them again; the model is left empty.
+    std::vector<pumpsel::ranking::RankedPump> takePumps();
     const pumpsel::ranking::RankedPump& pump(int row) const { return pumps_.at(static_cast<std::size_t>(row)); }
     // Where a column of the ranking is shown; -1 when the selection does not show it.
     int columnOf(pumpsel::ranking::Column column) const;
@@ -32,12 +34,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    const QStringList& rowTexts(std::size_t row) const;
     QVariant sortValue(std::size_t row, int column) const;
 
     std::vector<pumpsel::ranking::RankedPump> pumps_;
+    pumpsel::duty::Selection selection_;
     std::vector<pumpsel::ranking::Column> columns_;
     QStringList headers_;
-    std::vector<QStringList> texts_;  // made once: rows are drawn and sorted many times
+    // A row's texts, made when first asked: a view draws the rows in sight
+    // of thousands, and draws and sorts them many times.
+    mutable std::vector<QStringList> texts_;
 };
 
 }  // namespace ui

@@ -68,9 +68,13 @@ std::string percentText(std::optional<double> percent, bool sign) {
     return (sign && shown(*percent, 1) > 0 ? "+" : "") + fixedText(percent, 1) + "%";
 }
 
-// A flow as stored, in the unit, "0.0" as the search shows ranges.
-std::string flowText(std::string_view stored, duty::FlowUnit unit) {
-    return numbers::formatOneDecimal(static_cast<float>(duty::inUnit(records::singleValue(stored), unit)));
+// A flow as the match holds it, in the unit, "0.0" as the search shows ranges.
+std::string flowText(float flow, duty::FlowUnit unit) {
+    return numbers::formatOneDecimal(static_cast<float>(duty::inUnit(flow, unit)));
+}
+
+std::string flowRangeText(const records::Match& match, duty::FlowUnit unit) {
+    return records::joinedRange(flowText(match.flow1, unit), flowText(match.flow2, unit));
 }
 
 // What one search asks of every record.
@@ -139,14 +143,13 @@ std::optional<RankedPump> rankedRecord(const records::ScannedRecord& r, const Se
     const records::Match match = records::matchOf(r, search.share);
     if (!isListed(match, search.tolerance)) return std::nullopt;
     const duty::FlowUnit unit = search.selection.unit;
-    RankedPump ranked{
-        0,
-        {},
-        {r.number, std::string(r.model), records::joinedRange(flowText(r.flow1, unit), flowText(r.flow2, unit)),
-         records::formattedRange(r.head1, r.head2), std::string(r.power), match},
-        std::string(r.further.back()),
-        curves::readPump(storedPump(r)),
-        {}};
+    RankedPump ranked{0,
+                      {},
+                      {r.number, std::string(r.model), flowRangeText(match, unit),
+                       records::formattedRange(r.head1, r.head2), std::string(r.power), match},
+                      std::string(r.further.back()),
+                      curves::readPump(storedPump(r)),
+                      {}};
     ranked.figures = figuresOf(ranked.pump, match, search);
     return ranked;
 }
@@ -256,6 +259,18 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
     }
     std::stable_sort(listing.pumps.begin(), listing.pumps.end(), ranksBefore);
     return listing;
+}
+
+bool listsAlike(const duty::Selection& listed, const duty::Selection& wanted) {
+    return listed.group.pumps == wanted.group.pumps && listed.group.series == wanted.group.series;
+}
+
+void rerank(std::vector<RankedPump>& pumps, const duty::DutyPoint& point, const duty::Selection& selection) {
+    const Search search = searchOf(point, 0, selection);
+    for (RankedPump& pump : pumps) {
+        pump.row.flowRange = flowRangeText(*pump.row.match, selection.unit);
+        pump.figures = figuresOf(pump.pump, *pump.row.match, search);
+    }
 }
 
 bool ranksBefore(const RankedPump& a, const RankedPump& b) {

@@ -81,6 +81,18 @@ KindListing searchKind(const catalogue::Catalogue& catalogue, std::string_view k
                        double tolerance, const duty::Selection& selection,
                        const std::function<bool(int, int)>& goOn = {});
 
+// Whether a listing made for one selection lists the same pumps, each with
+// the same match, for another (with the same duty point and tolerance):
+// when they group the pumps alike. Only the static head, the speed and the
+// unit differ then, which change the figures and the order alone.
+bool listsAlike(const duty::Selection& listed, const duty::Selection& wanted);
+
+// The pumps of a listing ranked again, without reading the files, for a
+// selection that listsAlike the one they were listed for: their figures and
+// flow ranges' texts made anew for it. Their order, by the head at the duty
+// flow and the place of each pump's share in its range, stays.
+void rerank(std::vector<RankedPump>& pumps, const duty::DutyPoint& point, const duty::Selection& selection);
+
 // The default order: fits before near misses; then the pumps that meet the
 // duty head (a head deviation of 0 or more), those that fall short of it,
 // those without a head deviation; then the smallest absolute head

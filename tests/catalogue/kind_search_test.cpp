@@ -126,12 +126,11 @@ TEST(KindSearch, RanksOnTheFiguresAsShownAndPutsPumpsShortOfTheHeadAfterThoseTha
     EXPECT_EQ(search(dir, "100", "50", 16).pumps.size(), 4u);
 }
 
+namespace {
 // 甲厂: C1, a curve (as in the README), and R1, a range; 乙厂: C2, a curve
-// whose range misses each pump's share of the duty point by 10 % but whose
-// curve covers it. Two pumps in parallel for Q 40, H 30 over Hs 10: each
-// pump's share is 20 m³/h at 30 m.
-TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParallelPumpsAndSpeed) {
-    TempDir dir;
+// whose range misses each pump's share of the duty point (Q 40, H 30, two in
+// parallel) by 10 % but whose curve covers it.
+void writeCurveMakers(const TempDir& dir) {
     writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n");
     writeGbk(dir / "txt/a.dat",
              "[1]\n型号=C1\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=单级, 卧式\n"
@@ -141,6 +140,13 @@ TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParall
     writeGbk(dir / "txt/b.dat",
              "[1]\n型号=C2\n流量1=22\n流量2=35\n扬程1=40\n扬程2=30\n功率=4\n备注=备用\n"
              "曲线流量=0,15,30,45\n曲线扬程=45,42,36,26\n");
+}
+}  // namespace
+
+// Two pumps in parallel for Q 40, H 30 over Hs 10: each pump's share is 20 m³/h at 30 m.
+TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParallelPumpsAndSpeed) {
+    TempDir dir;
+    writeCurveMakers(dir);
     const duty::Selection selection{10.0, {2, false}, true, duty::FlowUnit::CubicMetresPerHour};
     const auto listing = search(dir, "40", "30", 10, selection);
     std::vector<std::vector<std::string>> rows;
@@ -179,6 +185,30 @@ TEST(KindSearch, RanksCurveAndRangeRecordsOnTheirHydraulicsWithSystemCurveParall
     EXPECT_EQ(c1[3], "2.8 ～ 8.3");                       // 10/3.6 and 30/3.6
     EXPECT_EQ(c1[6], "+16.7%");
     EXPECT_EQ(c1[8], "12.1");  // 43.645/3.6
+}
+
+// A listing for two pumps in parallel at the duty point alone, ranked again
+// over Hs 10 with the speed, in L/s, gives the rows a search for those gives
+// (C1's operating point 43.645 m³/h = 12.1 L/s and 2718.4 r/min by scipy, above).
+TEST(KindSearch, RankedAgainForAnotherStaticHeadSpeedAndUnitAsASearchRanks) {
+    TempDir dir;
+    writeCurveMakers(dir);
+    const duty::Selection before{std::nullopt, {2, false}, false, duty::FlowUnit::CubicMetresPerHour};
+    const duty::Selection after{10.0, {2, false}, true, duty::FlowUnit::LitresPerSecond};
+    ASSERT_TRUE(ranking::listsAlike(before, after));
+    EXPECT_FALSE(ranking::listsAlike(before, {std::nullopt, {3, false}, false, {}}));
+    EXPECT_FALSE(ranking::listsAlike(before, {std::nullopt, {2, true}, false, {}}));
+    auto listing = search(dir, "40", "30", 10, before);
+    ranking::rerank(listing.pumps, *duty::DutyPoint::holdable("11.111111111111111", "30"), after);
+    const auto fresh = search(dir, "11.111111111111111", "30", 10, after);
+    ASSERT_EQ(listing.pumps.size(), fresh.pumps.size());
+    for (std::size_t i = 0; i < fresh.pumps.size(); ++i)
+        EXPECT_EQ(ranking::rowTexts(listing.pumps[i], after), ranking::rowTexts(fresh.pumps[i], after));
+    const auto c1 = ranking::rowTexts(listing.pumps[1], after);
+    EXPECT_EQ(c1[1], "C1");
+    EXPECT_EQ(c1[3], "2.8 ～ 8.3");
+    EXPECT_EQ(c1[8], "12.1");
+    EXPECT_EQ(c1[14], "2718");
 }
 
 TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
