@@ -8,6 +8,7 @@
 #include "ui/hyperlink.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
+#include "ui/user_settings.h"
 
 #include "storage/numbers.h"
 
@@ -21,7 +22,6 @@
 #include <QKeyEvent>
 #include <QProgressDialog>
 #include <QSaveFile>
-#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QSplitter>
@@ -50,8 +50,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
 }
 
-// The user's settings, where the text viewer keeps its own.
-QSettings userSettings() { return QSettings(QSettings::UserScope, QStringLiteral("水泵"), QStringLiteral("水泵")); }
+QSettings userSettings() { return QSettings(QSettings::UserScope, kSettingsOrganisation, kSettingsApplication); }
 
 QString unitName(duty::FlowUnit unit) { return QString::fromUtf8(duty::unitText(unit)); }
 

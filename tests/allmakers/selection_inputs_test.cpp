@@ -10,6 +10,7 @@
 #include "support/catalogue_fixture.h"
 #include "support/gui.h"
 #include "ui/list_view.h"
+#include "ui/user_settings.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
@@ -37,16 +38,16 @@ struct CurveMakers {
     static constexpr const char* kFlow = "20";
     static constexpr const char* kHead = "30";
     CurveMakers() {
-        folder.writeText("txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n");
-        folder.writeText("txt/a.dat",
-                         "[1]\n型号=A-curve\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=\n"
-                         "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
-                         "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n"
-                         "[2]\n型号=A-range\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n功率=2.2\n备注=\n");
-        folder.writeText("txt/b.dat",
-                         "[1]\n型号=B-near\n流量1=5\n流量2=18.5\n扬程1=32\n扬程2=28\n功率=1.1\n备注=\n"
-                         "[2]\n型号=C-low\n流量1=10\n流量2=30\n扬程1=20\n扬程2=13.5\n功率=1.5\n备注=\n"
-                         "曲线流量=0,10,20,30,40\n曲线扬程=21,20,17.5,13.5,7.5\n曲线效率=0,50,70,65,50\n");
+        writeGbk(folder / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n2=乙厂\n2file=b.dat\n");
+        writeGbk(folder / "txt/a.dat",
+                 "[1]\n型号=A-curve\n流量1=10\n流量2=30\n扬程1=40\n扬程2=27\n功率=3.3\n备注=\n"
+                 "曲线流量=0,10,20,30,40\n曲线扬程=42,40,35,27,15\n曲线效率=0,50,70,65,50\n"
+                 "曲线功率=1.2,2.0,2.7,3.2,3.4\n曲线汽蚀余量=1.0,1.2,1.8,2.9,4.5\n转速=2900\n"
+                 "[2]\n型号=A-range\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n功率=2.2\n备注=\n");
+        writeGbk(folder / "txt/b.dat",
+                 "[1]\n型号=B-near\n流量1=5\n流量2=18.5\n扬程1=32\n扬程2=28\n功率=1.1\n备注=\n"
+                 "[2]\n型号=C-low\n流量1=10\n流量2=30\n扬程1=20\n扬程2=13.5\n功率=1.5\n备注=\n"
+                 "曲线流量=0,10,20,30,40\n曲线扬程=21,20,17.5,13.5,7.5\n曲线效率=0,50,70,65,50\n");
     }
     CatalogueFolder folder;
 };
@@ -54,7 +55,10 @@ struct CurveMakers {
 class CurveSelectionTest : public AllMakersWindowTest<CurveMakers> {
 protected:
     // Each test starts from the unit a new user has.
-    CurveSelectionTest() { QSettings(QSettings::UserScope, "水泵", "水泵").remove("AllMakers/flowUnit"); }
+    CurveSelectionTest() {
+        QSettings(QSettings::UserScope, ui::kSettingsOrganisation, ui::kSettingsApplication)
+            .remove("AllMakers/flowUnit");
+    }
 
     // Clicks the row of a model, as a user picks a pump; its place among the lines.
     static int pick(AllMakersWindow* a, const QString& model) {
@@ -305,10 +309,10 @@ TEST_F(CurveSelectionTest, TheExportedPictureHasOneSizeWhateverTheWindowsSize) {
 // A maker and a model never cut; a remark longer than its column is shown whole by its tooltip.
 TEST_F(CurveSelectionTest, TheColumnsFitTheirTextsAndTooltipsShowLongOnes) {
     const std::string remark(120, 'r');
-    folder.writeText("txt/a.dat",
-                     "[1]\n型号=A-range-with-a-long-model-name\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n"
-                     "功率=2.2\n备注=" +
-                         remark + "\n");
+    writeGbk(folder / "txt/a.dat",
+             "[1]\n型号=A-range-with-a-long-model-name\n流量1=15\n流量2=25\n扬程1=34\n扬程2=28\n"
+             "功率=2.2\n备注=" +
+                 remark + "\n");
     withWindow([&](AllMakersWindow* a) {
         const QFontMetrics metrics(a->table->font());
         const QModelIndex maker = a->table->model()->index(0, 0), model = a->table->model()->index(0, 1);
