@@ -2,6 +2,7 @@
 
 #include "allmakers/ranked_model.h"
 #include "results/results_window.h"
+#include "storage/numbers.h"
 #include "ui/catalogue_selection.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
@@ -9,8 +10,6 @@
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "ui/user_settings.h"
-
-#include "storage/numbers.h"
 
 #include <QBoxLayout>
 #include <QBuffer>
@@ -356,9 +355,9 @@ std::optional<duty::Selection> AllMakersWindow::typedSelection() {
 
 // A rejected static head shows in its box, with the reason where its tip was.
 void AllMakersWindow::showStaticHeadProblem(const QString& problem) {
-    QPalette palette;
+    QPalette palette;  // nothing set: the box looks as its window does
     if (!problem.isEmpty()) palette.setColor(QPalette::Base, kRejectedBase);
-    staticHeadBox->setPalette(problem.isEmpty() ? QPalette() : palette);
+    staticHeadBox->setPalette(palette);
     staticHeadBox->setToolTip(problem.isEmpty() ? staticHeadTip() : problem + QLatin1Char('\n') + staticHeadTip());
 }
 

@@ -4,7 +4,7 @@
 // in a table and on a Q–H chart, for a selection beyond the duty point (a
 // system curve, several pumps together, the speed for the duty point, the
 // flow unit). Enter or a double-click opens the results window on the row's
-// maker and pump. Unlike the design's windows it is resizable.
+// maker and pump. Unlike the program's other windows it is resizable.
 #include "allmakers/pump_chart.h"
 #include "catalogue/kind_search.h"
 #include "ui/window.h"

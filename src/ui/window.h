@@ -3,9 +3,8 @@
 // twips, with the publisher banner at its bottom left, an etched line above
 // its buttons and a caption-less close button showing the close picture,
 // which Esc presses too. It closes without asking and opens centred on its
-// owner (the screen for the start window). A window of the program's own
-// beyond its first design may instead be resizable, laid out by Qt's
-// layouts and kept within the screen.
+// owner (the screen for the start window). A window may instead be
+// resizable, laid out by Qt's layouts and kept within the screen.
 //
 // Every window is built in one order: its constructor names it, then
 // createControls() makes its controls and the chrome (addChrome), then
