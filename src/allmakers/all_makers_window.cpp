@@ -1,6 +1,7 @@
 #include "allmakers/all_makers_window.h"
 
 #include "allmakers/ranked_model.h"
+#include "allmakers/sheet_dialog.h"
 #include "results/results_window.h"
 #include "storage/numbers.h"
 #include "ui/catalogue_selection.h"
@@ -40,8 +41,17 @@ const QColor kRejectedBase(255, 205, 205);
 constexpr int kMeasuredRows = 100;
 constexpr int kWidestRemark = 4500;  // twips
 
+const QString kPdfFilter = QStringLiteral("所选水泵的计算书 (*.pdf)");
+
+bool isPdfName(const QString& path) { return path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive); }
+
+// A name typed without its ending under the PDF filter is a PDF's.
 QString defaultAsk(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), suggested, QStringLiteral("CSV 文件 (*.csv)"));
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), suggested,
+                                                QStringLiteral("CSV 文件和 PNG 图片 (*.csv);;") + kPdfFilter, &filter);
+    if (!path.isEmpty() && filter == kPdfFilter && !isPdfName(path)) path += QStringLiteral(".pdf");
+    return path;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -134,6 +144,7 @@ void AllMakersWindow::createControls() {
     connect(sorted_, &QAbstractItemModel::layoutChanged, this, &AllMakersWindow::drawChart);
     connect(table, &QTableView::doubleClicked, this, &AllMakersWindow::openSelectedPump);
     connect(chart, &PumpChart::pumpClicked, this, &AllMakersWindow::lineClicked);
+    connect(sheetButton, &QPushButton::clicked, this, &AllMakersWindow::sheetClicked);
     connect(exportButton, &QPushButton::clicked, this, &AllMakersWindow::exportClicked);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
@@ -229,16 +240,20 @@ QWidget* AllMakersWindow::createTable() {
     return holder;
 }
 
-// The banner on the left, the commands on the right. The selection sheet's
-// command goes beside 导出, before it.
+// The banner on the left, the commands on the right.
 QHBoxLayout* AllMakersWindow::createCommandRow() {
+    sheetButton = new QPushButton(QStringLiteral("计算书…"));
+    sheetButton->setObjectName(QStringLiteral("sheetButton"));
+    sheetButton->setToolTip(QStringLiteral("所选水泵的水泵选型计算书：填写工程信息后打印预览，可打印或存为 PDF"));
+    sheetButton->setEnabled(false);
     exportButton = new QPushButton(QStringLiteral("导出"));
     exportButton->setObjectName(QStringLiteral("exportButton"));
-    exportButton->setToolTip(QStringLiteral("把表格存为 CSV 文件，图存为同名的 PNG 图片"));
+    exportButton->setToolTip(
+        QStringLiteral("把表格存为 CSV 文件，图存为同名的 PNG 图片；或把所选水泵的计算书存为 PDF 文件"));
     auto* row = new QHBoxLayout;
     row->addWidget(banner);
     row->addStretch(1);
-    for (QPushButton* button : {exportButton, closeButton}) {
+    for (QPushButton* button : {sheetButton, exportButton, closeButton}) {
         button->setAutoDefault(false);
         button->setFixedSize(ui::px(960), ui::px(330));
         row->addWidget(button);
@@ -247,8 +262,8 @@ QHBoxLayout* AllMakersWindow::createCommandRow() {
 }
 
 void AllMakersWindow::orderTabs() {
-    setFocusOrder({table, staticHeadBox, pumpsBox, arrangementBox, speedBox, unitBox, toleranceBox, exportButton,
-                   closeButton, banner});
+    setFocusOrder({table, staticHeadBox, pumpsBox, arrangementBox, speedBox, unitBox, toleranceBox, sheetButton,
+                   exportButton, closeButton, banner});
 }
 
 bool AllMakersWindow::search() {
@@ -293,6 +308,7 @@ void AllMakersWindow::showPumps(std::vector<ranking::RankedPump> pumps, PumpKey 
     for (int row = 0; row < shownRows(); ++row)
         if (keyOf(shownPump(row)) == selected) found = row;
     if (shownRows() > 0) table->selectRow(found);
+    sheetButton->setEnabled(selectedRow() >= 0);
 }
 
 AllMakersWindow::PumpKey AllMakersWindow::keyOf(const ranking::RankedPump& pump) {
@@ -431,7 +447,10 @@ void AllMakersWindow::drawChart() {
 
 void AllMakersWindow::toleranceChanged() { search(); }
 
-void AllMakersWindow::rowChanged() { chart->highlight(selectedRow()); }
+void AllMakersWindow::rowChanged() {
+    chart->highlight(selectedRow());
+    sheetButton->setEnabled(selectedRow() >= 0);
+}
 
 void AllMakersWindow::lineClicked(int index) { table->selectRow(index); }
 
@@ -470,11 +489,40 @@ void AllMakersWindow::openSelectedPump() {
                       pump.row.number);
 }
 
+// The sheet of the pump for the duty point and selection as ranked, with the
+// next pumps of the ranking as alternatives.
+std::optional<sheet::SheetContent> AllMakersWindow::selectedPumpSheet() {
+    const int row = selectedRow();
+    if (row < 0) return std::nullopt;
+    const ranking::RankedPump& pump = shownPump(row);
+    const ranking::Terms ranked = rankingTerms();
+    return askForSheet(this, selection_.catalogue(), {terms_.kind, pump.makerPosition, pump.row.number},
+                       {.flow = ranked.duty.flow(), .head = ranked.duty.head(), .selection = ranked.selection},
+                       model_->pumps());
+}
+
+void AllMakersWindow::sheetClicked() {
+    if (const auto content = selectedPumpSheet()) previewSheet(this, *content);
+}
+
+void AllMakersWindow::exportSheet(const QString& path) {
+    if (selectedRow() < 0) {
+        ui::showMessage(this, QStringLiteral("请先在表中选择一台水泵"), QStringLiteral("导出"),
+                        ui::MessageStyle::Exclamation);
+        return;
+    }
+    const auto content = selectedPumpSheet();
+    if (content && saveSheetPdf(this, *content, path))
+        ui::showMessage(this, QStringLiteral("已导出 %1").arg(QDir::toNativeSeparators(path)), QStringLiteral("导出"),
+                        ui::MessageStyle::Plain);
+}
+
 // The table as shown (fits, near misses, in the shown order) as CSV, and the
-// chart beside it as a PNG of the same name.
+// chart beside it as a PNG of the same name; or the selected pump's sheet.
 void AllMakersWindow::exportClicked() {
     QString path = askExportFile(this, fromUtf8(terms_.kind) + QStringLiteral("-全部厂家选型.csv"));
     if (path.isEmpty()) return;
+    if (isPdfName(path)) return exportSheet(path);
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
     const QString picture = path.left(path.size() - 4) + QStringLiteral(".png");
     const std::string csv = ranking::csvText(rankingTerms(), shownPumps());

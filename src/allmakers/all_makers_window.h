@@ -7,6 +7,7 @@
 // maker and pump. Unlike the program's other windows it is resizable.
 #include "allmakers/pump_chart.h"
 #include "catalogue/kind_search.h"
+#include "sheet/sheet.h"
 #include "ui/window.h"
 
 #include <QString>
@@ -53,6 +54,7 @@ public:
     QTableView* table;
     QLabel* statusLine;  // makers whose files gave nothing
     PumpChart* chart;
+    QPushButton* sheetButton;  // 计算书… of the selected pump
     QPushButton* exportButton;
     QPushButton* closeButton;
     ui::Hyperlink* banner;
@@ -70,10 +72,12 @@ public:
     void rowChanged();
     void lineClicked(int index);
     void openSelectedPump();
+    void sheetClicked();
     void exportClicked();
 
-    // Asks where to export the table (the chart goes beside it as a PNG);
-    // empty when the user cancels. Replaceable, so that tests answer it.
+    // Asks where to export the table (the chart goes beside it as a PNG) or,
+    // with a name ending in .pdf, the selected pump's sheet; empty when the
+    // user cancels. Replaceable, so that tests answer it.
     std::function<QString(QWidget*, const QString& suggested)> askExportFile;
 
     // The pump of a shown row (0-based, in the order shown).
@@ -106,6 +110,9 @@ private:
     std::vector<PumpChart::Pump> chartPumps() const;
     std::vector<const pumpsel::ranking::RankedPump*> shownPumps() const;
     int selectedRow() const;  // in the order shown; -1 without one
+    // The selected pump's sheet, after its dialog; nothing when cancelled.
+    std::optional<sheet::SheetContent> selectedPumpSheet();
+    void exportSheet(const QString& path);
 
     CatalogueSelection& selection_;
     pumpsel::ranking::Terms terms_;  // the duty point as typed, in m³/h; the selection as last accepted

@@ -21,6 +21,8 @@ public:
     // The pumps handed back, for ranking them again; the model is left empty.
     std::vector<pumpsel::ranking::RankedPump> takePumps();
     const pumpsel::ranking::RankedPump& pump(int row) const { return pumps_.at(static_cast<std::size_t>(row)); }
+    // All of them, in rank order whatever the view's sorting.
+    const std::vector<pumpsel::ranking::RankedPump>& pumps() const { return pumps_; }
     // Where a column of the ranking is shown; -1 when the selection does not show it.
     int columnOf(pumpsel::ranking::Column column) const;
 

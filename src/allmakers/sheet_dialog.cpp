@@ -24,6 +24,20 @@ const QString kGroup = QStringLiteral("Sheet");
 constexpr double kMostHoursPerYear = 366 * 24;
 constexpr double kHighestPrice = 100;  // 元/kWh
 
+// Why the chosen record gave no sheet.
+QString buildProblemInWords(sheet::BuildProblem problem, const sheet::PumpChoice& choice) {
+    switch (problem) {
+        case sheet::BuildProblem::NoMaker:
+            return QStringLiteral("%1 的厂家表中已没有第 %2 家厂家").arg(fromUtf8(choice.kind)).arg(choice.maker);
+        case sheet::BuildProblem::FileUnreadable:
+            return QStringLiteral("无法读取该厂家的数据文件");
+        case sheet::BuildProblem::NoRecord:
+        case sheet::BuildProblem::None:
+            break;
+    }
+    return QStringLiteral("该厂家的数据文件中已没有第 %1 条记录").arg(choice.record);
+}
+
 QLineEdit* lineBox(QWidget* parent, const QString& name, const QString& text) {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(name);
@@ -109,6 +123,19 @@ void SheetDialog::accept() {
     settings.setValue(QStringLiteral("hours"), hoursBox->value());
     settings.setValue(QStringLiteral("price"), priceBox->value());
     QDialog::accept();
+}
+
+std::optional<sheet::SheetContent> askForSheet(QWidget* parent, const pumpsel::catalogue::Catalogue& catalogue,
+                                               const sheet::PumpChoice& choice, sheet::Request request,
+                                               const std::vector<pumpsel::ranking::RankedPump>& ranked) {
+    SheetDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    dialog.fill(request);
+    sheet::Built built = sheet::buildSheet(catalogue, choice, request, ranked);
+    if (!built.content)
+        showMessage(parent, buildProblemInWords(built.problem, choice), QStringLiteral("水泵选型计算书"),
+                    MessageStyle::Exclamation);
+    return std::move(built.content);
 }
 
 void previewSheet(QWidget* parent, const sheet::SheetContent& content) {

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
+#include <vector>
 
 class QDateEdit;
 class QDoubleSpinBox;
@@ -40,6 +42,14 @@ public:
     QDoubleSpinBox* hoursBox;
     QDoubleSpinBox* priceBox;
 };
+
+// The sheet of the chosen pump: asks the dialog's values and builds the
+// sheet for them with the ranked pumps as alternatives. Nothing when the
+// user cancels, or when the record cannot be read any more (its file
+// changed since the search), which the user is told.
+std::optional<sheet::SheetContent> askForSheet(QWidget* parent, const pumpsel::catalogue::Catalogue& catalogue,
+                                               const sheet::PumpChoice& choice, sheet::Request request,
+                                               const std::vector<pumpsel::ranking::RankedPump>& ranked);
 
 // Shows the sheet in Qt's print preview, on the sheet's A4 page; the user
 // prints it from there or saves it as PDF.

@@ -1,5 +1,6 @@
 #include "catalogue/kind_search.h"
 
+#include "catalogue/listing_words.h"
 #include "storage/csv.h"
 #include "storage/file_ops.h"
 #include "storage/numbers.h"
@@ -294,24 +295,24 @@ std::string missReason(const records::Match& match) {
     std::string reason;
     const auto add = [&](double miss, std::string_view what) {
         if (miss <= 0) return;
-        if (!reason.empty()) reason += "，";
+        if (!reason.empty()) reason += words::kReasonSeparator;
         reason.append(what).append(" ").append(percentText(miss, false));
     };
-    add(match.flowBelowLow, "流量低于下限");
-    add(match.flowAboveHigh, "流量高于上限");
-    add(match.headAboveHigh, "扬程高于上限");
-    add(match.headBelowLow, "扬程低于下限");
+    add(match.flowBelowLow, words::kFlowBelowLow);
+    add(match.flowAboveHigh, words::kFlowAboveHigh);
+    add(match.headAboveHigh, words::kHeadAboveHigh);
+    add(match.headBelowLow, words::kHeadBelowLow);
     return reason;
 }
 
 std::string problemText(FileProblem problem) {
     switch (problem) {
         case FileProblem::Missing:
-            return "缺少数据文件";
+            return std::string(words::kFileMissing);
         case FileProblem::Empty:
-            return "数据文件中没有记录";
+            return std::string(words::kFileEmpty);
         case FileProblem::Unreadable:
-            return "数据文件无法读取";
+            return std::string(words::kFileUnreadable);
     }
     return {};
 }
@@ -323,45 +324,13 @@ std::vector<Column> columnsOf(const duty::Selection& selection) {
     return columns;
 }
 
+static_assert(words::kColumnTitles.size() == static_cast<std::size_t>(Column::Remark) + 1);
+
 std::string headerText(Column column, duty::FlowUnit unit) {
-    const std::string flowUnit = "(" + std::string(duty::unitText(unit)) + ")";
-    switch (column) {
-        case Column::Maker:
-            return "厂家";
-        case Column::Model:
-            return "型号";
-        case Column::Data:
-            return "数据";
-        case Column::FlowRange:
-            return "流量" + flowUnit;
-        case Column::HeadRange:
-            return "扬程(m)";
-        case Column::Power:
-            return "功率(kW)";
-        case Column::HeadDeviation:
-            return "扬程偏差";
-        case Column::FlowPosition:
-            return "流量位置";
-        case Column::WorkingFlow:
-            return "运行点流量" + flowUnit;
-        case Column::WorkingHead:
-            return "运行点扬程(m)";
-        case Column::Efficiency:
-            return "效率(%)";
-        case Column::ShaftPower:
-            return "轴功率(kW)";
-        case Column::Npsh:
-            return "汽蚀余量(m)";
-        case Column::PreferredRegion:
-            return "高效区";
-        case Column::Speed:
-            return "转速(r/min)";
-        case Column::Reason:
-            return "说明";
-        case Column::Remark:
-            return "备注";
-    }
-    return {};
+    std::string title(words::kColumnTitles.at(static_cast<std::size_t>(column)));
+    if (column == Column::FlowRange || column == Column::WorkingFlow)
+        title.append("(").append(duty::unitText(unit)).append(")");
+    return title;
 }
 
 std::string cellText(const RankedPump& pump, Column column, duty::FlowUnit unit) {
@@ -375,7 +344,7 @@ std::string cellText(const RankedPump& pump, Column column, duty::FlowUnit unit)
         case Column::Model:
             return pump.row.model;
         case Column::Data:
-            return pump.pump.data == curves::Data::Curve ? "曲线" : "范围";
+            return std::string(pump.pump.data == curves::Data::Curve ? words::kCurveData : words::kRangeData);
         case Column::FlowRange:
             return pump.row.flowRange;
         case Column::HeadRange:
@@ -399,7 +368,7 @@ std::string cellText(const RankedPump& pump, Column column, duty::FlowUnit unit)
         case Column::Npsh:
             return fixedText(f.npshRequired, 1);
         case Column::PreferredRegion:
-            return f.inPreferredRegion ? (*f.inPreferredRegion ? "是" : "否") : std::string(kNoFigure);
+            return std::string(f.inPreferredRegion ? (*f.inPreferredRegion ? words::kYes : words::kNo) : kNoFigure);
         case Column::Speed:
             return fixedText(f.speed, 0);
         case Column::Reason:
@@ -425,27 +394,30 @@ std::vector<std::string> rowTexts(const RankedPump& pump, const duty::Selection&
 namespace {
 // The header line's words for the selection beyond the duty point.
 std::vector<std::string> selectionWords(const duty::Selection& s) {
-    std::vector<std::string> words;
-    if (s.staticHead) words.insert(words.end(), {"静扬程Hs(m)", numbers::roundTripText(*s.staticHead)});
+    std::vector<std::string> line;
+    if (s.staticHead) line.insert(line.end(), {std::string(words::kStaticHead), numbers::roundTripText(*s.staticHead)});
     if (s.group.pumps > 1)
-        words.insert(words.end(), {"水泵台数", std::to_string(s.group.pumps) + (s.group.series ? "台串联" : "台并联")});
-    if (s.speed) words.insert(words.end(), {"调速", "是"});
-    return words;
+        line.insert(line.end(),
+                    {std::string(words::kPumps),
+                     std::to_string(s.group.pumps).append(s.group.series ? words::kInSeries : words::kInParallel)});
+    if (s.speed) line.insert(line.end(), {std::string(words::kSpeed), std::string(words::kYes)});
+    return line;
 }
 }  // namespace
 
 std::string csvText(const Terms& terms, const std::vector<const RankedPump*>& pumps) {
     std::string text(csv::kUtf8Bom);
-    std::vector<std::string> header = {"水泵类型",
-                                       terms.kind,
-                                       "流量Q(" + std::string(duty::unitText(terms.selection.unit)) + ")",
-                                       terms.duty.flowText(),
-                                       "扬程H(m)",
-                                       terms.duty.headText(),
-                                       "容差",
-                                       numbers::formatWhole(terms.tolerance) + "%"};
-    const std::vector<std::string> words = selectionWords(terms.selection);
-    header.insert(header.end(), words.begin(), words.end());
+    std::vector<std::string> header = {
+        std::string(words::kKind),
+        terms.kind,
+        std::string(words::kDutyFlow).append("(").append(duty::unitText(terms.selection.unit)).append(")"),
+        terms.duty.flowText(),
+        std::string(words::kDutyHead),
+        terms.duty.headText(),
+        std::string(words::kTolerance),
+        numbers::formatWhole(terms.tolerance) + "%"};
+    const std::vector<std::string> selection = selectionWords(terms.selection);
+    header.insert(header.end(), selection.begin(), selection.end());
     text += csv::row(header);
     text += csv::row(headerTexts(terms.selection));
     for (const RankedPump* pump : pumps) text += csv::row(rowTexts(*pump, terms.selection));

@@ -113,7 +113,8 @@ std::string missReason(const records::Match& match);
 // "缺少数据文件", "数据文件中没有记录", "数据文件无法读取".
 std::string problemText(FileProblem problem);
 
-// The listing's columns. Speed shows only when the speed is wanted.
+// The listing's columns, their titles in listing_words.h in this order.
+// Speed shows only when the speed is wanted.
 enum class Column {
     Maker,
     Model,

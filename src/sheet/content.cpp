@@ -90,14 +90,14 @@ std::optional<Energy> energyOf(const Running& running, const Request& request) {
 
 }  // namespace
 
-std::vector<Alternative> alternativesFrom(const ranking::KindListing& listing, int maker, int record) {
+std::vector<Alternative> alternativesFrom(const std::vector<ranking::RankedPump>& ranked, int maker, int record) {
     std::vector<Alternative> rows;
-    for (const ranking::RankedPump& ranked : listing.pumps) {
+    for (const ranking::RankedPump& pump : ranked) {
         if (rows.size() == static_cast<std::size_t>(kAlternatives)) break;
-        if (ranked.makerPosition == maker && ranked.row.number == record) continue;
-        const ranking::Figures& f = ranked.figures;
-        rows.push_back({fromUtf8(ranked.maker), fromUtf8(ranked.row.model), ranked.pump.data, f.headDeviation,
-                        f.efficiency, f.shaftPower});
+        if (pump.makerPosition == maker && pump.row.number == record) continue;
+        const ranking::Figures& f = pump.figures;
+        rows.push_back({fromUtf8(pump.maker), fromUtf8(pump.row.model), pump.pump.data, f.headDeviation, f.efficiency,
+                        f.shaftPower});
     }
     return rows;
 }
@@ -155,7 +155,7 @@ void addFigures(SheetContent& c, const curves::Pump& pump, const Request& reques
 }  // namespace
 
 Built buildSheet(const catalogue::Catalogue& catalogue, const PumpChoice& choice, const Request& request,
-                 const ranking::KindListing& listing) {
+                 const std::vector<ranking::RankedPump>& ranked) {
     ChosenRecord chosen = readChosenRecord(catalogue, choice);
     if (chosen.problem != BuildProblem::None) return {std::nullopt, chosen.problem};
     SheetContent c;
@@ -165,7 +165,7 @@ Built buildSheet(const catalogue::Catalogue& catalogue, const PumpChoice& choice
     c.variableSpeed = request.selection.speed;
     c.pump = std::move(chosen.described);
     addFigures(c, chosen.pump, request);
-    c.alternatives = alternativesFrom(listing, choice.maker, choice.record);
+    c.alternatives = alternativesFrom(ranked, choice.maker, choice.record);
     return {std::move(c), BuildProblem::None};
 }
 

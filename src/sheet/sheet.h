@@ -146,15 +146,17 @@ struct Built {
 };
 
 // The sheet of the chosen pump for the request, its figures from the
-// hydraulics and its alternatives from the ranking's listing of the kind
-// for the same duty point. The request must pass the selection's checks
-// (duty::problemOf); standby, hours and price are taken as given.
+// hydraulics and its alternatives from the ranking of the kind for the same
+// duty point (its pumps in rank order). The request must pass the
+// selection's checks (duty::problemOf); standby, hours and price are taken
+// as given.
 Built buildSheet(const pumpsel::catalogue::Catalogue& catalogue, const PumpChoice& choice, const Request& request,
-                 const pumpsel::ranking::KindListing& listing);
+                 const std::vector<pumpsel::ranking::RankedPump>& ranked);
 
-// The first kAlternatives rows of the listing, in its order, leaving out
+// The first kAlternatives of the ranked pumps, in their order, leaving out
 // the chosen pump (maker place and record number).
-std::vector<Alternative> alternativesFrom(const pumpsel::ranking::KindListing& listing, int maker, int record);
+std::vector<Alternative> alternativesFrom(const std::vector<pumpsel::ranking::RankedPump>& ranked, int maker,
+                                          int record);
 
 // A4 portrait with the sheet's margins: the PDF's page, and the page a
 // printer is offered first.

@@ -108,7 +108,7 @@ int runSheet(const Arguments& args) {
     const ranking::KindListing listing =
         ranking::searchKind(catalogue, a[1], *point, ranking::kDefaultTolerance, duty.selection);
     const ui::sheet::Built built =
-        ui::sheet::buildSheet(catalogue, {a[1], *maker, duty.record}, options.request, listing);
+        ui::sheet::buildSheet(catalogue, {a[1], *maker, duty.record}, options.request, listing.pumps);
     if (!built.content)
         return failWith(kCannotRun, buildProblemText(built.problem, catalogue.makerValue(a[1], *maker), duty.record));
     const Outcome written = ui::sheet::writeSheetPdf(*built.content, options.output);

@@ -2,9 +2,11 @@
 // engineer uses it: the static head, the pumps together, the speed and the
 // flow unit redraw the curves, the system curve and the working point; the
 // unit is remembered; the legend says what each look means; the export has
-// one size; the window opens with the table in hand and fits small screens.
+// one size; the picked pump's sheet is previewed and exported as PDF; the
+// window opens with the table in hand and fits small screens.
 #include "allmakers/all_makers_window.h"
 #include "allmakers/pump_chart.h"
+#include "allmakers/sheet_dialog.h"
 #include "allmakers/window_fixture.h"
 #include "results/results_window.h"
 #include "support/catalogue_fixture.h"
@@ -16,13 +18,19 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTableView>
 
 using namespace testing_support;
@@ -340,6 +348,68 @@ TEST_F(CurveSelectionTest, TheTableHasTheFocusAtOpenAndEnterOpensTheResults) {
         ASSERT_TRUE(results.ran());
         EXPECT_EQ(model, first);
     });
+}
+
+// The sheet of the picked pump for the window's selection (figures as in
+// EachInputChangesTheRankingAndTheFigures; 20 m³/h is 5.56 L/s, 21.822
+// m³/h 6.06 L/s), previewed by 计算书… and saved by 导出 as PDF; a
+// cancelled dialog makes no file.
+TEST_F(CurveSelectionTest, ThePickedPumpsSheetIsPreviewedAndExportedAsPdf) {
+    const std::filesystem::path pdf = folder / "选型.pdf";
+    const auto answerDialog = [](QDialogButtonBox::StandardButton button) {
+        return [button](ui::SheetDialog* d) {
+            d->projectBox->setText("滨江花园");
+            click(d->findChild<QDialogButtonBox*>()->button(button));
+        };
+    };
+    withWindow([&](AllMakersWindow* a) {
+        pick(a, "A-curve");
+        pasteStaticHead(a, "10");
+        choose(a->unitBox, Qt::Key_Down);  // L/s
+        ASSERT_TRUE(a->sheetButton->isEnabled());
+        OnModal<ui::SheetDialog> dialog(answerDialog(QDialogButtonBox::Ok));
+        QString title;
+        int pages = 0;
+        OnModal<QPrintPreviewDialog> preview([&](QPrintPreviewDialog* p) {
+            title = p->windowTitle();
+            pages = p->findChild<QPrintPreviewWidget*>()->pageCount();
+        });
+        click(a->sheetButton);
+        EXPECT_TRUE(dialog.ran());
+        ASSERT_TRUE(preview.ran());
+        EXPECT_EQ(title, "水泵选型计算书 - 打印预览");
+        EXPECT_EQ(pages, 1);
+
+        a->askExportFile = [&](QWidget*, const QString&) { return QString::fromStdU16String(pdf.u16string()); };
+        OnModal<ui::SheetDialog> cancelled(answerDialog(QDialogButtonBox::Cancel));
+        click(a->exportButton);
+        EXPECT_TRUE(cancelled.ran());
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        OnModal<ui::SheetDialog> accepted(answerDialog(QDialogButtonBox::Ok));
+        click(a->exportButton);
+        EXPECT_TRUE(accepted.ran());
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].title, "导出");
+        EXPECT_EQ(boxes.seen[0].text, "已导出 " + QDir::toNativeSeparators(QString::fromStdU16String(pdf.u16string())));
+    });
+    ASSERT_EQ(readBytes(pdf).substr(0, 5), "%PDF-");
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty()) GTEST_SKIP() << "no pdftotext here to read the sheet back";
+    QProcess reader;
+    reader.start(pdftotext, {"-layout", QString::fromStdU16String(pdf.u16string()), "-"});
+    ASSERT_TRUE(reader.waitForFinished());
+    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).remove(' ').split('\n');
+    const auto lineWith = [&](const QString& label) {
+        for (const QString& line : lines)
+            if (line.contains(label)) return line;
+        return QString();
+    };
+    EXPECT_TRUE(lineWith("工程名称").contains("滨江花园"));
+    EXPECT_TRUE(lineWith("型号").contains("A-curve"));
+    EXPECT_TRUE(lineWith("设计流量").contains("20.00m³/h(5.56L/s)")) << lineWith("设计流量").toStdString();
+    EXPECT_TRUE(lineWith("静扬程").contains("10.00m")) << lineWith("静扬程").toStdString();
+    // Q m³/h, Q L/s, H, η, P, the motor's load 2.8071 / 3.3 kW, NPSHr.
+    EXPECT_TRUE(lineWith("单台").contains("21.826.0633.8169.82.8185.11.96")) << lineWith("单台").toStdString();
 }
 
 // Run also on screens of 1366 × 768 at 125 % and 1400 × 900 at 150 %
