@@ -2,6 +2,8 @@
 
 #include "storage/numbers.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
 
 namespace pumpsel::duty {
@@ -59,8 +61,19 @@ std::string DutyPoint::searchHeaderLine(std::string_view maker) const {
     return std::string(maker) + "，搜索: " + text();
 }
 
+// A flow in L/s is most often one in m³/h divided by 3.6 and written to 16
+// digits, and the product carries the division's last-digit error:
+// 8.333333333333334 × 3.6 = 30.000000000000004, past a range that ends at
+// 30. Twelve significant digits drop that error and keep every digit a
+// person types.
 double toCubicMetresPerHour(double flow, FlowUnit unit) {
-    return unit == FlowUnit::LitresPerSecond ? flow * kCubicMetresPerHourInLitrePerSecond : flow;
+    if (unit != FlowUnit::LitresPerSecond) return flow;
+    const double product = flow * kCubicMetresPerHourInLitrePerSecond;
+    std::array<char, 32> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), product, std::chars_format::general, 12);
+    double rounded = product;
+    std::from_chars(text.data(), written.ptr, rounded);
+    return rounded;
 }
 
 double inUnit(double cubicMetresPerHour, FlowUnit unit) {

@@ -22,8 +22,9 @@ inline constexpr std::string_view kFileUnreadable = "数据文件无法读取";
 // The column titles in the order of ranking::Column. The two flow columns
 // get the flow unit appended, "流量(m³/h)"; the others carry theirs.
 inline constexpr std::array<std::string_view, 17> kColumnTitles = {
-    "厂家", "型号", "数据", "流量", "扬程(m)", "功率(kW)", "扬程偏差", "流量位置", "运行点流量",
-    "运行点扬程(m)", "效率(%)", "轴功率(kW)", "汽蚀余量(m)", "高效区", "转速(r/min)", "说明", "备注"};
+    "厂家",        "型号",     "数据",        "流量",          "扬程(m)", "功率(kW)",
+    "扬程偏差",    "流量位置", "运行点流量",  "运行点扬程(m)", "效率(%)", "轴功率(kW)",
+    "汽蚀余量(m)", "高效区",   "转速(r/min)", "说明",          "备注"};
 
 // Cells: where a pump's figures come from, and whether it runs in its
 // preferred region.

@@ -211,6 +211,23 @@ TEST(KindSearch, RankedAgainForAnotherStaticHeadSpeedAndUnitAsASearchRanks) {
     EXPECT_EQ(c1[14], "2718");
 }
 
+// 30 m³/h given as 30/3.6 = 8.333333333333334 L/s, as the window gives it,
+// is 30 again: a range ending at 30 holds it and has figures there (the
+// line from (10, 40) to (30, 20) gives 20 m at 30, -33.3 % against 30 m).
+TEST(KindSearch, AFlowInLitresPerSecondMeetsARangesEndAsInCubicMetres) {
+    TempDir dir;
+    writeGbk(dir / "txt/bump.dat", "[种类]\n1=离心泵\n[离心泵]\n1=甲厂\n1file=a.dat\n");
+    writeGbk(dir / "txt/a.dat", pump(1, "Z", "10", "30", "40", "20"));
+    const duty::Selection litres{std::nullopt, {1, false}, false, duty::FlowUnit::LitresPerSecond};
+    const auto listing = search(dir, "8.333333333333334", "30", 10, litres);
+    ASSERT_EQ(listing.pumps.size(), 1u);
+    const auto z = ranking::rowTexts(listing.pumps[0], litres);
+    EXPECT_EQ(z[6], "-33.3%");
+    EXPECT_EQ(z[7], "100.0%");
+    EXPECT_EQ(z[8], "8.3");
+    EXPECT_EQ(z[9], "20.0");
+}
+
 TEST(KindSearch, MakersWhoseFilesGiveNothingAreNamed) {
     ThreeMakers cat;
     std::filesystem::create_directory(cat.dir / "txt/e.dat.folder");
