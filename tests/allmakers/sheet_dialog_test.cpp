@@ -4,6 +4,7 @@
 #include "support/catalogue_fixture.h"
 #include "support/gui.h"
 #include "support/message_boxes.h"
+#include "ui/user_settings.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 
@@ -51,6 +53,9 @@ void writePump(const testing_support::CatalogueFolder& folder) {
 }  // namespace
 
 TEST(SheetDialog, RemembersWhatWasAcceptedAndGivesItToTheSheet) {
+    // From what a new user has: on Windows the settings are the registry's,
+    // shared by every test of the run.
+    QSettings(QSettings::UserScope, ui::kSettingsOrganisation, ui::kSettingsApplication).remove("Sheet");
     {
         ui::SheetDialog first(nullptr);
         first.show();
