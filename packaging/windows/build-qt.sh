@@ -74,17 +74,20 @@ configure_qtbase() {
   # Only what the program uses: Core, Gui, Widgets, PrintSupport with the PDF
   # writer, Test. opengl must be refused as an input, not only as a feature,
   # or dynamic GL stays on and the Windows platform plugin does not compile.
-  # Debian's source lacks the tablet headers.
+  # Debian's source lacks the tablet headers. Direct2D stays on: Qt builds its
+  # DirectWrite font engine only with it, and PrintSupport calls that engine.
+  rm -f "$work/build/qtbase/CMakeCache.txt"
   nice -n 15 cmake -S "$work/src/qtbase" -B "$work/build/qtbase" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-    -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF \
+    -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
     -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_network=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
     -DFEATURE_tabletevent=OFF -DFEATURE_androiddeployqt=OFF
 }
 
 configure_qtimageformats() {
+  rm -f "$work/build/qtimageformats/CMakeCache.txt"
   nice -n 15 cmake -S "$work/src/qtimageformats" -B "$work/build/qtimageformats" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
