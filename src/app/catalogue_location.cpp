@@ -2,8 +2,10 @@
 
 #include "catalogue/catalogue.h"
 #include "storage/file_ops.h"
+#include "ui/message_box.h"
 #include "ui/text.h"
 
+#include <QDebug>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -38,7 +40,7 @@ bool copyInstalled(const fs::path& installed, const fs::path& user, std::string*
     for (fs::recursive_directory_iterator it(staged, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec)) files.push_back(fs::relative(it->path(), staged, ec));
     if (ec) {
-        *problem = "cannot copy " + utf8Of(installed) + ": " + ec.message();
+        *problem = "cannot copy " + utf8Of(installed) + ": " + pumpsel::files::errorText(ec);
         return false;
     }
     const fs::path index = pumpsel::catalogue::Catalogue(staged).indexPath().lexically_relative(staged);
@@ -56,7 +58,7 @@ bool copyInstalled(const fs::path& installed, const fs::path& user, std::string*
         fs::create_directories(to.parent_path(), ec);
         fs::rename(staged / file, to, ec);
         if (ec) {
-            *problem = "cannot make " + utf8Of(to) + ": " + ec.message();
+            *problem = "cannot make " + utf8Of(to) + ": " + pumpsel::files::errorText(ec);
             return false;
         }
     }
@@ -67,6 +69,21 @@ bool copyInstalled(const fs::path& installed, const fs::path& user, std::string*
 
 pumpsel::catalogue::Location locateCatalogue(const std::optional<fs::path>& given, const fs::path& programFolder) {
     return pumpsel::catalogue::locateCatalogue(given, programFolder, copyInstalled);
+}
+
+void reportMissingCatalogue(const pumpsel::catalogue::Location& location, QWidget* window) {
+    QStringList looked;
+    for (const fs::path& place : location.looked) looked << ui::nativePath(place);
+    const QString problem = ui::fromUtf8(location.problem);
+    qWarning().noquote() << "pumpsel: no catalogue (txt/bump.dat) found; looked in:" << looked.join(u", ");
+    if (!problem.isEmpty()) qWarning().noquote() << "pumpsel:" << problem;
+#ifdef _WIN32
+    QString text = QStringLiteral("找不到泵数据库 txt\\bump.dat，查找过的文件夹：\n") + looked.join(u'\n');
+    if (!problem.isEmpty()) text += QStringLiteral("\n\n未能复制泵数据库：") + problem;
+    ui::showMessage(window, text, ui::kAttentionTitle, ui::MessageStyle::Exclamation);
+#else
+    Q_UNUSED(window);
+#endif
 }
 
 }  // namespace app

@@ -60,14 +60,6 @@ private:
                                   QStringLiteral("DIR")};
 };
 
-void reportMissing(const pumpsel::catalogue::Location& location) {
-    // The window names one place; the terminal gets every place looked at.
-    QStringList looked;
-    for (const auto& place : location.looked) looked << textOf(place);
-    qWarning().noquote() << "pumpsel: no catalogue (txt/bump.dat) found; looked in:" << looked.join(u", ");
-    if (!location.problem.empty()) qWarning().noquote() << "pumpsel:" << QString::fromStdString(location.problem);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,10 +84,9 @@ int main(int argc, char** argv) {
 
     const pumpsel::catalogue::Location location =
         app::locateCatalogue(commandLine.catalogue(), QCoreApplication::applicationDirPath().toStdU16String());
-    if (!location.found) reportMissing(location);
-
     SelectionWindow window(location.folder);
     window.show();
+    if (!location.found) app::reportMissingCatalogue(location, &window);
     qCInfo(startLog).noquote() << "catalogue" << textOf(location.folder) << "with" << window.ListView2->rowCount()
                                << "kinds";
     return app.exec();

@@ -138,7 +138,7 @@ Resolved resolveLinks(const fs::path& path) {
     for (int hops = 0; fs::is_symlink(fs::symlink_status(r.target, ec)); ++hops) {
         if (hops == 40) return {path, false, "too many levels of symbolic links"};
         const fs::path to = fs::read_symlink(r.target, ec);
-        if (ec) return {path, false, "cannot read the link: " + ec.message()};
+        if (ec) return {path, false, "cannot read the link: " + errorText(ec)};
         r.target = to.is_absolute() ? to : r.target.parent_path() / to;
     }
     if (r.target == path) return r;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace pumpsel::files {
 
@@ -166,5 +167,14 @@ std::int64_t nowNs();
 
 // Path from UTF-8 text, the same on every platform.
 std::filesystem::path pathFromUtf8(std::string_view utf8);
+
+// The system's words for an error, in UTF-8 like every reason. On Windows
+// std::error_code::message() gives a system error in the ANSI code page
+// (GBK on a Chinese system); this asks the system for its UTF-16 words.
+std::string errorText(const std::error_code& error);
+
+// What a failed file-system call says, in UTF-8: what() on POSIX; on Windows,
+// where what() holds the ANSI code page, the error's words and the paths.
+std::string errorText(const std::filesystem::filesystem_error& error);
 
 }  // namespace pumpsel::files

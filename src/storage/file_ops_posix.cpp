@@ -628,4 +628,8 @@ WriteLock::~WriteLock() {
     if (fd_ >= 0) ::close(fd_);  // closing drops the lock
 }
 
+std::string errorText(const std::error_code& error) { return error.message(); }
+
+std::string errorText(const fs::filesystem_error& error) { return error.what(); }
+
 }  // namespace pumpsel::files

@@ -38,7 +38,7 @@ private:
 };
 
 // The system's own words for an error, in UTF-8 like every reason.
-std::string systemReason(std::string_view what, DWORD error = ::GetLastError()) {
+std::string systemWords(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length =
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -54,7 +54,11 @@ std::string systemReason(std::string_view what, DWORD error = ::GetLastError()) 
         if (n > 0) message = utf8.substr(0, static_cast<std::size_t>(n));
     }
     if (text) ::LocalFree(text);
-    return std::string(what) + ": " + message;
+    return message;
+}
+
+std::string systemReason(std::string_view what, DWORD error = ::GetLastError()) {
+    return std::string(what) + ": " + systemWords(error);
 }
 
 Replaced fail(Outcome* failure, std::string why, Failure kind = Failure::System) {
@@ -421,6 +425,21 @@ WriteLock::~WriteLock() {
         ::ReleaseMutex(static_cast<HANDLE>(turn_));
         ::CloseHandle(static_cast<HANDLE>(turn_));
     }
+}
+
+std::string errorText(const std::error_code& error) {
+    if (error.category() != std::system_category()) return error.message();
+    return systemWords(static_cast<DWORD>(error.value()));
+}
+
+// what() would not do: its words and paths are in the ANSI code page.
+std::string errorText(const fs::filesystem_error& error) {
+    std::string text = errorText(error.code());
+    for (const fs::path* path : {&error.path1(), &error.path2()}) {
+        const std::u8string name = path->u8string();
+        if (!name.empty()) text += ": " + std::string(name.begin(), name.end());
+    }
+    return text;
 }
 
 }  // namespace pumpsel::files

@@ -64,7 +64,7 @@ int runCommand(const Command& command, const Arguments& args) {
     try {
         return command.run(args);
     } catch (const std::filesystem::filesystem_error& error) {
-        return failWith(kCannotRun, std::string(command.name) + ": " + error.what());
+        return failWith(kCannotRun, std::string(command.name) + ": " + pumpsel::files::errorText(error));
     }
 }
 

@@ -101,3 +101,30 @@ TEST_F(WindowsWrite, TwoProgramsWritingOneFileLoseNothing) {
         for (int i = 0; i < kKeys; ++i) ASSERT_EQ(ini::ReadProfileValue(file, "s", prefix + std::to_string(i)), "v");
     EXPECT_EQ(testing_support::fileNames(dir.path()), std::vector<std::string>{"a.dat"});
 }
+
+// The system's words for an error reach a reason in UTF-8. std::error_code
+// gives them, and std::filesystem the paths too, in the ANSI code page,
+// which is GBK under the Chinese locale these tests run in.
+TEST(SystemErrorText, TheSystemsWordsAndThePathsAreUtf8) {
+    wchar_t words[512];
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                          ERROR_FILE_NOT_FOUND, 0, words, 512, nullptr);
+    ASSERT_GT(length, 0u);
+    std::wstring expected(words, length);
+    while (!expected.empty() && (expected.back() == L'\r' || expected.back() == L'\n' || expected.back() == L'.'))
+        expected.pop_back();
+    const std::u8string expectedUtf8 = std::filesystem::path(expected).u8string();
+    const std::error_code missing(ERROR_FILE_NOT_FOUND, std::system_category());
+    EXPECT_EQ(files::errorText(missing), std::string(expectedUtf8.begin(), expectedUtf8.end()));
+
+    TempDir dir;
+    const std::filesystem::path gone = dir.path() / u8"没有的文件.dat";
+    try {
+        std::filesystem::copy_file(gone, dir.path() / "copy.dat");
+        FAIL() << "copying a missing file did not fail";
+    } catch (const std::filesystem::filesystem_error& error) {
+        const std::string text = files::errorText(error);
+        const std::u8string goneUtf8 = gone.u8string();
+        EXPECT_NE(text.find(std::string(goneUtf8.begin(), goneUtf8.end())), std::string::npos) << text;
+    }
+}
