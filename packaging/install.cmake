@@ -2,6 +2,18 @@
 # share/pumpsel beside its bin/ folder, so these two stay together.
 install(TARGETS pumpsel pumpsel-ini pumpsel-sheet RUNTIME DESTINATION bin)
 install(DIRECTORY demo-catalogue/txt demo-catalogue/images DESTINATION share/pumpsel)
+
+set(CPACK_PACKAGE_NAME pumpsel)
+set(CPACK_PACKAGE_CONTACT "水泵选型 developers <pumpsel-dev@users.noreply.github.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pump selection for water-supply and drainage design")
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  # `cpack` makes the zip and the installer (./dev windows).
+  include(packaging/windows.cmake)
+  include(CPack)
+  return()
+endif()
+
 configure_file(packaging/${PUMPSEL_APP_ID}.metainfo.xml.in ${PUMPSEL_APP_ID}.metainfo.xml @ONLY)
 install(FILES packaging/${PUMPSEL_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_BINARY_DIR}/${PUMPSEL_APP_ID}.metainfo.xml DESTINATION share/metainfo)
@@ -11,8 +23,6 @@ foreach(size 16 32 64)
 endforeach()
 install(FILES packaging/${PUMPSEL_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
 
-set(CPACK_PACKAGE_NAME pumpsel)
-set(CPACK_PACKAGE_CONTACT "水泵选型 developers <pumpsel-dev@users.noreply.github.com>")
 # Not for the sanitizer and fuzz builds, which are never installed: their
 # programs would have to run under the sanitizers to write the manual pages.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT PUMPSEL_SANITIZE AND NOT PUMPSEL_FUZZ)
@@ -21,7 +31,6 @@ endif()
 
 # `cpack` (./dev package) makes a Debian package of the installation.
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pump selection for water-supply and drainage design")
 # Debian shows each line as it is: they stay below 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
     "A tool for engineers who design water-supply and drainage installations,
@@ -35,7 +44,6 @@ pumpsel-ini checks, searches, exports and imports the catalogue from the
 command line. A demo catalogue of invented makers comes with the program.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PUMPSEL_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # Library dependencies come from dpkg-shlibdeps; a Chinese font is the one

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zlib.h>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -92,7 +93,8 @@ TEST_F(BadCatalogue, EmptyIndexFolderOrPipeInItsPlace) {
     writeBytes(folder / "txt/bump.dat", "");
     {
         SelectionWindow w(folder.root());
-        EXPECT_EQ(w.Text2->toPlainText(), "泵数据库中没有泵类型：" + pathText(folder / "txt/bump.dat"));
+        EXPECT_EQ(w.Text2->toPlainText(),
+                  "泵数据库中没有泵类型：" + QDir::toNativeSeparators(pathText(folder / "txt/bump.dat")));
     }
     std::filesystem::remove(folder / "txt/bump.dat");
     std::filesystem::create_directories(folder / "txt/bump.dat");
@@ -101,20 +103,28 @@ TEST_F(BadCatalogue, EmptyIndexFolderOrPipeInItsPlace) {
         EXPECT_EQ(w.ListView2->rowCount(), 0);
         EXPECT_TRUE(w.Text2->toPlainText().startsWith("找不到泵数据库："));
     }
+#ifdef _WIN32
+    GTEST_SKIP() << "no pipe can take a file's place on Windows (its pipes live apart, under \\\\.\\pipe\\)";
+#else
     std::filesystem::remove(folder / "txt/bump.dat");
     ASSERT_EQ(mkfifo((folder / "txt/bump.dat").c_str(), 0644), 0);
     {
         SelectionWindow w(folder.root());  // a pipe is never opened for reading
         EXPECT_EQ(w.ListView2->rowCount(), 0);
     }
+#endif
 }
 
 TEST_F(BadCatalogue, UnreadableIndex) {
+#ifdef _WIN32
+    GTEST_SKIP() << "taking the right to read a file away needs an access list on Windows";
+#else
     writeGbk(folder / "txt/bump.dat", kIndex);
     ::chmod((folder / "txt/bump.dat").c_str(), 0);
     if (::access((folder / "txt/bump.dat").c_str(), R_OK) == 0) GTEST_SKIP() << "this user reads unreadable files";
     SelectionWindow w(folder.root());
     EXPECT_EQ(w.ListView2->rowCount(), 0);
+#endif
 }
 
 TEST_F(BadCatalogue, NamesClimbingOutOfTheCatalogueNameNoFile) {

@@ -7,6 +7,7 @@
 #include "ui/hyperlink.h"
 #include "ui/list_view.h"
 #include "ui/picture_box.h"
+#include "ui/text.h"
 
 #include <gtest/gtest.h>
 #include <QGroupBox>
@@ -166,7 +167,7 @@ TEST_F(SelectionWindowTest, MissingCatalogueSaysWhereItWasLookedFor) {
     SelectionWindow w(folder.root());
     EXPECT_EQ(w.ListView2->rowCount(), 0);
     EXPECT_EQ(w.ListView1->rowCount(), 0);
-    const QString expected = "找不到泵数据库：" + QString::fromStdU16String((folder / "txt/bump.dat").u16string());
+    const QString expected = "找不到泵数据库：" + ui::nativePath(folder / "txt/bump.dat");
     EXPECT_EQ(w.Text2->toPlainText(), expected);
 }
 

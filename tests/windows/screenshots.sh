@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# pumpsel-screenshots.exe under Wine renders every window into a PNG file,
+# each at the size its picture in the README has (the windows have fixed
+# sizes; the README's pictures come from the Linux build).
+#   screenshots.sh WINE SCREENSHOTS_EXE README_PICTURES_DIR
+set -euo pipefail
+wine=$1
+program=$2
+pictures=$3
+fail() { echo "FAIL: $*"; exit 1; }
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+"$wine" "$program" "$("$wine" winepath -w "$out" 2>/dev/null | tr -d '\r')" >"$out/log" 2>&1 ||
+  { cat "$out/log"; fail "pumpsel-screenshots.exe failed"; }
+# Width and height, big-endian, at bytes 16 to 23 of a PNG.
+size() { od -An -tx1 -j16 -N8 "$1" | tr -d ' \n'; }
+count=0
+for expected in "$pictures"/*.png; do
+  name=$(basename "$expected")
+  [ -f "$out/$name" ] || { cat "$out/log"; fail "no $name"; }
+  [ "$(od -An -tx1 -N8 "$out/$name" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$name is no PNG"
+  [ "$(size "$out/$name")" = "$(size "$expected")" ] ||
+    fail "$name is $(size "$out/$name") (hex width, height), the README's $(size "$expected")"
+  count=$((count + 1))
+done
+[ "$count" -gt 0 ] || fail "no pictures in $pictures"
+echo "$count windows rendered at their sizes"
