@@ -80,8 +80,9 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/packaging/pumpsel.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME bin\\\\pumpsel.exe)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
 set(CPACK_PACKAGE_EXECUTABLES pumpsel 水泵选型)
-# The Chinese names need a Unicode installer.
-set(CPACK_NSIS_DEFINES "Unicode true")
+# A 64-bit installer for the 64-bit program (it runs where a 32-bit one cannot,
+# as under a 64-bit-only Wine), Unicode for the Chinese names.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 # The installed catalogue is the pattern of the users' copies, never written:
 # its files are made read-only (the uninstaller removes them all the same).
 set(readOnlyCatalogue)

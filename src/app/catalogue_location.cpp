@@ -21,6 +21,25 @@ namespace {
 
 std::string utf8Of(const fs::path& path) { return ui::pathText(path).toStdString(); }
 
+// Copies the files of a folder and its subfolders into another, one by one,
+// and gives their names relative to it; stops at the first error. (Copying
+// the folder whole, MinGW's std::filesystem::copy takes two folders on one
+// Windows drive for the same one, having no file numbers there, and refuses.)
+std::vector<fs::path> copyFiles(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    std::vector<fs::path> files;
+    for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        const bool regular = it->is_regular_file(ec);
+        if (ec) break;
+        if (!regular) continue;
+        const fs::path file = it->path().lexically_relative(from);
+        fs::create_directories((to / file).parent_path(), ec);
+        if (!ec) fs::copy_file(it->path(), to / file, ec);
+        if (ec) break;
+        files.push_back(file);
+    }
+    return files;
+}
+
 // Copies the installed catalogue into a folder beside the user's, then moves
 // its files in one by one, the index last: a start that dies half-way leaves
 // no index, so the next start completes the copy. Files the user already has
@@ -35,10 +54,7 @@ bool copyInstalled(const fs::path& installed, const fs::path& user, std::string*
         return false;
     }
     const fs::path staged = ui::pathOf(stage.path());
-    fs::copy(installed, staged, fs::copy_options::recursive, ec);
-    std::vector<fs::path> files;
-    for (fs::recursive_directory_iterator it(staged, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(fs::relative(it->path(), staged, ec));
+    std::vector<fs::path> files = copyFiles(installed, staged, ec);
     if (ec) {
         *problem = "cannot copy " + utf8Of(installed) + ": " + pumpsel::files::errorText(ec);
         return false;

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Makes the Windows installer of a build and runs it silently under Wine, in
-# a Wine prefix of its own (a machine that has seen no Qt): the program must
-# land in Program Files with a Start menu entry and an uninstaller, its
-# catalogue read-only; started, it must copy the catalogue into the user's
-# local data folder and list its kinds; the uninstaller must take it all away
-# again and leave the user's copy.
+# a Wine prefix of its own (a machine that has seen no Qt), on a display
+# (on_display.sh): the program must land in Program Files with a Start menu
+# entry and an uninstaller, its catalogue read-only; started, it must copy
+# the catalogue into the user's local data folder and list its kinds; the
+# uninstaller must take it all away again and leave the user's copy.
 #   check_installer.sh WINE CPACK BUILD_DIR WORK_DIR
 set -euo pipefail
 wine=$1
@@ -22,9 +22,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 installers=("$work"/cpack/pumpsel-*-win64.exe)
 [ ${#installers[@]} -eq 1 ] && [ -f "${installers[0]}" ] || fail "no single installer in $work/cpack"
 
-# The program says on stderr what it opened, without a screen (qt_environment.sh).
-"$(dirname "$0")/qt_environment.sh" "$wine" QT_QPA_PLATFORM=offscreen QT_FORCE_STDERR_LOGGING=1 \
-  QT_LOGGING_RULES=pumpsel.start.info=true
+# The program says on stderr what it opened (qt_environment.sh).
+"$(dirname "$0")/qt_environment.sh" "$wine" QT_FORCE_STDERR_LOGGING=1 QT_LOGGING_RULES=pumpsel.start.info=true
 "$wine" "${installers[0]}" /S >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "the installer"; }
 c=$WINEPREFIX/drive_c
 home="$c/Program Files/pumpsel"
@@ -66,12 +65,12 @@ kinds=$(grep -c '^[0-9]*=' <(iconv -f GBK -t UTF-8 "$home/share/pumpsel/txt/bump
 cmp "$copy/txt/bump.dat" "$home/share/pumpsel/txt/bump.dat" || fail "the copy differs from the installed catalogue"
 [[ $(attributes "$copy/txt/bump.dat") != *R* ]] || fail "the user's copy is read-only"
 
-# The uninstaller, run in place so that it is waited for.
-"$wine" "$home/Uninstall.exe" /S "_?=$(winpath "$home")" >"$work/uninstall.log" 2>&1 ||
-  { cat "$work/uninstall.log"; fail "the uninstaller"; }
+# The uninstaller starts a copy of itself and ends: the prefix's programs
+# are waited for.
+"$wine" "$home/Uninstall.exe" /S >"$work/uninstall.log" 2>&1 || { cat "$work/uninstall.log"; fail "the uninstaller"; }
+wineserver -w
 [ -e "$home/bin" ] || [ -e "$home/share" ] && fail "the uninstaller left $(ls "$home")"
 [ -e "$shortcut" ] && fail "the uninstaller left the Start menu entry"
 [ -f "$copy/txt/bump.dat" ] || fail "the uninstaller removed the user's copy"
-"$wine" wineboot --shutdown >/dev/null 2>&1 || true
 rm -rf "$work"
 echo "installed, started on its first-start copy with $kinds kinds, uninstalled"
