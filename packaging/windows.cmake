@@ -8,10 +8,7 @@
 # Qt's libraries, and the plugins by the folder Qt looks for them in beside
 # the program: the platform, the native look, the picture formats of the
 # catalogue beyond the built-in BMP and PNG (JPEG, GIF, and ICO for icons).
-set(qtLibraries Qt6::Core Qt6::Gui Qt6::Widgets)
-if(TARGET Qt6::PrintSupport)
-  list(APPEND qtLibraries Qt6::PrintSupport)
-endif()
+set(qtLibraries Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
 set(qtPlugins platforms/Qt6::QWindowsIntegrationPlugin styles/Qt6::QWindowsVistaStylePlugin
               imageformats/Qt6::QJpegPlugin imageformats/Qt6::QGifPlugin imageformats/Qt6::QICOPlugin)
 

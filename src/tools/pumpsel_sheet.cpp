@@ -174,16 +174,20 @@ int runTool(const std::vector<std::string>& argv) {
     try {
         return afterOutput(runSheet(args));
     } catch (const std::filesystem::filesystem_error& failure) {
-        return failWith(kCannotRun, failure.what());
+        return failWith(kCannotRun, files::errorText(failure));
     }
 }
 
 }  // namespace
 }  // namespace pumpsel::tool
 
-// Qt draws the sheet without a screen: the offscreen platform unless one is given.
+// Qt draws the sheet without a screen: the offscreen platform unless one is
+// given. Windows always has its own, whose fonts are the system's; Qt's
+// offscreen platform there finds fonts only in a folder of its own.
 int main(int argc, char** argv) {
+#ifndef _WIN32
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QGuiApplication application(argc, argv);
     std::vector<std::string> arguments;  // as UTF-8 on every system
     for (const QString& argument : QCoreApplication::arguments()) arguments.push_back(argument.toStdString());
