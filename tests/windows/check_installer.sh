@@ -27,8 +27,8 @@ installers=("$work"/cpack/pumpsel-*-win64.exe)
 "$wine" "${installers[0]}" /S >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "the installer"; }
 c=$WINEPREFIX/drive_c
 home="$c/Program Files/pumpsel"
-for file in bin/pumpsel.exe bin/pumpsel-ini.exe bin/Qt6Widgets.dll bin/platforms/qwindows.dll \
-  bin/styles/qwindowsvistastyle.dll bin/imageformats/qjpeg.dll bin/imageformats/qgif.dll \
+for file in bin/pumpsel.exe bin/pumpsel-ini.exe bin/pumpsel-sheet.exe bin/Qt6Widgets.dll bin/Qt6PrintSupport.dll \
+  bin/platforms/qwindows.dll bin/styles/qwindowsvistastyle.dll bin/imageformats/qjpeg.dll bin/imageformats/qgif.dll \
   bin/translations/qtbase_zh_CN.qm bin/libstdc++-6.dll share/pumpsel/txt/bump.dat Uninstall.exe; do
   [ -f "$home/$file" ] || fail "the installation lacks $file"
 done
