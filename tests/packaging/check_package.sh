@@ -15,6 +15,7 @@ mkdir -p "$work/root" "$work/home"
 mkdir -m 700 "$work/runtime"
 work=$(realpath "$work")
 fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../support/start_line.sh"
 
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack"; }
@@ -58,15 +59,9 @@ log=$work/pumpsel.log
 HOME=$work/home XDG_DATA_HOME= XDG_CONFIG_HOME= XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen \
   QT_LOGGING_RULES=pumpsel.start.info=true "$usr/bin/pumpsel" >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 300); do
-  grep -q "^pumpsel.start: catalogue" "$log" && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill "$pid" 2>/dev/null || true
+line=$(start_line "$log" "$pid" 300) || { cat "$log"; fail "the program did not open its window"; }
 wait "$pid" 2>/dev/null || true
 copy=$work/home/.local/share/pumpsel
-line=$(grep "^pumpsel.start: catalogue" "$log") || { cat "$log"; fail "the program did not open its window"; }
 [[ $line =~ ^pumpsel.start:\ catalogue\ (.*)\ with\ ([0-9]+)\ kinds$ ]] || fail "unexpected line: $line"
 [ "${BASH_REMATCH[1]}" = "$copy" ] || fail "opened ${BASH_REMATCH[1]}, not the first-start copy $copy"
 kinds=$(grep -c '^[0-9]*=' <(iconv -f GBK -t UTF-8 "$usr/share/pumpsel/txt/bump.dat" | tr -d '\r' |

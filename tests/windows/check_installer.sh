@@ -16,6 +16,7 @@ mkdir -p "$work"
 work=$(realpath "$work")
 export WINEPREFIX=$work/wine
 fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../support/start_line.sh"
 
 "$cpack" -G NSIS --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack"; }
@@ -44,14 +45,8 @@ attributes() { "$wine" cmd /c attrib "$(winpath "$1")" 2>/dev/null | tr -d '\r' 
 log=$work/pumpsel.log
 "$wine" "$home/bin/pumpsel.exe" >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 600); do
-  grep -q "^pumpsel.start: catalogue" "$log" && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill "$pid" 2>/dev/null || true
+line=$(start_line "$log" "$pid" 600) || { cat "$log"; fail "the program did not open its window"; }
 wait "$pid" 2>/dev/null || true
-line=$(grep "^pumpsel.start: catalogue" "$log" | tr -d '\r') || { cat "$log"; fail "the program did not open its window"; }
 [[ $line =~ ^pumpsel.start:\ catalogue\ (.*)\ with\ ([0-9]+)\ kinds$ ]] || fail "unexpected line: $line"
 copy=$(find "$c/users" -path '*/AppData/Local/pumpsel' -type d)
 [ -n "$copy" ] || fail "no first-start copy in the user's local data folder"
